@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# build.sh [TREE...]  configures (once) and builds the build trees:
+#   native  g++, the portable core, tools, simulator and tests
+#   asan    clang with address+undefined sanitizers, and the libFuzzer targets
+#   tsan    clang with the thread sanitizer, only the threaded tests
+#   win32   the product: 32-bit Windows DLLs, host and tests (mingw-w64)
+#   win64   the same sources for 64-bit Windows, tested under 64-bit Wine
+# Without arguments every tree is built.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+BUILD=${VEXA_BUILD:-$ROOT/build}
+trees=("$@")
+[ ${#trees[@]} -gt 0 ] || trees=(native asan tsan win32 win64)
+
+configure() {
+    local dir=$1
+    shift
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+    fi
+}
+
+for tree in "${trees[@]}"; do
+    dir=$BUILD/$tree
+    target=all
+    case $tree in
+        native) configure "$dir" -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc ;;
+        asan)   configure "$dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
+                    -DVEXA_SANITIZE=address,undefined -DVEXA_FUZZ=ON ;;
+        tsan)   configure "$dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
+                    -DVEXA_SANITIZE=thread
+                target=vexa_threaded_tests ;;
+        win32)  configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" ;;
+        win64)  configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" ;;
+        *) echo "unknown tree: $tree" >&2; exit 2 ;;
+    esac
+    echo "[build] $tree"
+    cmake --build "$dir" --target "$target"
+done
