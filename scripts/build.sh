@@ -31,8 +31,8 @@ for tree in "${trees[@]}"; do
         tsan)   configure "$dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
                     -DVEXA_SANITIZE=thread
                 target=vexa_threaded_tests ;;
-        win32)  configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" ;;
-        win64)  configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" ;;
+        win32)  configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DVEXA_DEPS="$BUILD/deps" ;;
+        win64)  configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" -DVEXA_DEPS="$BUILD/deps" ;;
         *) echo "unknown tree: $tree" >&2; exit 2 ;;
     esac
     echo "[build] $tree"
