@@ -1,0 +1,142 @@
+// The instrument set in the host's document: exact layout, round trip, older
+// versions, and damaged documents.
+#include <gtest/gtest.h>
+
+#include "../framework/ArchiveTestUtil.h"
+#include "FakeServices.h"
+#include "interface/Vexaface.h"
+#include "units/Relays.h"
+
+namespace {
+
+// An interface object in demonstration mode with the relay unit attached.
+struct Demo {
+    Demo()
+    {
+        fake.settings.WriteNumber(SettingsHive::CurrentUser, u"Software\\Brennick\\Vexa Interface\\Settings",
+                                  u"DemoMode", 1);
+        face.Connect(true, false, false);
+        face.AttachUnit(kUnitRelays);
+    }
+    FakeServices fake;
+    CVexaface face{fake.Services()};
+};
+
+Bytes Store(CVexaface& face)
+{
+    return StoreBytes([&](CArchive& ar) { face.SerializeAll(ar); });
+}
+
+TEST(InstrumentSet, LayoutOfTheHeaderUnitsAndRecords)
+{
+    Demo d;
+    d.face.Relays()->SetState(0x81);
+    FakeSink scope(10115, 0xCAFE);
+    scope.x = -3;
+    scope.y = 40;
+    d.face.Events().AddSink(&scope);
+    const Bytes bytes = Store(d.face);
+    const Bytes expected = Concat({
+        {0x42, 0x4B, 0x56, 0x49, 4, 0, 0, 0},  // "BKVI", version 4
+        {1, 0, 0, 0},                          // interface block version
+        {0, 0, 0, 0},                          // unit 1 absent
+        {1, 0, 0, 0, 1, 0, 0, 0, 0x81},        // unit 2: present, relay settings version 1, state
+        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},  // units 3 to 8
+        {115, 0, 0, 0, 0xFD, 0xFF, 0xFF, 0xFF, 40, 0, 0, 0, 1, 0xFE, 0xCA, 0, 0},  // the record
+        {0, 0, 0, 0},
+    });
+    EXPECT_EQ(bytes, expected);
+}
+
+TEST(InstrumentSet, LoadThenStoreGivesTheSameBytes)
+{
+    Demo first;
+    first.face.Relays()->SetState(0x3C);
+    FakeSink a(10120, 1), b(10031, 2);
+    a.x = 10;
+    b.visible = false;
+    first.face.Events().AddSink(&a);
+    first.face.Events().AddSink(&b);
+    const Bytes stored = Store(first.face);
+
+    Demo second;
+    LoadBytes(stored, [&](CArchive& ar) { second.face.SerializeAll(ar); });
+    ASSERT_EQ(second.fake.instruments.made.size(), 2u);
+    EXPECT_EQ(second.fake.instruments.made[0]->m_id, 10120u);
+    EXPECT_EQ(second.fake.instruments.made[0]->x, 10);
+    EXPECT_EQ(second.fake.instruments.made[1]->payload, 2u);
+    EXPECT_FALSE(second.fake.instruments.made[1]->visible);
+    EXPECT_EQ(second.fake.instruments.made[1]->schemaSeen, 4u) << "instruments learn the version";
+    EXPECT_EQ(second.face.Relays()->State(), 0x3C);
+    EXPECT_EQ(second.face.Events().GetCount(), 2);
+    EXPECT_EQ(Store(second.face), stored);
+}
+
+TEST(InstrumentSet, HostKeepsItsRelayStateWhileItControlsThem)
+{
+    Demo first;
+    first.face.Relays()->SetState(0x0F);
+    const Bytes stored = Store(first.face);
+
+    Demo second;
+    second.face.SetHostRelayControl(true, 0xF0);
+    LoadBytes(stored, [&](CArchive& ar) { second.face.SerializeAll(ar); });
+    EXPECT_EQ(second.face.Relays()->State(), 0xF0);
+}
+
+TEST(InstrumentSet, OlderVersionsAndShortIds)
+{
+    // Version 2: a record whose window the catalogue cannot make directly is
+    // read as x, y (no visible byte before version 3), then the window's data.
+    Demo d;
+    d.fake.instruments.known = [](uint32_t) { return false; };
+    d.fake.instruments.direct = [](uint32_t id) { return id == 10115; };
+    const Bytes v2 = Concat({{0x42, 0x4B, 0x56, 0x49, 2, 0, 0, 0, 1, 0, 0, 0},
+                             Bytes(32, 0),
+                             {115, 0, 0, 0, 7, 0, 0, 0, 8, 0, 0, 0, 0x34, 0x12, 0, 0},
+                             {0, 0, 0, 0}});
+    LoadBytes(v2, [&](CArchive& ar) { d.face.SerializeAll(ar); });
+    ASSERT_EQ(d.fake.instruments.made.size(), 1u);
+    const FakeSink& scope = *d.fake.instruments.made[0];
+    EXPECT_EQ(scope.m_id, 10115u);
+    EXPECT_EQ(scope.x, 7);
+    EXPECT_EQ(scope.y, 8);
+    EXPECT_TRUE(scope.visible);
+    EXPECT_EQ(scope.payload, 0x1234u);
+}
+
+TEST(InstrumentSet, DamagedDocumentsAreRefused)
+{
+    const Bytes header = {0x42, 0x4B, 0x56, 0x49, 4, 0, 0, 0, 1, 0, 0, 0};
+    struct Case { const char* what; Bytes bytes; CArchiveException::Cause cause; };
+    const Case cases[] = {
+        {"wrong magic", {0x42, 0x4B, 0x56, 0x4A, 4, 0, 0, 0}, CArchiveException::badIndex},
+        {"version 5", {0x42, 0x4B, 0x56, 0x49, 5, 0, 0, 0}, CArchiveException::badIndex},
+        {"unit flag 2", Concat({header, {2, 0, 0, 0}}), CArchiveException::badIndex},
+        {"unit this build cannot make", Concat({header, {1, 0, 0, 0, 0, 0, 0}}), CArchiveException::badClass},
+        {"truncated units", Concat({header, {0, 0, 0, 0}}), CArchiveException::endOfFile},
+        {"record without terminator", Concat({header, Bytes(32, 0), {120, 0, 0, 0, 1, 0, 0, 0}}),
+         CArchiveException::endOfFile},
+        {"instrument nobody can make", Concat({header, Bytes(32, 0), {0x10, 0x27, 0, 0}, Bytes(9, 0), {0, 0, 0, 0}}),
+         CArchiveException::badIndex},
+    };
+    for (const Case& c : cases) {
+        FakeWindows windows;
+        Demo d;
+        FakeSink open(10061);
+        windows.Open(open);
+        d.face.Events().AddSink(&open);
+        d.fake.instruments.known = [](uint32_t id) { return id == 10120; };
+        try {
+            LoadBytes(c.bytes, [&](CArchive& ar) { d.face.SerializeAll(ar); });
+            ADD_FAILURE() << c.what << ": no exception";
+        } catch (const CArchiveException& e) {
+            EXPECT_EQ(e.m_cause, c.cause) << c.what;
+        }
+        EXPECT_EQ(d.face.Events().GetCount(), 0) << c.what << ": open instruments stay closed";
+        // A half-read instrument was destroyed, never registered.
+        EXPECT_EQ(d.fake.instruments.made.size(), 0u) << c.what;
+    }
+}
+
+} // namespace

@@ -1,0 +1,132 @@
+// The interface object once connected: units, firmware, host relay control,
+// disconnecting and losing the connection.
+#include <gtest/gtest.h>
+
+#include "FakeServices.h"
+#include "interface/Vexaface.h"
+#include "units/Relays.h"
+
+namespace {
+
+using Bytes = ScriptedStream::Bytes;
+
+class Connected : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        stream = fake.streams.Prepare();
+        const char id[] = "RV8810-4C  V2.50  250";
+        stream->ExpectWrite({0x02}).Reply(Bytes(id, id + sizeof id)).ExpectWrite({0x0B}).Reply({3});
+        ASSERT_EQ(face.Connect(true, false, false), kConnectConnected);
+    }
+
+    FakeServices fake;
+    FakeWindows windows;
+    CVexaface face{fake.Services()};
+    ScriptedStream* stream = nullptr;
+};
+
+TEST_F(Connected, AttachesUnitsOneToSevenInOrder)
+{
+    for (uint8_t unit = 1; unit <= 7; ++unit)
+        stream->ExpectWrite({0x0E, unit}).Reply({'!'});
+    EXPECT_TRUE(face.AttachUnits());
+    EXPECT_EQ(face.Unit(8), nullptr) << "the meter link attaches only on demand";
+    stream->ExpectDone();
+}
+
+TEST_F(Connected, RefusedAttachIsReportedAndStops)
+{
+    stream->ExpectWrite({0x0E, 1}).Reply({'!'}).ExpectWrite({0x0E, 2}).Reply({'?'});
+    EXPECT_FALSE(face.AttachUnits());
+    EXPECT_EQ(fake.ui.messages.back(), "20016|%1|%2");
+    stream->ExpectDone();
+}
+
+TEST_F(Connected, FirmwareIsTheNumberAtCharacter18)
+{
+    EXPECT_EQ(face.GetFirmwareVersion(), 250);
+}
+
+TEST_F(Connected, HostRelayControlSendsTheHostsStateAtOnce)
+{
+    stream->ExpectWrite({0x0E, 2}).Reply({'!'});
+    ASSERT_TRUE(face.AttachUnit(2));
+    stream->ExpectWrite({0x32, 0xA5}).Reply({'!'});
+    EXPECT_TRUE(face.OnHostCommand(0x10001, u"1,165"));
+    EXPECT_TRUE(face.HostRelayControl());
+    EXPECT_EQ(face.Relays()->State(), 0xA5);
+    EXPECT_FALSE(face.OnHostCommand(2, u"1,1"));
+    stream->ExpectDone();
+    EXPECT_EQ(stream->Transfers().back(), (Bytes{0x32, 0xA5})) << "one batched transfer";
+}
+
+TEST_F(Connected, HostRelayControlClosesTheRelayPanel)
+{
+    FakeSink relaysPanel(kRelaysInstrumentId);
+    windows.Open(relaysPanel);
+    face.Events().AddSink(&relaysPanel);
+    face.SetHostRelayControl(true, 0);
+    EXPECT_EQ(relaysPanel.State(), kSinkDetached);
+}
+
+TEST_F(Connected, StayingOffChangesNothing)
+{
+    stream->ExpectWrite({0x0E, 2}).Reply({'!'});
+    ASSERT_TRUE(face.AttachUnit(2));
+    face.SetHostRelayControl(false, 7);
+    EXPECT_EQ(face.Relays()->State(), 0);
+    stream->ExpectDone();
+}
+
+TEST_F(Connected, DisconnectReleasesAllAndClosesTheStream)
+{
+    stream->ExpectWrite({0x0E, 2}).Reply({'!'}).ExpectWrite({0x11});
+    ASSERT_TRUE(face.AttachUnit(2));
+    const int opened = stream->OpenCount();
+    EXPECT_TRUE(face.Disconnect());
+    EXPECT_EQ(face.Relays(), nullptr);
+    EXPECT_EQ(stream->OpenCount(), opened - 1);
+    EXPECT_TRUE(face.HasStream()) << "the stream object stays for a later connect";
+    stream->ExpectDone();
+}
+
+TEST_F(Connected, ConnectionLossClosesInstrumentsAndDropsTheStream)
+{
+    stream->ExpectWrite({0x0E, 2}).Reply({'!'});
+    ASSERT_TRUE(face.AttachUnit(2));
+    FakeSink a(10120), b(10121);
+    windows.Open(a);
+    windows.Open(b);
+    face.Events().AddSink(&a);
+    face.Events().AddSink(&b);
+    face.OnConnectionLost(CStreamException(20020));
+    EXPECT_EQ(a.State(), kSinkReleased);
+    EXPECT_EQ(b.State(), kSinkReleased);
+    EXPECT_EQ(face.Events().GetCount(), 0);
+    EXPECT_FALSE(face.HasStream());
+    EXPECT_EQ(face.Relays(), nullptr);
+    EXPECT_EQ(fake.ui.messages.back(), "20020|%1|%2");
+    EXPECT_EQ(fake.ui.beeps, 1);
+    EXPECT_EQ(face.GetFirmwareVersion(), 500);
+}
+
+TEST(ResourceCheck, ConflictNamesTheHolder)
+{
+    FakeServices fake;
+    CVexaface face(fake.Services());
+    FakeSink meter(10120);
+    meter.m_resourceMask[5] = 0x7;
+    face.Events().AddSink(&meter);
+    uint32_t other[10] = {};
+    other[5] = 0x4;
+    EXPECT_FALSE(face.CheckResources(other));
+    ASSERT_EQ(fake.ui.messages.size(), 1u);
+    EXPECT_EQ(fake.ui.messages[0], "5019|Sink 10120|%2");
+    other[5] = 0x8;
+    other[6] = 0x7;
+    EXPECT_TRUE(face.CheckResources(other));
+    EXPECT_EQ(fake.ui.messages.size(), 1u);
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+// The polling thread and event dispatch: when it starts and ends, who gets
+// which event, and what a hung window does to the others.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "FakeServices.h"
+#include "interface/Vexaface.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Counts dispatch passes so tests can tell cycles apart.
+class CountingFace : public CVexaface {
+public:
+    using CVexaface::CVexaface;
+    void DispatchEvents(uint32_t code) override
+    {
+        CVexaface::DispatchEvents(code);
+        ++passes;
+    }
+    std::atomic<int> passes{0};
+};
+
+template <class Condition>
+bool WaitFor(Condition condition, std::chrono::milliseconds limit = 3000ms)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+class Polling : public ::testing::Test {
+protected:
+    FakeWindows windows;
+    FakeServices fake;
+    CountingFace face{fake.Services()};
+};
+
+TEST_F(Polling, FirstActiveInstrumentStartsTheThreadAndTheLastEndsIt)
+{
+    FakeSink a(10120), b(10121);
+    windows.Open(a);
+    windows.Open(b);
+    face.RegisterInstrument(&a);
+    ASSERT_TRUE(WaitFor([&] { return face.IsPolling(); }));
+    face.RegisterInstrument(&b);
+    EXPECT_EQ(face.PollerCount(), 2);
+    ASSERT_TRUE(WaitFor([&] { return b.Count(kEventPoll) > 0; }));
+
+    a.Detach();
+    ASSERT_TRUE(WaitFor([&] { return a.State() == kSinkReleased; }));
+    EXPECT_TRUE(face.IsPolling()) << "b still needs polling";
+    EXPECT_EQ(face.PollerCount(), 1);
+
+    b.Detach();
+    const int passesBefore = face.passes.load();
+    ASSERT_TRUE(WaitFor([&] { return !face.IsPolling(); }));
+    // The pass that retired b was the last one.
+    EXPECT_LE(face.passes.load() - passesBefore, 1);
+    EXPECT_EQ(face.PollerCount(), 0);
+    EXPECT_EQ(face.Events().GetCount(), 0);
+}
+
+TEST_F(Polling, DetachedSinkSeesEventElevenExactlyOnce)
+{
+    FakeSink keeper(10031), leaver(10120);
+    windows.Open(keeper);
+    windows.Open(leaver);
+    face.RegisterInstrument(&keeper);
+    face.RegisterInstrument(&leaver);
+    ASSERT_TRUE(WaitFor([&] { return leaver.Count(kEventPoll) >= 2; }));
+    leaver.Detach();
+    ASSERT_TRUE(WaitFor([&] { return leaver.State() == kSinkReleased; }));
+    const int before = keeper.Count(kEventPoll);
+    ASSERT_TRUE(WaitFor([&] { return keeper.Count(kEventPoll) >= before + 3; }));
+    EXPECT_EQ(leaver.Count(kEventClosing), 1);
+    EXPECT_EQ(leaver.Events().back(), kEventClosing) << "nothing after the last event";
+    EXPECT_EQ(face.Events().GetCount(), 1);
+    face.StopPolling();
+}
+
+TEST_F(Polling, StoppingWaitsForTheThreadAndResumeRestartsIt)
+{
+    FakeSink sink(10120);
+    windows.Open(sink);
+    face.RegisterInstrument(&sink);
+    ASSERT_TRUE(WaitFor([&] { return face.IsPolling(); }));
+    EXPECT_TRUE(face.StopPolling());
+    EXPECT_FALSE(face.IsPolling());
+    const int passes = face.passes.load();
+    std::this_thread::sleep_for(120ms);
+    EXPECT_EQ(face.passes.load(), passes);
+    face.ResumePolling();
+    ASSERT_TRUE(WaitFor([&] { return face.passes.load() > passes; }));
+    face.StopPolling();
+}
+
+// Dispatch itself, without the thread.
+TEST(Dispatch, HungWindowEndsTheEventButNotTheNext)
+{
+    FakeWindows windows;
+    CVIEventHub hub;
+    std::recursive_mutex unitLock;
+    FakeSink first(1), hung(2), last(3);
+    for (FakeSink* s : {&first, &hung, &last}) {
+        s->wantsUpdate = true;
+        windows.Open(*s);
+        hub.AddSink(s);
+    }
+    windows.SetHung(hung.Window(), true);
+    hub.Dispatch(kEventPoll, 0, unitLock);
+    EXPECT_EQ(first.Count(kEventPoll), 1);
+    EXPECT_EQ(hung.Count(kEventPoll), 1);
+    EXPECT_EQ(last.Count(kEventPoll), 0) << "skipped after the failed send";
+    EXPECT_EQ(windows.Updates(first.Window()), 1);
+
+    windows.SetHung(hung.Window(), false);
+    hub.Dispatch(kEventPoll, 0, unitLock);
+    EXPECT_EQ(last.Count(kEventPoll), 1);
+    EXPECT_EQ(windows.Updates(last.Window()), 1);
+}
+
+TEST(Dispatch, OnlyActiveSinksAskingForAnUpdateAreSentOne)
+{
+    FakeWindows windows;
+    CVIEventHub hub;
+    std::recursive_mutex unitLock;
+    FakeSink quiet(1), eager(2), notReady(3);
+    eager.wantsUpdate = true;
+    notReady.wantsUpdate = true;
+    windows.Open(quiet);
+    windows.Open(eager);
+    hub.AddSink(&quiet);
+    hub.AddSink(&eager);
+    hub.AddSink(&notReady);  // created, window not ready yet
+    hub.Dispatch(kEventMeterData, 0, unitLock);
+    EXPECT_EQ(quiet.Count(kEventMeterData), 1);
+    EXPECT_EQ(windows.Updates(quiet.Window()), 0);
+    EXPECT_EQ(windows.Updates(eager.Window()), 1);
+    EXPECT_TRUE(notReady.Events().empty());
+}
+
+TEST(Dispatch, ReleasedSinkStaysReleased)
+{
+    FakeSink sink(1);
+    sink.SetState(kSinkReleased);
+    sink.Detach();
+    EXPECT_EQ(sink.State(), kSinkReleased);
+    EXPECT_FALSE(sink.SendToWindow(kCloseMessage, 0, 0, false));
+}
+
+} // namespace
