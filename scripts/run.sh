@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds the product and runs the host with the
-# plug-in under Wine.
-#   scripts/run.sh                 on $DISPLAY when there is one; otherwise on a
-#                                  private Xvfb, with a screenshot saved to
-#                                  build/screenshots/host.png
-#   scripts/run.sh --seconds N     close the host after N seconds (default 8
-#                                  without a display, unlimited with one)
+# Sets up what is missing, builds the product and runs the Torvane host with
+# the Vexa plug-in under Wine.
+#   scripts/run.sh                   demonstration mode (no trainer interface)
+#   scripts/run.sh --sim             starts the simulator (vexa-sim) and connects to it
+#   scripts/run.sh --open 10115,...  opens instruments by command id
+#   scripts/run.sh --seconds N       closes the host after N seconds
+# With a DISPLAY the host runs there until it is closed. Without one it runs
+# on a private Xvfb for a few seconds and saves pictures of the screen and of
+# the host's windows to build/screenshots/.
 # The 32-bit product runs where the kernel runs 32-bit programs; elsewhere the
 # 64-bit build of the same sources stands in.
 set -euo pipefail
@@ -14,10 +16,14 @@ ROOT=$PWD
 export VEXA_BUILD=${VEXA_BUILD:-$ROOT/build}
 BUILD=$VEXA_BUILD
 seconds=""
+sim=false
+open=""
 while [ $# -gt 0 ]; do
     case $1 in
         --seconds) seconds=$2; shift 2 ;;
-        *) echo "unknown option $1" >&2; exit 2 ;;
+        --sim) sim=true; shift ;;
+        --open) open=$2; shift 2 ;;
+        *) echo "unknown option $1 (see the head of $0)" >&2; exit 2 ;;
     esac
 done
 
@@ -26,19 +32,29 @@ if ./scripts/can-run-i386.sh; then tree=win32; bits=32; else tree=win64; bits=64
 ./scripts/build.sh "$tree"
 export WINEPREFIX=$BUILD/wine
 
-host=(./scripts/wine-run.sh "$bits" explorer /desktop=Vexa,1024x768 "$BUILD/$tree/bin/VexaHost.exe")
+hostArgs=()
+if $sim; then
+    ./scripts/build.sh native
+    port=3060
+    "$BUILD/native/bin/vexa-sim" --port "$port" --no-discovery --no-tunnel >"$BUILD/vexa-sim.log" 2>&1 &
+    simPid=$!
+    trap 'kill $simPid 2>/dev/null' EXIT
+    sleep 0.5
+    hostArgs+=(--sim "127.0.0.1:$port")
+else
+    hostArgs+=(--demo)
+fi
+[ -n "$open" ] && hostArgs+=(--open "$open")
+
+host=(./scripts/wine-run.sh "$bits" explorer /desktop=Torvane,1280x960 "$BUILD/$tree/bin/VexaHost.exe" "${hostArgs[@]}")
 if [ -n "${DISPLAY:-}" ]; then
     "${host[@]}" ${seconds:+--exit-after "$seconds"}
     exit 0
 fi
 
-seconds=${seconds:-8}
-mkdir -p "$BUILD/screenshots"
-shot=$BUILD/screenshots/host.png
-SHOT=$shot DELAY=$((seconds > 3 ? seconds - 2 : 1)) xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    "$@" &
-    sleep "$DELAY"
-    import -window root "$SHOT"
-    wait
-' _ "${host[@]}" --exit-after "$seconds"
-echo "screenshot: $shot"
+seconds=${seconds:-6}
+shots=$BUILD/screenshots
+mkdir -p "$shots"
+rm -f "$shots"/*.png
+xvfb-run -a -s "-screen 0 1280x960x24" "${host[@]}" --capture "Z:${shots//\//\\}" --delay "$seconds"
+echo "screenshots: $(ls "$shots"/*.png | tr '\n' ' ')"

@@ -28,8 +28,8 @@ public:
 class Windows : public IWindowBridge {
 public:
     bool IsWindow(WindowHandle) override { return true; }
-    bool SendMessageTimeout(WindowHandle, uint32_t, uintptr_t, intptr_t, uint32_t) override { return true; }
-    void SendMessage(WindowHandle, uint32_t, uintptr_t, intptr_t) override {}
+    bool SendWithTimeout(WindowHandle, uint32_t, uintptr_t, intptr_t, uint32_t) override { return true; }
+    void Send(WindowHandle, uint32_t, uintptr_t, intptr_t) override {}
     uint32_t UpdateMessage() override { return 0xC000; }
 };
 

@@ -91,7 +91,10 @@ int CVexaface::Connect(bool allowDemonstration, bool allowCancel, bool forceChoi
                 }
             }
             if (m_stream) {
-                BusyScope busy(ui, FormatText(m_services.strings, kTextConnecting, {CString(), kInterfaceName}));
+                // The text's first line says what is going on; the rest is for
+                // a device that turns out to be something else.
+                const CString connecting = FormatText(m_services.strings, kTextConnecting, {CString(), kInterfaceName});
+                BusyScope busy(ui, connecting.substr(0, connecting.find(u'\n')));
                 if (OpenAndIdentify())
                     return kConnectConnected;
             }

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "units/Relays.h"
+#include "units/VexaMeter.h"
 
 namespace {
 
@@ -115,6 +116,11 @@ CRelays* CVexaface::Relays() const
     return static_cast<CRelays*>(Unit(kUnitRelays));
 }
 
+CVexaMeter* CVexaface::Meter() const
+{
+    return static_cast<CVexaMeter*>(Unit(kUnitMeter));
+}
+
 bool CVexaface::AttachUnit(int unit)
 {
     if (unit < 1 || unit > kUnitCount || !m_stream)
@@ -158,6 +164,18 @@ void CVexaface::ReleaseAllUnits()
         SendReleaseAll(*m_stream);
 }
 
+void CVexaface::ReleaseTransport()
+{
+    try {
+        ReleaseAllUnits();
+    } catch (const CStreamException& fault) {
+        ReportStreamException(fault);
+    }
+    if (IsConnected())
+        m_stream->Close();
+    SetStream(nullptr);
+}
+
 bool CVexaface::AttachUnits()
 {
     for (int unit = kUnitDigitalIO; unit <= kUnitCounter; ++unit)
@@ -174,6 +192,36 @@ void CVexaface::ServiceUnits()
     for (int unit : {kUnitRelays, kUnitThreePhase, kUnitFunctionGenerator, kUnitMeter})
         if (CBaseDevice* device = Unit(unit))
             device->Flush();
+}
+
+void CVexaface::OnPollStart()
+{
+    std::lock_guard<std::recursive_mutex> units(m_unitLock);
+    CVexaMeter* meter = Meter();
+    if (m_stream && meter && meter->IsRunning())
+        meter->StartMeasuring(true);
+}
+
+bool CVexaface::PollStep()
+{
+    bool blockRead = false;
+    {
+        std::lock_guard<std::recursive_mutex> units(m_unitLock);
+        CVexaMeter* meter = Meter();
+        if (!m_stream || !meter || !meter->IsRunning())
+            return true;
+        const uint8_t status = meter->QueryStatus();
+        if (status == CVexaMeter::kStatusBlockReady) {
+            meter->ReadAB();
+            blockRead = true;
+        } else if (status == CVexaMeter::kStatusIdle) {
+            meter->StartMeasuring(true);
+        }
+    }
+    // Outside the unit lock: dispatching takes the locks that come before it.
+    if (blockRead)
+        DispatchEvents(kEventMeterData);
+    return true;
 }
 
 void CVexaface::OnPollEnd()

@@ -11,6 +11,7 @@
 #include "units/BaseDevice.h"
 
 class CRelays;
+class CVexaMeter;
 
 // Set whenever the null stream is installed; instrument windows read it.
 bool IsDemonstrationMode();
@@ -44,6 +45,11 @@ public:
     // The interface block of the instrument set: the units' settings.
     void Serialize(CArchive& ar) override;
     bool Disconnect() override;
+    // Starts the meter's measurement when it runs.
+    void OnPollStart() override;
+    // Asks a running meter for its state: a ready block is read and event 80
+    // dispatched, an idle meter is started again. Always true.
+    bool PollStep() override;
     void OnPollEnd() override;
     void ServiceUnits() override;
     void OnConnectionLost(const CStreamException& fault) override;
@@ -62,9 +68,12 @@ public:
     void ReleaseUnit(int unit);
     // Releases every unit (0x11 when connected) and deletes their objects.
     void ReleaseAllUnits();
+    // Releases the units, closes the stream and deletes it: no transport is left.
+    void ReleaseTransport();
 
     CBaseDevice* Unit(int unit) const;
     CRelays* Relays() const;
+    CVexaMeter* Meter() const;
     int VariantLevel() const { return m_variantLevel; }
     const CString& DeviceName() const { return m_deviceName; }
     bool HostRelayControl() const { return m_hostRelayControl; }

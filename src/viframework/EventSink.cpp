@@ -19,10 +19,10 @@ bool CVIEventSink::SendToWindow(uint32_t message, uintptr_t wParam, intptr_t lPa
     if (!bridge.IsWindow(window))
         return false;
     if (wait) {
-        bridge.SendMessage(window, message, wParam, lParam);
+        bridge.Send(window, message, wParam, lParam);
         return true;
     }
-    return bridge.SendMessageTimeout(window, message, wParam, lParam, kUpdateTimeoutMs);
+    return bridge.SendWithTimeout(window, message, wParam, lParam, kUpdateTimeoutMs);
 }
 
 void CVIEventSink::Detach()

@@ -101,6 +101,19 @@ public:
     int GetCount() const { return m_sinks.GetCount(); }
     CVIEventSink* GetAt(int index) const { return m_sinks.GetAt(index); }
     std::vector<CVIEventSink*> Snapshot() const { return m_sinks.Snapshot(); }
+    // For each sink in order: append(id, title, visible) with the next command
+    // id, which grows by one and wraps in 16 bits. Returns how many.
+    template <class Append>
+    int AppendWindowMenu(Append append, uint16_t& next) const
+    {
+        int appended = 0;
+        for (CVIEventSink* sink : m_sinks.Snapshot()) {
+            append(next, sink->GetTitle(), sink->IsInstrumentVisible());
+            next = static_cast<uint16_t>(next + 1);
+            ++appended;
+        }
+        return appended;
+    }
     // Drops sinks in any state; returns how many.
     int RemoveIf(bool (*predicate)(CVIEventSink*));
     // Held while the membership must not change.

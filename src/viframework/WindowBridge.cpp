@@ -7,8 +7,8 @@ namespace {
 class CNoWindows : public IWindowBridge {
 public:
     bool IsWindow(WindowHandle) override { return false; }
-    bool SendMessageTimeout(WindowHandle, uint32_t, uintptr_t, intptr_t, uint32_t) override { return false; }
-    void SendMessage(WindowHandle, uint32_t, uintptr_t, intptr_t) override {}
+    bool SendWithTimeout(WindowHandle, uint32_t, uintptr_t, intptr_t, uint32_t) override { return false; }
+    void Send(WindowHandle, uint32_t, uintptr_t, intptr_t) override {}
     uint32_t UpdateMessage() override { return 0xC000; }
 };
 

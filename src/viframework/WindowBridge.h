@@ -15,10 +15,10 @@ public:
     virtual bool IsWindow(WindowHandle window) = 0;
     // Sends and waits at most timeoutMs; gives up at once when the window's
     // thread does not respond or the window goes away. True when it was handled.
-    virtual bool SendMessageTimeout(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam,
+    virtual bool SendWithTimeout(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam,
                                     uint32_t timeoutMs) = 0;
     // Sends and waits however long the window takes.
-    virtual void SendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+    virtual void Send(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
     // The registered message "WM_VI_ONUPDATEUI".
     virtual uint32_t UpdateMessage() = 0;
 };

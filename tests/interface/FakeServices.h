@@ -219,7 +219,7 @@ public:
         std::lock_guard<std::mutex> g(lock);
         return sinks.count(window) > 0;
     }
-    bool SendMessageTimeout(WindowHandle window, uint32_t message, uintptr_t, intptr_t, uint32_t) override
+    bool SendWithTimeout(WindowHandle window, uint32_t message, uintptr_t, intptr_t, uint32_t) override
     {
         CVIEventSink* sink;
         {
@@ -234,9 +234,9 @@ public:
             sink->Detach();
         return true;
     }
-    void SendMessage(WindowHandle window, uint32_t message, uintptr_t w, intptr_t l) override
+    void Send(WindowHandle window, uint32_t message, uintptr_t w, intptr_t l) override
     {
-        SendMessageTimeout(window, message, w, l, 0);
+        SendWithTimeout(window, message, w, l, 0);
     }
     uint32_t UpdateMessage() override { return 0xC123; }
 

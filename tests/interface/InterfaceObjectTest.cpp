@@ -130,3 +130,36 @@ TEST(ResourceCheck, ConflictNamesTheHolder)
 }
 
 } // namespace
+
+namespace {
+
+TEST(WindowMenu, NumbersInstrumentsInOrderAndWrapsAt16Bits)
+{
+    CVIEventHub hub;
+    FakeSink a(10120), b(10031), c(10115);
+    b.visible = false;
+    for (FakeSink* s : {&a, &b, &c})
+        hub.AddSink(s);
+    std::vector<std::tuple<uint16_t, std::string, bool>> items;
+    auto append = [&](uint16_t id, const CString& title, bool visible) {
+        items.emplace_back(id, StringToUtf8(title), visible);
+    };
+    uint16_t next = 500;
+    EXPECT_EQ(hub.AppendWindowMenu(append, next), 3);
+    EXPECT_EQ(next, 503);
+    EXPECT_EQ(items[1], std::make_tuple(uint16_t{501}, std::string("Sink 10031"), false));
+
+    items.clear();
+    next = 65534;
+    hub.AppendWindowMenu(append, next);
+    EXPECT_EQ(std::get<0>(items[1]), 65535);
+    EXPECT_EQ(std::get<0>(items[2]), 0);
+    EXPECT_EQ(next, 1);
+
+    CVIEventHub empty;
+    next = 7;
+    EXPECT_EQ(empty.AppendWindowMenu(append, next), 0);
+    EXPECT_EQ(next, 7);
+}
+
+} // namespace

@@ -1,0 +1,200 @@
+// The Torvane host stand-in. Options for scripted runs:
+//   --demo                 connect in demonstration mode
+//   --sim HOST[:PORT]      connect to a trainer interface (or the simulator) over TCP
+//   --open ID[,ID...]      open instruments by command id after connecting
+//   --load FILE            open a document after connecting
+//   --save FILE            store the document before exiting
+//   --capture FOLDER       after --delay seconds, save the screen, the frame and
+//                          every instrument window as PNG files there, then exit
+//   --delay SECONDS        for --capture (default 3)
+//   --exit-after SECONDS   close by itself
+// The connection options change the current user's interface settings for
+// this run only; they are put back at exit.
+#include <windows.h>
+
+#include <cwchar>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Capture.h"
+#include "HostFrame.h"
+
+namespace {
+
+const wchar_t kInterfaceKey[] = L"Software\\Brennick\\Vexa Interface";
+
+struct Options {
+    bool demo = false;
+    std::wstring simAddress;
+    DWORD simPort = 3060;
+    std::vector<UINT> open;
+    std::wstring load;
+    std::wstring save;
+    std::wstring capture;
+    int delay = 3;
+    int exitAfter = 0;
+};
+
+Options ParseOptions()
+{
+    Options o;
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (a == L"--demo") {
+            o.demo = true;
+        } else if (a == L"--sim" && hasValue) {
+            std::wstring v = argv[++i];
+            const size_t colon = v.rfind(L':');
+            if (colon != std::wstring::npos) {
+                o.simPort = static_cast<DWORD>(_wtoi(v.c_str() + colon + 1));
+                v.resize(colon);
+            }
+            o.simAddress = v;
+        } else if (a == L"--open" && hasValue) {
+            for (const wchar_t* p = argv[++i]; *p;) {
+                o.open.push_back(static_cast<UINT>(wcstoul(p, const_cast<wchar_t**>(&p), 10)));
+                while (*p == L',' || *p == L' ')
+                    ++p;
+                if (*p && !iswdigit(*p))
+                    break;
+            }
+        } else if (a == L"--load" && hasValue) {
+            o.load = argv[++i];
+        } else if (a == L"--save" && hasValue) {
+            o.save = argv[++i];
+        } else if (a == L"--capture" && hasValue) {
+            o.capture = argv[++i];
+        } else if (a == L"--delay" && hasValue) {
+            o.delay = _wtoi(argv[++i]);
+        } else if (a == L"--exit-after" && hasValue) {
+            o.exitAfter = _wtoi(argv[++i]);
+        }
+    }
+    LocalFree(argv);
+    return o;
+}
+
+// A registry value set for this run and put back afterwards.
+class TemporaryValue {
+public:
+    TemporaryValue(const std::wstring& key, const wchar_t* name, DWORD type, const void* data, DWORD size)
+        : m_key(key), m_name(name)
+    {
+        HKEY k;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &k,
+                            nullptr) != ERROR_SUCCESS)
+            return;
+        DWORD oldType = 0, oldSize = 0;
+        if (RegQueryValueExW(k, name, nullptr, &oldType, nullptr, &oldSize) == ERROR_SUCCESS) {
+            m_old.resize(oldSize);
+            RegQueryValueExW(k, name, nullptr, &oldType, m_old.data(), &oldSize);
+            m_oldType = oldType;
+            m_hadValue = true;
+        }
+        RegSetValueExW(k, name, 0, type, static_cast<const BYTE*>(data), size);
+        RegCloseKey(k);
+    }
+    ~TemporaryValue()
+    {
+        HKEY k;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, m_key.c_str(), 0, KEY_WRITE, &k) != ERROR_SUCCESS)
+            return;
+        if (m_hadValue)
+            RegSetValueExW(k, m_name.c_str(), 0, m_oldType, m_old.data(), static_cast<DWORD>(m_old.size()));
+        else
+            RegDeleteValueW(k, m_name.c_str());
+        RegCloseKey(k);
+    }
+    TemporaryValue(const TemporaryValue&) = delete;
+    TemporaryValue& operator=(const TemporaryValue&) = delete;
+
+private:
+    std::wstring m_key, m_name;
+    std::vector<BYTE> m_old;
+    DWORD m_oldType = 0;
+    bool m_hadValue = false;
+};
+
+std::vector<std::unique_ptr<TemporaryValue>> PrepareConnection(const Options& o)
+{
+    std::vector<std::unique_ptr<TemporaryValue>> values;
+    auto number = [&](const std::wstring& key, const wchar_t* name, DWORD value) {
+        values.push_back(std::make_unique<TemporaryValue>(key, name, REG_DWORD, &value, sizeof value));
+    };
+    const std::wstring settings = std::wstring(kInterfaceKey) + L"\\Settings";
+    const std::wstring wlan = std::wstring(kInterfaceKey) + L"\\WLAN";
+    if (o.demo) {
+        number(settings, L"DemoMode", 1);
+    } else if (!o.simAddress.empty()) {
+        number(settings, L"DemoMode", 0);
+        number(wlan, L"Supported", 1);
+        number(wlan, L"Enabled", 1);
+        number(wlan, L"Port", o.simPort);
+        values.push_back(std::make_unique<TemporaryValue>(
+            wlan, L"Address", REG_SZ, o.simAddress.c_str(), static_cast<DWORD>((o.simAddress.size() + 1) * sizeof(wchar_t))));
+    }
+    return values;
+}
+
+void CaptureAll(HostFrame& frame, const std::wstring& folder)
+{
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CaptureWindowToPng(GetDesktopWindow(), folder + L"\\screen.png");
+    CaptureWindowToPng(frame.Window(), folder + L"\\frame.png");
+    int n = 0;
+    for (HWND window : frame.InstrumentWindows()) {
+        wchar_t name[32];
+        swprintf(name, 32, L"\\instrument-%02d.png", ++n);
+        CaptureWindowToPng(window, folder + name);
+    }
+}
+
+HostFrame* g_frame = nullptr;
+Options g_options;
+
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    if (!g_options.capture.empty())
+        CaptureAll(*g_frame, g_options.capture);
+    if (!g_options.save.empty())
+        g_frame->SaveDocument(g_options.save);
+    PostMessageW(g_frame->Window(), WM_CLOSE, 0, 0);
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
+{
+    g_options = ParseOptions();
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+        return 1;
+    int result = 0;
+    {
+        const auto temporary = PrepareConnection(g_options);
+        HostFrame frame;
+        g_frame = &frame;
+        if (!frame.Create(instance, show)) {
+            CoUninitialize();
+            return 1;
+        }
+        frame.LoadPlugIns();
+        for (UINT id : g_options.open)
+            frame.RouteCommand(id);
+        if (!g_options.load.empty())
+            frame.OpenDocument(g_options.load);
+        if (!g_options.capture.empty())
+            SetTimer(nullptr, 0, static_cast<UINT>(g_options.delay) * 1000, OnTimer);
+        else if (g_options.exitAfter > 0)
+            SetTimer(nullptr, 0, static_cast<UINT>(g_options.exitAfter) * 1000, OnTimer);
+        result = frame.Run();
+        g_frame = nullptr;
+    }
+    CoUninitialize();
+    return result;
+}

@@ -1,0 +1,180 @@
+#include "plugin/VexaPlugIn.h"
+
+#include <clocale>
+#include <mutex>
+#include <string>
+
+#include "interface/Services.h"
+#include "interface/net/SocketPlatform.h"
+#include "interface/net/StreamSocket.h"
+#include "interface/net/StreamSocketUsb.h"
+
+namespace {
+
+constexpr UINT kTextLocale = 1007;
+constexpr UINT kTextRegistryKey = 1008;
+constexpr UINT kTextNoSocketLayer = 20017;
+constexpr wchar_t kResourceLibrary[] = L"VexaRes.dll";
+constexpr wchar_t kHelpFile[] = L"QX7000.bkhlp";
+const CString kTouchKey = u"Software\\Brennick\\Common\\Touch";
+
+HINSTANCE g_module = nullptr;
+
+std::wstring ModuleFolder(HINSTANCE module)
+{
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(module, path, MAX_PATH);
+    std::wstring folder(path, n);
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+}
+
+bool IsRightToLeft(LANGID language)
+{
+    switch (PRIMARYLANGID(language)) {
+    case LANG_ARABIC:
+    case LANG_HEBREW:
+    case LANG_FARSI:
+    case LANG_URDU:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+// Streams of the real transports.
+class CPlugInStreams : public IStreamFactory {
+public:
+    explicit CPlugInStreams(ISettingsStore& settings) : m_settings(settings) {}
+
+    std::unique_ptr<CStreamIO> CreateUsb() override
+    {
+        // The USB transport is not built into this plug-in yet: the choice
+        // dialog then offers the network and demonstration mode.
+        return nullptr;
+    }
+    std::unique_ptr<CStreamIO> CreateSocket(const CString& address, uint16_t port) override
+    {
+        return std::make_unique<CStreamSocket>(address, port);
+    }
+    std::unique_ptr<CStreamIO> CreateTunnel(const CString& deviceName) override
+    {
+        const CString entry = u"Software\\Brennick\\Device Manager\\Devices\\" + deviceName;
+        return std::make_unique<CStreamSocketUsb>(
+            m_settings.GetText(entry, u"Address"), static_cast<uint16_t>(m_settings.GetNumber(entry, u"Port", 8080)),
+            static_cast<uint16_t>(m_settings.GetNumber(entry, u"Product", 0)), m_settings.GetBool(entry, u"UserMode", false),
+            m_settings.GetText(entry, u"Name"));
+    }
+    bool StartSocketLayer() override { return SocketLayerStartup(); }
+
+private:
+    ISettingsStore& m_settings;
+};
+
+CVexaPlugIn::CVexaPlugIn() = default;
+
+CVexaPlugIn::~CVexaPlugIn()
+{
+    SetWindowBridge(nullptr);
+    delete m_streams;
+    if (m_hResource)
+        FreeLibrary(m_hResource);
+}
+
+IStreamFactory& CVexaPlugIn::Streams()
+{
+    if (!m_streams)
+        m_streams = new CPlugInStreams(m_settings);
+    return *m_streams;
+}
+
+void CVexaPlugIn::ApplyLanguage()
+{
+    m_language = GetUserDefaultUILanguage();
+    SetThreadLocale(MAKELCID(m_language, SORT_DEFAULT));
+    SetThreadUILanguage(m_language);
+    if (IsRightToLeft(m_language))
+        SetProcessDefaultLayout(LAYOUT_RTL);
+}
+
+bool CVexaPlugIn::InitInstance()
+{
+    if (m_initialised)
+        return m_initResult;
+    m_initialised = true;
+    m_hInstance = g_module;
+
+    // 1. The resource library beside the plug-in, searched before the plug-in.
+    const std::wstring folder = ModuleFolder(m_hInstance);
+    m_hResource = LoadLibraryExW((folder + kResourceLibrary).c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!m_hResource)
+        m_hResource = LoadLibraryExW((folder + kResourceLibrary).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+
+    // 3. and 4. The registry root and the user's language.
+    ApplyLanguage();
+    m_registryKey = LoadText(kTextRegistryKey);
+
+    // 5. The help file beside the library.
+    m_helpPath = FromWide((folder + kHelpFile).c_str());
+
+    // 7. The run-time library's locale, when one is named.
+    CString locale = m_registryKey.empty() ? CString() : m_settings.GetText(u"Software\\" + m_registryKey, u"Language");
+    if (locale.empty())
+        locale = LoadText(kTextLocale);
+    if (!locale.empty())
+        std::setlocale(LC_ALL, StringToUtf8(locale).c_str());
+
+    SetWindowBridge(&m_windows);
+
+    // 9. Without sockets there is no plug-in.
+    if (!Streams().StartSocketLayer()) {
+        m_ui.ShowMessage(LoadText(kTextNoSocketLayer), MessageIcon::Error);
+        m_initResult = false;
+        return false;
+    }
+    ReadTouchSettings();
+    m_initResult = true;
+    return true;
+}
+
+void CVexaPlugIn::ReadTouchSettings()
+{
+    m_buttonMargin = 6;
+    m_menuMargin = 6;
+    HDC screen = GetDC(nullptr);
+    const int menuImageHeight = MulDiv(16, GetDeviceCaps(screen, LOGPIXELSY), 96);
+    ReleaseDC(nullptr, screen);
+    if (m_settings.KeyExists(SettingsHive::CurrentUser, kTouchKey)) {
+        m_touchMode = m_settings.GetBool(kTouchKey, u"Enable", false);
+        if (m_touchMode && menuImageHeight < 32) {
+            m_buttonMargin = static_cast<int>(m_settings.GetNumber(kTouchKey, u"ButtonMargin", 20));
+            m_menuMargin = static_cast<int>(m_settings.GetNumber(kTouchKey, u"MenuMargin", 20));
+        }
+        return;
+    }
+    m_touchMode = GetSystemMetrics(SM_TABLETPC) && GetSystemMetrics(SM_DIGITIZER) && GetSystemMetrics(0x2003) == 0;
+    if (m_touchMode && menuImageHeight < 32)
+        m_buttonMargin = m_menuMargin = 20;
+}
+
+CVexaPlugIn& VexaApp()
+{
+    static CVexaPlugIn app;
+    return app;
+}
+
+HINSTANCE VexaPluginModule()
+{
+    return g_module;
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_module = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}

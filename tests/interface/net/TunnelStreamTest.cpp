@@ -1,0 +1,139 @@
+// CStreamSocketUsb: the messages it sends to a device manager's tunnel
+// service, and the protocol relayed through the simulator's service.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "SimPeer.h"
+#include "interface/net/StreamSocketUsb.h"
+#include "net/TcpService.h"
+
+using namespace vexasim;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A tunnel service that records every byte it receives, opens with the
+// given status and answers each read with "!" bytes.
+class CRecordingTunnel : public CTcpService {
+public:
+    explicit CRecordingTunnel(uint16_t status) : m_status(status)
+    {
+        std::string error;
+        EXPECT_TRUE(Start(kLoopbackAddress, 0, error)) << error;
+    }
+    ~CRecordingTunnel() override { Stop(); }
+
+    Bytes Received()
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_received;
+    }
+    // Waits until at least size bytes came in.
+    Bytes WaitFor(size_t size)
+    {
+        for (int i = 0; i < 200 && Received().size() < size; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return Received();
+    }
+
+protected:
+    void Serve(SocketHandle socket, const std::atomic<bool>& stop) override
+    {
+        for (;;) {
+            uint8_t header[8];
+            if (!ReceiveAll(socket, header, 8, stop))
+                return;
+            Record(header, 8);
+            const uint32_t count = header[4] | header[5] << 8 | header[6] << 16 | static_cast<uint32_t>(header[7]) << 24;
+            Bytes data;
+            switch (header[0]) {
+            case 1: data.assign(count, '!'); SendAll(socket, data.data(), count); break;
+            case 2:
+            case 3:
+                data.resize(count);
+                if (!ReceiveAll(socket, data.data(), count, stop))
+                    return;
+                Record(data.data(), count);
+                if (header[0] == 3) {
+                    Bytes answer(260, 0);
+                    answer[258] = static_cast<uint8_t>(m_status);
+                    SendAll(socket, answer.data(), answer.size());
+                }
+                break;
+            default: return;
+            }
+        }
+    }
+
+private:
+    void Record(const uint8_t* data, size_t size)
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_received.insert(m_received.end(), data, data + size);
+    }
+
+    const uint16_t m_status;
+    std::mutex m_lock;
+    Bytes m_received;
+};
+
+TEST(TunnelStream, OpenReadWriteAndCloseAreHeadedMessages)
+{
+    CRecordingTunnel service(0);
+    CStreamSocketUsb s(u"127.0.0.1", service.Port(), 37644, true, u"Vexa \u00e9");
+    ASSERT_TRUE(s.Open());
+    const Bytes open = service.WaitFor(8 + 518);
+    ASSERT_EQ(open.size(), 8u + 518);
+    EXPECT_EQ(Bytes(open.begin(), open.begin() + 8), (Bytes{3, 0, 0, 0, 0x06, 0x02, 0, 0}));
+    EXPECT_EQ(Bytes(open.begin() + 8, open.begin() + 8 + 20),
+              (Bytes{1, 0, 0x0C, 0x93, 1, 0, 'V', 0, 'e', 0, 'x', 0, 'a', 0, ' ', 0, 0xE9, 0, 0, 0}));
+
+    uint8_t answer[4] = {};
+    s.Read(answer, 4);
+    EXPECT_EQ(Bytes(answer, answer + 4), Bytes(4, '!'));
+    const uint8_t command[3] = {0x0E, 0x05, 0x0B};
+    s.Write(command, 3);
+    s.Close();
+    const Bytes all = service.WaitFor(8 + 518 + 8 + 11 + 8);
+    EXPECT_EQ(Bytes(all.begin() + 526, all.end()),
+              (Bytes{1, 0, 0, 0, 4, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 0x0E, 0x05, 0x0B, 4, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_FALSE(s.IsConnected());
+}
+
+TEST(TunnelStream, RefusedOpenLeavesTheStreamClosed)
+{
+    CRecordingTunnel service(5);
+    CStreamSocketUsb s(u"127.0.0.1", service.Port(), 0, false, u"RV8810-4C");
+    EXPECT_FALSE(s.Open());
+    EXPECT_FALSE(s.IsConnected());
+}
+
+TEST(TunnelStream, RelaysTheProtocolThroughTheSimulatorsService)
+{
+    SimPeer peer(AtLevel(3));
+    CStreamSocketUsb s(u"127.0.0.1", peer.Sim().TunnelPort(), 0, false, u"RV8810-4C");
+    ASSERT_TRUE(s.Open());
+    const Identification id = Identify(s);
+    EXPECT_EQ(id.level, 3);
+    EXPECT_EQ(id.deviceName, u"Vexa Simulator");
+    for (uint8_t unit = 1; unit <= 7; ++unit)
+        AttachUnit(s, unit);
+    EXPECT_EQ(peer.Sim().Box().AttachedUnits(), 0xFEu);
+    // A read beyond what the box answered runs into the receive timeout.
+    s.SetReceiveTimeout(300);
+    uint8_t nothing[2];
+    EXPECT_EQ(StreamErrorOf([&] { s.Read(nothing, 2); }), 20020u);
+}
+
+TEST(TunnelStream, SimulatorRefusesAnotherProduct)
+{
+    SimPeer peer;
+    CStreamSocketUsb s(u"127.0.0.1", peer.Sim().TunnelPort(), 1234, false, u"RV8810-4C");
+    EXPECT_FALSE(s.Open());
+}
+
+} // namespace

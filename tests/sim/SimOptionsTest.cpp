@@ -1,0 +1,72 @@
+// vexa-sim's command line.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "SimOptions.h"
+
+using namespace vexasim;
+
+namespace {
+
+bool Parse(std::vector<const char*> args, SimOptions& options, std::string& error)
+{
+    args.insert(args.begin(), "vexa-sim");
+    return ParseSimOptions(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+TEST(SimOptions, ReadsEveryKindOfOption)
+{
+    SimOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--port", "0", "--level", "1", "--firmware", "199", "--dut", "wire", "--corner", "250.5",
+                       "--metrahit", "teach", "--no-loopback", "--digital-input", "0xA5A5", "--no-tunnel",
+                       "--mac", "02:00:00:00:00:01", "--stall-after", "3", "--close-after-seconds", "1.5",
+                       "--wrong-ack", "2", "--name", "Rack 4"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.port, 0);
+    EXPECT_EQ(o.box.level, 1);
+    EXPECT_EQ(o.box.firmware, 199);
+    EXPECT_EQ(o.box.dut.kind, DutKind::Wire);
+    EXPECT_DOUBLE_EQ(o.box.dut.cornerHz, 250.5);
+    EXPECT_EQ(o.box.metraHit, MetraHitModel::Teach);
+    EXPECT_FALSE(o.box.loopback);
+    EXPECT_EQ(o.box.digitalInput, 0xA5A5);
+    EXPECT_FALSE(o.tunnel);
+    EXPECT_TRUE(o.discovery);
+    EXPECT_EQ(o.mac, (MacAddress{2, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(o.faults.stallAtCommand, 3u);
+    EXPECT_EQ(o.faults.stallSeconds, 6.0);  // the default that goes with a stall
+    EXPECT_DOUBLE_EQ(o.faults.closeAfterSeconds, 1.5);
+    EXPECT_EQ(o.faults.wrongAckAt, 2u);
+    EXPECT_EQ(o.name, "Rack 4");
+}
+
+TEST(SimOptions, RefusesBadArgumentsWithAReason)
+{
+    const std::vector<std::vector<const char*>> bad = {
+        {"--level", "4"},      {"--level", "0"},          {"--port", "70000"}, {"--port", "-1"},
+        {"--dut", "coil"},     {"--corner", "0"},         {"--mac", "00-11"},  {"--metrahit", "99s"},
+        {"--wrong-ack", "0"},  {"--stall-seconds", "x"},  {"--port"},          {"--frobnicate"},
+    };
+    for (const auto& args : bad) {
+        SimOptions o;
+        std::string error;
+        EXPECT_FALSE(Parse(args, o, error)) << args[0];
+        EXPECT_NE(error.find(args[0]), std::string::npos) << error;
+    }
+}
+
+TEST(SimOptions, HelpNamesEveryOption)
+{
+    const std::string help = SimHelpText();
+    for (const char* option : {"--address", "--port", "--discovery-port", "--no-discovery", "--tunnel-port", "--no-tunnel",
+                               "--level", "--firmware", "--ident", "--name", "--mac", "--dut", "--corner", "--no-loopback",
+                               "--digital-input", "--metrahit", "--strict-attach", "--close-after-bytes",
+                               "--close-after-seconds", "--wrong-ack", "--stall-after", "--stall-seconds",
+                               "--garbage-after", "--garbage-bytes", "--verbose", "--help"})
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+}
+
+} // namespace
