@@ -106,37 +106,27 @@ uint8_t CFuncGen::PercentByte(int32_t percent)
 
 void CFuncGen::SetWaveform(int32_t waveform)
 {
-    m_changes.Lock();
-    Shared().waveform = waveform;
-    m_changes.Unlock(kWaveformBit);
+    m_changes.Set(Shared().waveform, waveform, kWaveformBit);
 }
 
 void CFuncGen::SetOutputRange(int32_t range)
 {
-    m_changes.Lock();
-    Shared().outputRange = std::clamp(range, 0, 255);
-    m_changes.Unlock(kOutputRangeBit);
+    m_changes.Set(Shared().outputRange, std::clamp(range, 0, 255), kOutputRangeBit);
 }
 
 void CFuncGen::SetDuty(int32_t percent)
 {
-    m_changes.Lock();
-    m_duty = std::clamp(percent, 0, 100);
-    m_changes.Unlock(kDutyBit);
+    m_changes.Set(m_duty, std::clamp(percent, 0, 100), kDutyBit);
 }
 
 void CFuncGen::SetAmplitude(int32_t percent)
 {
-    m_changes.Lock();
-    Shared().amplitude = std::clamp(percent, 0, 100);
-    m_changes.Unlock(kAmplitudeBit);
+    m_changes.Set(Shared().amplitude, std::clamp(percent, 0, 100), kAmplitudeBit);
 }
 
 void CFuncGen::SetOutputOn(bool on)
 {
-    m_changes.Lock();
-    m_outputOn = on ? 1 : 0;
-    m_changes.Unlock(kOutputBit);
+    m_changes.Set(m_outputOn, on ? 1 : 0, kOutputBit);
 }
 
 void CFuncGen::ToggleOutput()
@@ -148,9 +138,7 @@ void CFuncGen::ToggleOutput()
 
 void CFuncGen::SetFrequency(double hertz)
 {
-    m_changes.Lock();
-    Shared().frequency = TenthsOf(hertz);
-    m_changes.Unlock(kFrequencyBit);
+    m_changes.Set(Shared().frequency, TenthsOf(hertz), kFrequencyBit);
 }
 
 bool CFuncGen::SetFrequencyRange(int32_t row)

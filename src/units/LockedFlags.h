@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <utility>
 
 class CLockedFlags {
 public:
@@ -19,6 +20,19 @@ public:
         m_lock.unlock();
     }
     void MarkChanged(uint32_t bits) { m_pending.fetch_or(bits); }
+    // Stores one setting under the lock and marks its bits.
+    template <class T, class U>
+    void Set(T& field, U&& value, uint32_t bits)
+    {
+        m_lock.lock();
+        try {
+            field = std::forward<U>(value);
+        } catch (...) {
+            m_lock.unlock();
+            throw;
+        }
+        Unlock(bits);
+    }
     uint32_t TakeChanged() { return m_pending.exchange(0); }
     uint32_t Pending() const { return m_pending.load(); }
 

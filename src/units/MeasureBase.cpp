@@ -43,18 +43,14 @@ void CMeasureBase::SetMode(int channel, int32_t mode)
 {
     if (!IsChannel(channel))
         return;
-    m_changes.Lock();
-    m_channels[channel].mode = ClampMode(mode);
-    m_changes.Unlock(kChannelBit);
+    m_changes.Set(m_channels[channel].mode, ClampMode(mode), kChannelBit);
 }
 
 void CMeasureBase::SetRange(int channel, int32_t range)
 {
     if (!IsChannel(channel))
         return;
-    m_changes.Lock();
-    m_channels[channel].range = ClampRange(range);
-    m_changes.Unlock(kChannelBit);
+    m_changes.Set(m_channels[channel].range, ClampRange(range), kChannelBit);
 }
 
 int32_t CMeasureBase::Mode(int channel) const

@@ -4,9 +4,7 @@ IMPLEMENT_DYNAMIC(CRelays, CVexaDevice)
 
 void CRelays::SetState(uint8_t state)
 {
-    m_changes.Lock();
-    m_state = state;
-    m_changes.Unlock(0xFFFF);
+    m_changes.Set(m_state, state, 0xFFFF);
 }
 
 bool CRelays::Flush()

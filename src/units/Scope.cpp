@@ -144,30 +144,22 @@ void CScope::SetTimeBaseRaw(uint16_t divider, uint16_t slow, uint16_t length)
 
 void CScope::SetTriggerSource(int32_t source)
 {
-    m_changes.Lock();
-    m_triggerSource = std::clamp(source, 0, kInputChannels);
-    m_changes.Unlock(kTriggerBit);
+    m_changes.Set(m_triggerSource, std::clamp(source, 0, kInputChannels), kTriggerBit);
 }
 
 void CScope::SetTriggerSlope(int32_t slope)
 {
-    m_changes.Lock();
-    m_triggerSlope = slope;
-    m_changes.Unlock(kTriggerBit);
+    m_changes.Set(m_triggerSlope, slope, kTriggerBit);
 }
 
 void CScope::SetTriggerPosition(int32_t percent)
 {
-    m_changes.Lock();
-    m_triggerPosition = std::clamp(percent, 0, 100);
-    m_changes.Unlock(kTriggerBit);
+    m_changes.Set(m_triggerPosition, std::clamp(percent, 0, 100), kTriggerBit);
 }
 
 void CScope::SetTriggerLevel(int32_t percent)
 {
-    m_changes.Lock();
-    m_triggerLevel = std::clamp(percent, -100, 100);
-    m_changes.Unlock(kTriggerLevelBit);
+    m_changes.Set(m_triggerLevel, std::clamp(percent, -100, 100), kTriggerLevelBit);
 }
 
 bool CScope::TriggerPositionUp()

@@ -63,9 +63,7 @@ int16_t C3PhaseGen::FormulaSample(double value)
 
 void C3PhaseGen::SetOutputOn(bool on)
 {
-    m_changes.Lock();
-    m_s.outputOn = on ? 1 : 0;
-    m_changes.Unlock(kOutputBit);
+    m_changes.Set(m_s.outputOn, on ? 1 : 0, kOutputBit);
 }
 
 void C3PhaseGen::ToggleOutput()
@@ -77,9 +75,7 @@ void C3PhaseGen::ToggleOutput()
 
 void C3PhaseGen::SetDcMode(bool on)
 {
-    m_changes.Lock();
-    m_s.dcMode = on ? 1 : 0;
-    m_changes.Unlock(kDcModeBit);
+    m_changes.Set(m_s.dcMode, on ? 1 : 0, kDcModeBit);
 }
 
 void C3PhaseGen::SetPhaseFlags(uint8_t phase1, uint8_t phase2, uint8_t phase3)
@@ -91,23 +87,17 @@ void C3PhaseGen::SetPhaseFlags(uint8_t phase1, uint8_t phase2, uint8_t phase3)
 
 void C3PhaseGen::SetWaveform(int32_t waveform)
 {
-    m_changes.Lock();
-    m_s.waveform = waveform;
-    m_changes.Unlock(kWaveformBit);
+    m_changes.Set(m_s.waveform, waveform, kWaveformBit);
 }
 
 void C3PhaseGen::SetSettingC(int32_t value)
 {
-    m_changes.Lock();
-    m_s.settingC = std::clamp(value, 0, 255);
-    m_changes.Unlock(kSettingCBit);
+    m_changes.Set(m_s.settingC, std::clamp(value, 0, 255), kSettingCBit);
 }
 
 void C3PhaseGen::SetSettingD(int32_t value)
 {
-    m_changes.Lock();
-    m_s.settingD = std::clamp(value, 0, 255);
-    m_changes.Unlock(kSettingDBit);
+    m_changes.Set(m_s.settingD, std::clamp(value, 0, 255), kSettingDBit);
 }
 
 void C3PhaseGen::SetAmplitudes(int32_t phase1, int32_t phase2, int32_t phase3)
@@ -299,9 +289,7 @@ void C3PhaseGen::RestoreSettings(std::unique_ptr<CUnitSettings> settings)
     const auto* s = dynamic_cast<const C3PhaseSettings*>(settings.get());
     if (s == nullptr)
         return;
-    m_changes.Lock();
-    m_s = *s;
-    m_changes.Unlock(kAllBits);
+    m_changes.Set(m_s, *s, kAllBits);
 }
 
 void C3PhaseGen::Serialize(CArchive& ar)
@@ -341,7 +329,5 @@ void C3PhaseGen::Serialize(CArchive& ar)
     }
     loaded.outputOn = 0;
     loaded.settingsValid = 1;
-    m_changes.Lock();
-    m_s = loaded;
-    m_changes.Unlock(kAllBits);
+    m_changes.Set(m_s, loaded, kAllBits);
 }
