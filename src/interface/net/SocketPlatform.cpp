@@ -110,6 +110,20 @@ WaitResult WaitFor(SocketHandle socket, bool forWrite, int timeoutMs)
 #endif
 }
 
+// The portable handle of a socket the system returned, or kInvalidSocket
+// for the system's failure value.
+SocketHandle Handle(NativeSocket s)
+{
+#ifdef _WIN32
+    if (s == INVALID_SOCKET)
+        return kInvalidSocket;
+#else
+    if (s < 0)
+        return kInvalidSocket;
+#endif
+    return static_cast<SocketHandle>(s);
+}
+
 } // namespace
 
 bool SocketLayerStartup()
@@ -127,16 +141,8 @@ bool SocketLayerStartup()
 
 SocketHandle OpenSocket(SocketKind kind)
 {
-    const NativeSocket s = socket(AF_INET, kind == SocketKind::Stream ? SOCK_STREAM : SOCK_DGRAM,
-                                  kind == SocketKind::Stream ? IPPROTO_TCP : IPPROTO_UDP);
-#ifdef _WIN32
-    if (s == INVALID_SOCKET)
-        return kInvalidSocket;
-#else
-    if (s < 0)
-        return kInvalidSocket;
-#endif
-    return static_cast<SocketHandle>(s);
+    return Handle(socket(AF_INET, kind == SocketKind::Stream ? SOCK_STREAM : SOCK_DGRAM,
+                         kind == SocketKind::Stream ? IPPROTO_TCP : IPPROTO_UDP));
 }
 
 void CloseSocket(SocketHandle socket)
@@ -238,17 +244,12 @@ SocketHandle AcceptSocket(SocketHandle listener, int timeoutMs, Ipv4Endpoint* pe
         return kInvalidSocket;
     sockaddr_in a{};
     SockLen length = sizeof a;
-    const NativeSocket s = accept(Native(listener), reinterpret_cast<sockaddr*>(&a), &length);
-#ifdef _WIN32
-    if (s == INVALID_SOCKET)
+    const SocketHandle s = Handle(accept(Native(listener), reinterpret_cast<sockaddr*>(&a), &length));
+    if (s == kInvalidSocket)
         return kInvalidSocket;
-#else
-    if (s < 0)
-        return kInvalidSocket;
-#endif
     if (peer)
         *peer = FromSockaddr(a);
-    return static_cast<SocketHandle>(s);
+    return s;
 }
 
 bool LocalEndpoint(SocketHandle socket, Ipv4Endpoint& local)
