@@ -1,0 +1,31 @@
+#include "viframework/controls/ControlLooks.h"
+
+IMPLEMENT_SERIAL(CHotStatusInfo, CObject, 1 | VERSIONABLE_SCHEMA)
+
+CHotStatusInfo::CHotStatusInfo()
+{
+    m_lit = {1, 0xFFFF0000u, 0xFFFFFFFFu, 0xFF0000FFu, 5, 5};
+    m_unlit = {2, 0xFF000000u, 0xFF1717FFu, 0xFF000059u, 7, 7};
+}
+
+void CHotStatusInfo::Serialize(CArchive& ar)
+{
+    // filled in with the skin reader
+}
+
+CHotPowerEnableInfo::CHotPowerEnableInfo()
+    : m_values{12, 18, 1, 3, 0xFF800000u, 0xFFFF0000u, 0xFF000000u, 3, 1, 5, 0xFF8B0000u, 0xFFFFFBF0u,
+               0xFFFF0000u, 7, 16, 16, 1, 3, 0xFF008000u, 0xFF008080u, 0xFF000000u, 3, 1, 5, 0xFF008000u,
+               0xFFFFFBF0u, 0xFF00FF00u, 4, 1, 5, 0xFF8B0000u, 0xFFFFFBF0u, 0xFFFF0000u, 7}
+{
+}
+
+void CHotPowerEnableInfo::Serialize(CArchive& ar)
+{
+    for (uint32_t& value : m_values) {
+        if (ar.IsStoring())
+            ar << value;
+        else
+            ar >> value;
+    }
+}
