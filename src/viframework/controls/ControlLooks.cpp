@@ -29,3 +29,14 @@ void CHotPowerEnableInfo::Serialize(CArchive& ar)
             ar >> value;
     }
 }
+
+void DrawStatusLook(IPanelGraphics& g, const RectF& rect, const CHotStatusInfo& look, bool lit)
+{
+    const LampStateLook& state = lit ? look.m_lit : look.m_unlit;
+    const float border = float(state.borderWidth);
+    const RectF inset = rect.Inflated(-border, -border);
+    const PointF highlight{rect.x + float(state.highlightX), rect.y + float(state.highlightY)};
+    g.FillEllipse(Brush::Radial(inset, highlight, state.centreColour, state.surroundColour), rect);
+    if (state.borderWidth > 0)
+        g.DrawEllipse(Pen{state.borderColour, border}, inset);
+}

@@ -7,6 +7,7 @@
 
 #include "framework/Archive.h"
 #include "framework/Object.h"
+#include "viframework/controls/PanelGraphics.h"
 #include "viframework/controls/Geometry.h"
 
 // One state (lit or unlit) of a lamp.
@@ -30,6 +31,13 @@ public:
     LampStateLook m_lit;
     LampStateLook m_unlit;
 };
+
+class IPanelGraphics;
+
+// Draws a lamp look inside rect: the whole ellipse filled with a radial
+// gradient (centre colour at the highlight offset, surround colour at the
+// edge of the ellipse inset by the border), then the inset ellipse outlined.
+void DrawStatusLook(IPanelGraphics& g, const RectF& rect, const CHotStatusInfo& look, bool lit);
 
 // The power button's appearance: 34 numbers (sizes in panel units, ARGB
 // colours), kept in their stored order. The skin's drawing gives them meaning.
