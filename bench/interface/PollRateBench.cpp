@@ -52,13 +52,6 @@ public:
     bool StartSocketLayer() override { return true; }
 };
 
-class NoInstruments : public IInstrumentFactory {
-public:
-    CVIEventSink* CreateInstrumentForLoad(uint32_t) override { return nullptr; }
-    CVIEventSink* LoadInstrumentDirect(uint32_t, int32_t, int32_t, bool, CArchive&) override { return nullptr; }
-    void DestroyInstrument(CVIEventSink*) override {}
-};
-
 class CountingFace : public CVexaface {
 public:
     using CVexaface::CVexaface;
@@ -82,7 +75,7 @@ double CycleRate(int sinks, double seconds)
     Quiet quiet;
     NoStreams streams;
     CUnitFactory units;
-    NoInstruments instruments;
+    CNoInstrumentFactory instruments;
     CountingFace face({settings, quiet, quiet, streams, units, instruments});
     face.Connect(true, false, false);
     face.AttachUnits();

@@ -1,11 +1,19 @@
 #include "interface/Interface.h"
 
 #include "framework/CmdTarget.h"
+#include "framework/File.h"
+#include "viframework/controls/PanelLayout.h"
+#include "viframework/controls/PanelResources.h"
 
 namespace {
 constexpr uint32_t kFirstVariantCommand = 10200;
 constexpr uint32_t kLastVariantCommand = 10209;
 }
+
+struct CInterface::Layout {
+    std::vector<uint8_t> bytes;
+    CPanelLayout header;
+};
 
 bool CInterface::OnCmdMsg(uint32_t id, int code, void* extra, void* handlerInfo)
 {
@@ -34,6 +42,51 @@ bool CInterface::OnCmdMsg(uint32_t id, int code, void* extra, void* handlerInfo)
     return CVexaface::OnCmdMsg(id, code, extra, handlerInfo);
 }
 
+bool CInterface::ReadLayout(uint32_t id, Layout& layout, bool reportMissing)
+{
+    auto bytes = PanelResources().LoadCustom(kLayoutResourceType, id);
+    if (!bytes) {
+        if (reportMissing)
+            m_services.ui.ShowMessage(m_services.strings.LoadText(kTextLayoutNotLoadable), MessageIcon::Error);
+        return false;
+    }
+    layout.bytes = std::move(*bytes);
+    try {
+        CMemFile file(layout.bytes.data(), layout.bytes.size());
+        CArchive ar(&file, CArchive::load);
+        ReadLayoutHeader(ar, layout.header);
+    } catch (const CException&) {
+        m_services.ui.ShowMessage(m_services.strings.LoadText(kTextLayoutNotLoadable), MessageIcon::Error);
+        layout.bytes.clear();
+        return false;
+    }
+    return true;
+}
+
+CVIEventSink* CInterface::MakeInstrument(uint32_t id, Layout& layout)
+{
+    IInstrumentFactory& factory = m_services.instruments;
+    CVIEventSink* sink = factory.CreateInstrument(id, layout.header.resourceRecord);
+    if (!sink)
+        return nullptr;
+    // The panel follows the leading value and the record.
+    constexpr size_t kPanelOffset = 4 + 4 * kResourceWords;
+    CMemFile file(layout.bytes.data() + kPanelOffset, layout.bytes.size() - kPanelOffset);
+    CArchive panel(&file, CArchive::load);
+    if (!factory.CreateInstrumentWindow(sink, panel, layout.header.resourceRecord))
+        return nullptr;
+    sink->m_id = id;
+    return sink;
+}
+
+CVIEventSink* CInterface::CreateFromLayout(uint32_t id)
+{
+    Layout layout;
+    if (!ReadLayout(id, layout, false))
+        return nullptr;
+    return MakeInstrument(id, layout);
+}
+
 CVIEventSink* CInterface::OpenInstrument(uint32_t id, int x, int y)
 {
     if (id == kRelaysInstrumentId && HostRelayControl())
@@ -43,7 +96,27 @@ CVIEventSink* CInterface::OpenInstrument(uint32_t id, int x, int y)
         open->ShowInstrument(true);
         return nullptr;
     }
-    return nullptr;
+    Layout layout;
+    if (!ReadLayout(id, layout, true))
+        return nullptr;
+    if (!CheckResources(layout.header.resourceRecord))
+        return nullptr;
+    if ((id == kDualVoltmeterId || id == kDualAmmeterId) && VariantLevel() < 3) {
+        m_services.ui.ShowMessage(m_services.strings.LoadText(kTextDualMeterRefused), MessageIcon::Warning);
+        return nullptr;
+    }
+    if (id >= kFirstMetraHitId && id <= kLastMetraHitId) {
+        std::lock_guard<std::recursive_mutex> units(m_unitLock);
+        AttachUnit(kUnitMetraHit);
+    }
+    const int openCount = m_events.GetCount();
+    CVIEventSink* sink = MakeInstrument(id, layout);
+    if (!sink)
+        return nullptr;
+    m_services.instruments.PlaceInstrument(sink, x, y, openCount);
+    sink->ShowInstrument(true);
+    RegisterInstrument(sink);
+    return sink;
 }
 
 bool CInterface::Reconnect()

@@ -9,6 +9,14 @@ constexpr uint32_t kFirstInstrumentCommand = 10000;
 constexpr uint32_t kLastInstrumentCommand = 10499;
 constexpr uint32_t kReconnectCommand = 11000;
 
+// Texts of the catalogue's messages.
+constexpr uint32_t kTextDualMeterRefused = 66;
+constexpr uint32_t kTextLayoutNotLoadable = 61706;
+constexpr uint32_t kDualVoltmeterId = 10211;
+constexpr uint32_t kDualAmmeterId = 10212;
+constexpr uint32_t kFirstMetraHitId = 10069;
+constexpr uint32_t kLastMetraHitId = 10072;
+
 class CInterface : public CVexaface {
 public:
     using CVexaface::CVexaface;
@@ -17,10 +25,22 @@ public:
     // user-interface state of 10021 and 10200 to 10209 is answered here.
     bool OnCmdMsg(uint32_t id, int code, void* extra, void* handlerInfo) override;
 
-    // Opens the instrument of a command id at (x, y), or cascaded with -1;
-    // none while the catalogue of instrument windows is not built in.
+    // Opens the instrument of a command id at (x, y), or cascaded with -1,
+    // after checking that its function units are free. An id already open
+    // comes to the front instead. Returns the new instrument, or none.
     virtual CVIEventSink* OpenInstrument(uint32_t id, int x, int y);
+    // Makes an instrument and its window from the layout of its id, without
+    // checks, placement or registration (for loading documents); none when
+    // the id has no layout or instrument.
+    CVIEventSink* CreateFromLayout(uint32_t id);
     // Drops the connection and runs the connect sequence again with the
     // choice forced; attaches the units when that succeeds.
     virtual bool Reconnect();
+
+private:
+    struct Layout;
+    // Reads the layout resource of an id: its record, and the panel's bytes.
+    // A damaged layout is always reported, a missing one when asked to.
+    bool ReadLayout(uint32_t id, Layout& layout, bool reportMissing);
+    CVIEventSink* MakeInstrument(uint32_t id, Layout& layout);
 };

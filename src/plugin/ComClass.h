@@ -9,15 +9,6 @@
 #include "interface/Interface.h"
 #include "plugin/TorvanePlugIn.h"
 
-// Instrument windows arrive with the catalogue; until then loading a
-// document makes none of them.
-class CNoInstruments : public IInstrumentFactory {
-public:
-    CVIEventSink* CreateInstrumentForLoad(uint32_t) override { return nullptr; }
-    CVIEventSink* LoadInstrumentDirect(uint32_t, int32_t, int32_t, bool, CArchive&) override { return nullptr; }
-    void DestroyInstrument(CVIEventSink*) override {}
-};
-
 class CComClass : public CCmdTarget {
 public:
     CComClass();
@@ -64,7 +55,7 @@ public:
 
     private:
         CComClass& m_owner;
-        CNoInstruments m_instruments;
+        CNoInstrumentFactory m_instruments;
         CInterface m_interface;
         CWnd m_hostWindow;
     };

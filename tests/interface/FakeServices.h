@@ -2,6 +2,7 @@
 // resource texts, stream, unit and instrument factories, instrument windows.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <deque>
 #include <functional>
@@ -153,6 +154,37 @@ private:
 
 class FakeInstrumentFactory : public IInstrumentFactory {
 public:
+    CVIEventSink* CreateInstrument(uint32_t id, const uint32_t* record) override
+    {
+        if (!known(id))
+            return nullptr;
+        made.push_back(std::make_unique<FakeSink>(id));
+        std::copy(record, record + kResourceWords, made.back()->m_resourceMask);
+        return made.back().get();
+    }
+    bool CreateInstrumentWindow(CVIEventSink* sink, CArchive& panel, const uint32_t*) override
+    {
+        uint32_t width = 0;
+        panel >> width;
+        panelWidths.push_back(width);
+        if (refuseWindow) {
+            DestroyInstrument(sink);
+            return false;
+        }
+        sink->SetState(activate ? kSinkActive : kSinkCreated);
+        return true;
+    }
+    void PlaceInstrument(CVIEventSink* sink, int32_t x, int32_t y, int openCount) override
+    {
+        auto* fake = static_cast<FakeSink*>(sink);
+        if (x == -1 || y == -1) {
+            fake->x = 10 + openCount * 8;
+            fake->y = 10 + openCount * 30;
+        } else {
+            fake->x = x;
+            fake->y = y;
+        }
+    }
     CVIEventSink* CreateInstrumentForLoad(uint32_t id) override
     {
         if (!known(id))
@@ -185,6 +217,9 @@ public:
     std::function<bool(uint32_t)> known = [](uint32_t id) { return id >= 10000 && id < 10500; };
     std::function<bool(uint32_t)> direct = [](uint32_t) { return false; };
     std::vector<std::unique_ptr<FakeSink>> made;
+    std::vector<uint32_t> panelWidths;
+    bool refuseWindow = false;
+    bool activate = false;
     int destroyed = 0;
 };
 

@@ -1,0 +1,309 @@
+#include "viframework/win32/GdiPlusGraphics.h"
+
+#include <objidl.h>
+#include <shlwapi.h>
+
+#include <map>
+#include <memory>
+#include <tuple>
+
+#include "framework/win32/WinApp.h"
+
+using namespace Gdiplus;
+
+namespace {
+
+Color ToColor(Argb c)
+{
+    return Color(c);
+}
+
+// A brush for one call; GDI+ brushes are cheap to make.
+std::unique_ptr<Gdiplus::Brush> MakeBrush(const ::Brush& b)
+{
+    switch (b.kind) {
+    case ::Brush::Kind::Linear: {
+        Gdiplus::PointF from(b.from.x, b.from.y), to(b.to.x, b.to.y);
+        if (from.X == to.X && from.Y == to.Y)
+            to.Y += 1;
+        auto brush = std::make_unique<LinearGradientBrush>(from, to, ToColor(b.colour1), ToColor(b.colour2));
+        // Beyond the ends the end colours continue instead of repeating.
+        brush->SetWrapMode(WrapModeTileFlipXY);
+        return brush;
+    }
+    case ::Brush::Kind::Radial: {
+        GraphicsPath path;
+        path.AddEllipse(b.bounds.x, b.bounds.y, b.bounds.width, b.bounds.height);
+        auto brush = std::make_unique<PathGradientBrush>(&path);
+        brush->SetCenterPoint(Gdiplus::PointF(b.from.x, b.from.y));
+        brush->SetCenterColor(ToColor(b.colour1));
+        Color surround = ToColor(b.colour2);
+        INT count = 1;
+        brush->SetSurroundColors(&surround, &count);
+        return brush;
+    }
+    case ::Brush::Kind::Solid:
+    default:
+        return std::make_unique<SolidBrush>(ToColor(b.colour1));
+    }
+}
+
+Gdiplus::Pen MakePen(const ::Pen& p)
+{
+    return Gdiplus::Pen(ToColor(p.colour), p.width);
+}
+
+Gdiplus::RectF ToRectF(const ::RectF& r)
+{
+    return Gdiplus::RectF(r.x, r.y, r.width, r.height);
+}
+
+void AddRoundedRectangle(GraphicsPath& path, const ::RectF& r, float radius)
+{
+    const float d = std::min({radius * 2, r.width, r.height});
+    if (d <= 0) {
+        path.AddRectangle(ToRectF(r));
+        return;
+    }
+    path.AddArc(r.x, r.y, d, d, 180, 90);
+    path.AddArc(r.x + r.width - d, r.y, d, d, 270, 90);
+    path.AddArc(r.x + r.width - d, r.y + r.height - d, d, d, 0, 90);
+    path.AddArc(r.x, r.y + r.height - d, d, d, 90, 90);
+    path.CloseFigure();
+}
+
+std::vector<Gdiplus::PointF> ToPoints(const ::PointF* points, size_t count)
+{
+    std::vector<Gdiplus::PointF> out;
+    out.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        out.emplace_back(points[i].x, points[i].y);
+    return out;
+}
+
+StringAlignment ToAlignment(TextAlign a)
+{
+    switch (a) {
+    case TextAlign::Centre: return StringAlignmentCenter;
+    case TextAlign::Far: return StringAlignmentFar;
+    default: return StringAlignmentNear;
+    }
+}
+
+}  // namespace
+
+CGdiPlusGraphics::CGdiPlusGraphics(Graphics& graphics, float scale) : m_g(graphics)
+{
+    m_g.SetPageUnit(UnitPixel);
+    m_g.ScaleTransform(scale, scale);
+}
+
+void CGdiPlusGraphics::SetRendering(uint32_t smoothing, uint32_t compositing, uint32_t textHint)
+{
+    m_g.SetSmoothingMode(static_cast<SmoothingMode>(smoothing));
+    m_g.SetCompositingQuality(static_cast<CompositingQuality>(compositing));
+    m_g.SetTextRenderingHint(static_cast<TextRenderingHint>(textHint));
+}
+
+void CGdiPlusGraphics::FillRectangle(const ::Brush& brush, const ::RectF& rect)
+{
+    m_g.FillRectangle(MakeBrush(brush).get(), ToRectF(rect));
+}
+
+void CGdiPlusGraphics::FillEllipse(const ::Brush& brush, const ::RectF& rect)
+{
+    m_g.FillEllipse(MakeBrush(brush).get(), ToRectF(rect));
+}
+
+void CGdiPlusGraphics::FillPolygon(const ::Brush& brush, const ::PointF* points, size_t count)
+{
+    if (count < 3)
+        return;
+    const auto pts = ToPoints(points, count);
+    m_g.FillPolygon(MakeBrush(brush).get(), pts.data(), INT(pts.size()));
+}
+
+void CGdiPlusGraphics::FillRoundedRectangle(const ::Brush& brush, const ::RectF& rect, float radius)
+{
+    GraphicsPath path;
+    AddRoundedRectangle(path, rect, radius);
+    m_g.FillPath(MakeBrush(brush).get(), &path);
+}
+
+void CGdiPlusGraphics::FillPie(const ::Brush& brush, const ::RectF& rect, float startDegrees, float sweepDegrees)
+{
+    m_g.FillPie(MakeBrush(brush).get(), ToRectF(rect), startDegrees, sweepDegrees);
+}
+
+void CGdiPlusGraphics::DrawLine(const ::Pen& pen, ::PointF from, ::PointF to)
+{
+    auto p = MakePen(pen);
+    m_g.DrawLine(&p, from.x, from.y, to.x, to.y);
+}
+
+void CGdiPlusGraphics::DrawRectangle(const ::Pen& pen, const ::RectF& rect)
+{
+    auto p = MakePen(pen);
+    m_g.DrawRectangle(&p, ToRectF(rect));
+}
+
+void CGdiPlusGraphics::DrawEllipse(const ::Pen& pen, const ::RectF& rect)
+{
+    auto p = MakePen(pen);
+    m_g.DrawEllipse(&p, ToRectF(rect));
+}
+
+void CGdiPlusGraphics::DrawRoundedRectangle(const ::Pen& pen, const ::RectF& rect, float radius)
+{
+    GraphicsPath path;
+    AddRoundedRectangle(path, rect, radius);
+    auto p = MakePen(pen);
+    m_g.DrawPath(&p, &path);
+}
+
+void CGdiPlusGraphics::DrawArc(const ::Pen& pen, const ::RectF& rect, float startDegrees, float sweepDegrees)
+{
+    auto p = MakePen(pen);
+    m_g.DrawArc(&p, ToRectF(rect), startDegrees, sweepDegrees);
+}
+
+void CGdiPlusGraphics::DrawLines(const ::Pen& pen, const ::PointF* points, size_t count, bool closed)
+{
+    if (count < 2)
+        return;
+    const auto pts = ToPoints(points, count);
+    auto p = MakePen(pen);
+    if (closed)
+        m_g.DrawPolygon(&p, pts.data(), INT(pts.size()));
+    else
+        m_g.DrawLines(&p, pts.data(), INT(pts.size()));
+}
+
+Font* CGdiPlusGraphics::FontFor(const FontRecord& record)
+{
+    using Key = std::tuple<CString, int32_t, int32_t>;
+    static std::map<Key, std::unique_ptr<Font>> fonts;
+    INT style = FontStyleRegular;
+    if (record.weight >= 600)
+        style |= FontStyleBold;
+    if (record.italic)
+        style |= FontStyleItalic;
+    if (record.underline)
+        style |= FontStyleUnderline;
+    if (record.strikeOut)
+        style |= FontStyleStrikeout;
+    const Key key{record.faceName, record.height, style};
+    auto& font = fonts[key];
+    if (!font) {
+        // A negative height is the character height, which is GDI+'s em size;
+        // a positive one is the cell height, of which the em is about 80 %.
+        float size = record.height < 0 ? float(-record.height) : float(record.height) * 0.8f;
+        if (size <= 0)
+            size = 11;
+        FontFamily family(Wide(record.faceName));
+        if (family.GetLastStatus() == Ok)
+            font = std::make_unique<Font>(&family, size, style, UnitPixel);
+        if (!font || font->GetLastStatus() != Ok) {
+            // An unknown face: the panel still gets legible text.
+            font = std::make_unique<Font>(FontFamily::GenericSansSerif(), size, style, UnitPixel);
+        }
+    }
+    return font.get();
+}
+
+void CGdiPlusGraphics::DrawString(const CString& text, const FontRecord& font, const ::RectF& layout, Argb colour,
+                                  const TextFormat& format)
+{
+    StringFormat sf;
+    sf.SetAlignment(ToAlignment(format.horizontal));
+    sf.SetLineAlignment(ToAlignment(format.vertical));
+    if (!format.wrap)
+        sf.SetFormatFlags(StringFormatFlagsNoWrap | StringFormatFlagsNoClip);
+    SolidBrush brush{ToColor(colour)};
+    m_g.DrawString(Wide(text), INT(text.size()), FontFor(font), ToRectF(layout), &sf, &brush);
+}
+
+::SizeF CGdiPlusGraphics::MeasureString(const CString& text, const FontRecord& font)
+{
+    Gdiplus::RectF bounds;
+    StringFormat sf(StringFormat::GenericTypographic());
+    sf.SetFormatFlags(sf.GetFormatFlags() | StringFormatFlagsMeasureTrailingSpaces);
+    m_g.MeasureString(Wide(text), INT(text.size()), FontFor(font), Gdiplus::PointF(0, 0), &sf, &bounds);
+    return {bounds.Width, bounds.Height};
+}
+
+Bitmap* CGdiPlusGraphics::BitmapFor(const CPanelImage& image)
+{
+    if (!image.native && image.width > 0 && image.height > 0) {
+        auto* bitmap = new Bitmap(image.width, image.height, PixelFormat32bppARGB);
+        BitmapData data;
+        Gdiplus::Rect all(0, 0, image.width, image.height);
+        if (bitmap->LockBits(&all, ImageLockModeWrite, PixelFormat32bppARGB, &data) == Ok) {
+            for (int32_t y = 0; y < image.height; ++y)
+                memcpy(static_cast<uint8_t*>(data.Scan0) + y * data.Stride, &image.pixels[size_t(y) * image.width],
+                       size_t(image.width) * 4);
+            bitmap->UnlockBits(&data);
+        }
+        image.native = std::shared_ptr<void>(bitmap, [](void* p) { delete static_cast<Bitmap*>(p); });
+    }
+    return static_cast<Bitmap*>(image.native.get());
+}
+
+void CGdiPlusGraphics::DrawImage(const CPanelImage& image, const ::RectF& dest, const CRect* source,
+                                 std::optional<Argb> colourKey)
+{
+    Bitmap* bitmap = BitmapFor(image);
+    if (!bitmap)
+        return;
+    const CRect src = source ? *source : CRect{0, 0, image.width, image.height};
+    ImageAttributes attributes;
+    if (colourKey) {
+        const Color key(*colourKey | 0xFF000000u);
+        attributes.SetColorKey(key, key);
+    }
+    // Half-pixel offsets keep stretched edges from bleeding in the neighbours' colour.
+    attributes.SetWrapMode(WrapModeTileFlipXY);
+    m_g.DrawImage(bitmap, ToRectF(dest), float(src.left), float(src.top), float(src.Width()), float(src.Height()),
+                  UnitPixel, &attributes);
+}
+
+void CGdiPlusGraphics::DrawMetafile(const std::vector<uint8_t>& bytes, const ::RectF& dest)
+{
+    if (bytes.empty())
+        return;
+    IStream* stream = SHCreateMemStream(bytes.data(), UINT(bytes.size()));
+    if (!stream)
+        return;
+    {
+        Metafile metafile(stream);
+        if (metafile.GetLastStatus() == Ok)
+            m_g.DrawImage(&metafile, ToRectF(dest));
+    }
+    stream->Release();
+}
+
+void CGdiPlusGraphics::PushClip(const ::RectF& rect)
+{
+    m_clips.push_back(m_g.Save());
+    m_g.IntersectClip(ToRectF(rect));
+}
+
+void CGdiPlusGraphics::PopClip()
+{
+    if (m_clips.empty())
+        return;
+    m_g.Restore(m_clips.back());
+    m_clips.pop_back();
+}
+
+bool StartGdiPlus()
+{
+    static bool started = [] {
+        GdiplusStartupInput input;
+        ULONG_PTR token = 0;
+        // Never shut down: GDI+ may not be stopped while the loader lock is
+        // held, and the process ends soon after the plug-in is unloaded.
+        return GdiplusStartup(&token, &input, nullptr) == Ok;
+    }();
+    return started;
+}
