@@ -8,6 +8,10 @@
 //                          every instrument window as PNG files there, then exit
 //   --delay SECONDS        for --capture (default 3)
 //   --exit-after SECONDS   close by itself
+//   --skin NAME            front panels in this skin ("Skin")
+//   --overlay N            demonstration overlay opacity 0 to 255 ("Demo")
+//   --zoom2                open instruments at their second zoom level, as a
+//                          double-click on their caption does
 // The connection options change the current user's interface settings for
 // this run only; they are put back at exit.
 #include <windows.h>
@@ -35,6 +39,9 @@ struct Options {
     std::wstring capture;
     int delay = 3;
     int exitAfter = 0;
+    std::wstring skin;
+    int overlay = -1;
+    bool zoom2 = false;
 };
 
 Options ParseOptions()
@@ -73,6 +80,12 @@ Options ParseOptions()
             o.delay = _wtoi(argv[++i]);
         } else if (a == L"--exit-after" && hasValue) {
             o.exitAfter = _wtoi(argv[++i]);
+        } else if (a == L"--skin" && hasValue) {
+            o.skin = argv[++i];
+        } else if (a == L"--overlay" && hasValue) {
+            o.overlay = _wtoi(argv[++i]);
+        } else if (a == L"--zoom2") {
+            o.zoom2 = true;
         }
     }
     LocalFree(argv);
@@ -138,6 +151,12 @@ std::vector<std::unique_ptr<TemporaryValue>> PrepareConnection(const Options& o)
         values.push_back(std::make_unique<TemporaryValue>(
             wlan, L"Address", REG_SZ, o.simAddress.c_str(), static_cast<DWORD>((o.simAddress.size() + 1) * sizeof(wchar_t))));
     }
+    const std::wstring panels = L"Software\\Brennick\\Common\\Virtual Instruments";
+    if (!o.skin.empty())
+        values.push_back(std::make_unique<TemporaryValue>(
+            panels, L"Skin", REG_SZ, o.skin.c_str(), static_cast<DWORD>((o.skin.size() + 1) * sizeof(wchar_t))));
+    if (o.overlay >= 0)
+        number(panels, L"Demo", static_cast<DWORD>(o.overlay));
     return values;
 }
 
@@ -186,6 +205,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
         frame.LoadPlugIns();
         for (UINT id : g_options.open)
             frame.RouteCommand(id);
+        if (g_options.zoom2)
+            for (HWND window : frame.InstrumentWindows())
+                SendMessageW(window, WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
         if (!g_options.load.empty())
             frame.OpenDocument(g_options.load);
         if (!g_options.capture.empty())

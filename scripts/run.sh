@@ -5,6 +5,9 @@
 #   scripts/run.sh --sim             starts the simulator (vexa-sim) and connects to it
 #   scripts/run.sh --open 10115,...  opens instruments by command id
 #   scripts/run.sh --seconds N       closes the host after N seconds
+#   scripts/run.sh --skin NAME       front panels in skin NAME (gray, blue)
+#   scripts/run.sh --overlay N       demonstration overlay with opacity N (0-255)
+#   scripts/run.sh --zoom2           instruments at their second zoom level
 # With a DISPLAY the host runs there until it is closed. Without one it runs
 # on a private Xvfb for a few seconds and saves pictures of the screen and of
 # the host's windows to build/screenshots/.
@@ -18,11 +21,14 @@ BUILD=$VEXA_BUILD
 seconds=""
 sim=false
 open=""
+extra=()
 while [ $# -gt 0 ]; do
     case $1 in
         --seconds) seconds=$2; shift 2 ;;
         --sim) sim=true; shift ;;
         --open) open=$2; shift 2 ;;
+        --skin|--overlay) extra+=("$1" "$2"); shift 2 ;;
+        --zoom2) extra+=("$1"); shift ;;
         *) echo "unknown option $1 (see the head of $0)" >&2; exit 2 ;;
     esac
 done
@@ -45,6 +51,7 @@ else
     hostArgs+=(--demo)
 fi
 [ -n "$open" ] && hostArgs+=(--open "$open")
+hostArgs+=("${extra[@]}")
 
 host=(./scripts/wine-run.sh "$bits" explorer /desktop=Torvane,1280x960 "$BUILD/$tree/bin/VexaHost.exe" "${hostArgs[@]}")
 if [ -n "${DISPLAY:-}" ]; then

@@ -32,6 +32,16 @@ void CInterfaceVI::RegisterInstrument(CVIEventSink* sink)
         AddPoller();
 }
 
+void CInterfaceVI::ForgetInstrument(CVIEventSink* sink)
+{
+    std::lock_guard<std::recursive_mutex> dispatch(m_dispatchLock);
+    if (m_events.RemoveSink(sink)) {
+        sink->SetState(kSinkReleased);
+        if (m_pollerCount.load() > 0)
+            m_pollerCount.fetch_sub(1);
+    }
+}
+
 void CInterfaceVI::DispatchEvents(uint32_t code)
 {
     std::lock_guard<std::recursive_mutex> dispatch(m_dispatchLock);

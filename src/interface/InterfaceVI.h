@@ -67,6 +67,9 @@ public:
 
     // Registers an opened instrument; an active one joins the pollers.
     void RegisterInstrument(CVIEventSink* sink);
+    // Drops an instrument whose window is going away although no dispatch
+    // released it (polling had stopped): it must not be reached again.
+    void ForgetInstrument(CVIEventSink* sink);
     // Asks every instrument window to close and waits, at most timeoutMs.
     void CloseAllInstruments(uint32_t timeoutMs = kCloseAllWaitMs);
 

@@ -70,6 +70,7 @@ HRESULT CComClass::QueryInterface(REFIID iid, void** out)
 
 CComClass::XPlugIn::XPlugIn(CComClass& owner) : m_owner(owner), m_interface(Services(m_instruments))
 {
+    m_instruments.SetInterface(&m_interface);
 }
 
 CComClass::XPlugIn::~XPlugIn()

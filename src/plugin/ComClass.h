@@ -7,6 +7,7 @@
 #include "framework/CmdTarget.h"
 #include "framework/win32/WinApp.h"
 #include "interface/Interface.h"
+#include "plugin/Catalogue.h"
 #include "plugin/TorvanePlugIn.h"
 
 class CComClass : public CCmdTarget {
@@ -55,7 +56,7 @@ public:
 
     private:
         CComClass& m_owner;
-        CNoInstrumentFactory m_instruments;
+        CInstrumentCatalogue m_instruments;
         CInterface m_interface;
         CWnd m_hostWindow;
     };

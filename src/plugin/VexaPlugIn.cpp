@@ -7,6 +7,8 @@
 #include "interface/Services.h"
 #include "interface/net/SocketPlatform.h"
 #include "interface/net/StreamSocket.h"
+#include "viframework/SkinManager.h"
+#include "viframework/win32/GdiPlusGraphics.h"
 #include "interface/net/StreamSocketUsb.h"
 
 namespace {
@@ -127,6 +129,12 @@ bool CVexaPlugIn::InitInstance()
         std::setlocale(LC_ALL, StringToUtf8(locale).c_str());
 
     SetWindowBridge(&m_windows);
+
+    // Front panels: their resources, their drawing and the user's skin.
+    SetPanelResources(&m_panelResources);
+    StartGdiPlus();
+    InstallGdiPlusTextMeasurer();
+    CVISkinManager::GetSkin().Load(m_settings, m_panelResources);
 
     // 9. Without sockets there is no plug-in.
     if (!Streams().StartSocketLayer()) {

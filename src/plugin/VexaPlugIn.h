@@ -7,6 +7,7 @@
 #include "framework/win32/Win32Services.h"
 #include "interface/Services.h"
 #include "units/UnitFactory.h"
+#include "viframework/win32/Win32PanelResources.h"
 
 class CPlugInStreams;
 
@@ -30,6 +31,7 @@ public:
     CWin32UserInteraction m_ui;
     CWin32WindowBridge m_windows;
     CUnitFactory m_units;
+    CWin32PanelResources m_panelResources{*this};
     IStreamFactory& Streams();
 
     // Reads the touch settings again (at start and on "ConvertibleSlateMode").

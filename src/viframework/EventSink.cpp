@@ -188,3 +188,11 @@ int CVIEventHub::RemoveIf(bool (*predicate)(CVIEventSink*))
     }
     return removed;
 }
+
+bool CVIEventHub::RemoveSink(CVIEventSink* sink)
+{
+    std::lock_guard<std::recursive_mutex> g(m_lock);
+    const int before = m_sinks.GetCount();
+    m_sinks.Remove(sink);
+    return m_sinks.GetCount() < before;
+}

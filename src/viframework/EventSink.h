@@ -114,6 +114,8 @@ public:
         }
         return appended;
     }
+    // Drops one sink in any state; false when it is not in the list.
+    bool RemoveSink(CVIEventSink* sink);
     // Drops sinks in any state; returns how many.
     int RemoveIf(bool (*predicate)(CVIEventSink*));
     // Held while the membership must not change.

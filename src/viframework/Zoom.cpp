@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-int32_t MulDiv(int32_t a, int32_t b, int32_t c)
+int32_t MulDivRound(int32_t a, int32_t b, int32_t c)
 {
     if (c == 0)
         return -1;
@@ -29,8 +29,8 @@ CZoomSettings CZoomSettings::Read(ISettingsStore& settings, int32_t dpi)
     zoom.first = {value(u"ZoomNom", 100), value(u"ZoomDenom", 100)};
     zoom.second = {value(u"ZoomNom2", 200), value(u"ZoomDenom2", 100)};
     if (dpi > 0) {
-        zoom.first.num = MulDiv(zoom.first.num, dpi, 96);
-        zoom.second.num = MulDiv(zoom.second.num, dpi, 96);
+        zoom.first.num = MulDivRound(zoom.first.num, dpi, 96);
+        zoom.second.num = MulDivRound(zoom.second.num, dpi, 96);
     }
     return zoom;
 }

@@ -10,15 +10,15 @@
 
 // a × b / c rounded to the nearest integer (halves away from zero), as the
 // platform's MulDiv does; -1 when c is 0.
-int32_t MulDiv(int32_t a, int32_t b, int32_t c);
+int32_t MulDivRound(int32_t a, int32_t b, int32_t c);
 
 struct CZoomRatio {
     int32_t num = 100;
     int32_t den = 100;
 
     bool IsOne() const { return num == den; }
-    int32_t ToDevice(int32_t v) const { return MulDiv(v, num, den); }
-    int32_t ToPanel(int32_t v) const { return MulDiv(v, den, num); }
+    int32_t ToDevice(int32_t v) const { return MulDivRound(v, num, den); }
+    int32_t ToPanel(int32_t v) const { return MulDivRound(v, den, num); }
     CPoint ToDevice(CPoint p) const { return {ToDevice(p.x), ToDevice(p.y)}; }
     CPoint ToPanel(CPoint p) const { return {ToPanel(p.x), ToPanel(p.y)}; }
     CRect ToDevice(const CRect& r) const { return {ToDevice(r.left), ToDevice(r.top), ToDevice(r.right), ToDevice(r.bottom)}; }

@@ -4,10 +4,10 @@
 
 TEST(Zoom, MulDivRoundsHalvesAwayFromZero)
 {
-    EXPECT_EQ(MulDiv(3, 1, 2), 2);
-    EXPECT_EQ(MulDiv(-3, 1, 2), -2);
-    EXPECT_EQ(MulDiv(239, 200, 100), 478);
-    EXPECT_EQ(MulDiv(5, 5, 0), -1);
+    EXPECT_EQ(MulDivRound(3, 1, 2), 2);
+    EXPECT_EQ(MulDivRound(-3, 1, 2), -2);
+    EXPECT_EQ(MulDivRound(239, 200, 100), 478);
+    EXPECT_EQ(MulDivRound(5, 5, 0), -1);
 }
 
 TEST(Zoom, DpiScalesBothNumerators)

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "framework/Exception.h"
 #include "framework/win32/WinApp.h"
 
 namespace {
@@ -257,4 +258,35 @@ uint32_t CWin32WindowBridge::UpdateMessage()
 {
     static const UINT message = RegisterWindowMessageW(L"WM_VI_ONUPDATEUI");
     return message;
+}
+
+void ReportException(const CException& e, uint32_t contextTextId)
+{
+    CWinApp* app = AfxGetApp();
+    CString text = contextTextId && app ? app->LoadText(contextTextId) : CString();
+    if (!text.empty())
+        text += u"\n\n";
+    text += Utf8ToString(e.what());
+    CWin32UserInteraction().ShowMessage(text, MessageIcon::Error);
+}
+
+bool CopyTextToClipboard(HWND owner, const CString& text)
+{
+    if (!OpenClipboard(owner))
+        return false;
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(char16_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    bool done = false;
+    if (memory) {
+        if (void* data = GlobalLock(memory)) {
+            memcpy(data, text.c_str(), bytes);
+            GlobalUnlock(memory);
+            done = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        }
+        if (!done)
+            GlobalFree(memory);
+    }
+    CloseClipboard();
+    return done;
 }

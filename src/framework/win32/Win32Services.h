@@ -52,3 +52,10 @@ public:
 
 // The window message boxes and dialogs belong to: the main window, else the active one.
 HWND OwnerWindow();
+
+class CException;
+// Tells the user that something could not be read: the text of string
+// contextTextId (when not 0), then what went wrong.
+void ReportException(const CException& e, uint32_t contextTextId = 0);
+// Puts text on the clipboard for the window; false when that failed.
+bool CopyTextToClipboard(HWND owner, const CString& text);

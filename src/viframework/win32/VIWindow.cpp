@@ -1,0 +1,238 @@
+#include "viframework/win32/VIWindow.h"
+
+#include "framework/win32/Win32Services.h"
+#include "interface/InterfaceVI.h"
+#include "viframework/UpdateGate.h"
+
+namespace {
+
+constexpr uint32_t kInstrumentIcon = 5001;
+constexpr UINT kUpdateUiMessage = 0x0044;
+constexpr uint32_t kFirstInstrumentId = 10000;
+
+HICON InstrumentIcon()
+{
+    static HICON icon = [] {
+        HMODULE module = nullptr;
+        CWinApp* app = AfxGetApp();
+        if (!app || !app->FindInChain(RT_GROUP_ICON, MAKEINTRESOURCEW(kInstrumentIcon), &module))
+            return HICON(nullptr);
+        return static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(kInstrumentIcon), IMAGE_ICON, 0, 0,
+                                             LR_DEFAULTSIZE | LR_SHARED));
+    }();
+    return icon;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- CVIWindowBase
+
+bool CVIWindowBase::PreCreateWindow(CREATESTRUCTW& cs)
+{
+    CVIView::PreCreateWindow(cs);
+    cs.lpszClass = RegisterClassOnce(L"VexaInstrument", InstrumentIcon());
+    if (m_sizable)
+        cs.style |= WS_THICKFRAME | WS_MAXIMIZEBOX;
+    return true;
+}
+
+bool CVIWindowBase::FinishCreate()
+{
+    if (!OnLayoutLoaded()) {
+        DestroyView();
+        return false;
+    }
+    RestoreState();
+    return OnPanelReady();
+}
+
+bool CVIWindowBase::OnZoomGesture(int32_t distance)
+{
+    if (CanZoom() && ((distance > 100 && !m_zoom2Active) || (distance < -100 && m_zoom2Active)))
+        ToggleZoom();
+    return true;
+}
+
+void CVIWindowBase::OnUserResize(int32_t width, int32_t height)
+{
+    if (m_resizePending) {
+        m_resizePending = false;
+        m_remainderX = m_remainderY = 0;
+        return;
+    }
+    if (!m_sizable || m_clientWidth == 0)
+        return;
+    const int32_t dx = DeviceDeltaToPanel(width - m_clientWidth, m_zoom, m_remainderX);
+    const int32_t dy = DeviceDeltaToPanel(height - m_clientHeight, m_zoom, m_remainderY);
+    if (dx != 0 || dy != 0) {
+        OnPanelSizeChanged(dx, dy);
+        InvalidateRect(m_hWnd, nullptr, FALSE);
+    }
+}
+
+LRESULT CVIWindowBase::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SIZE && wParam != SIZE_MINIMIZED) {
+        OnUserResize(LOWORD(lParam), HIWORD(lParam));
+    }
+    return CVIView::WindowProc(message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------- CVIWindow
+
+CVIWindow::CVIWindow() = default;
+
+CVIWindow::~CVIWindow() = default;
+
+bool CVIWindow::OnPanelReady()
+{
+    RestoreState();
+    CVIEventSink::OnPanelReady(reinterpret_cast<WindowHandle>(m_hWnd));
+    return CVIWindowBase::OnPanelReady();
+}
+
+void CVIWindow::RestoreState()
+{
+    CFile* file = GetStateFile();
+    if (!file || file->GetLength() == 0)
+        return;
+    try {
+        file->Seek(0, CFile::begin);
+        CArchive ar(file, CArchive::load);
+        SerializeInstrument(ar);
+    } catch (const CException& e) {
+        // A damaged state file only costs the saved settings.
+    }
+}
+
+CString CVIWindow::GetTitle()
+{
+    wchar_t title[256] = {};
+    if (m_hWnd)
+        GetWindowTextW(m_hWnd, title, 255);
+    return FromWide(title);
+}
+
+void CVIWindow::ShowInstrument(bool show)
+{
+    if (!m_hWnd)
+        return;
+    if (show) {
+        ShowWindow(m_hWnd, IsIconic(m_hWnd) ? SW_RESTORE : SW_SHOWNORMAL);
+        BringWindowToTop(m_hWnd);
+        UpdateWindow(m_hWnd);
+    } else {
+        ShowWindow(m_hWnd, SW_HIDE);
+    }
+}
+
+void CVIWindow::ToggleVisible()
+{
+    ShowInstrument(!IsInstrumentVisible());
+}
+
+bool CVIWindow::IsInstrumentVisible()
+{
+    return m_hWnd && IsWindowVisible(m_hWnd);
+}
+
+bool CVIWindow::OnEvent(uint32_t code, uintptr_t value)
+{
+    if (code == kEventClosing) {
+        OnInterfaceClosing();
+        return false;
+    }
+    if (IsHoldOffActive())
+        return false;
+    return CheckUpdate(value);
+}
+
+void CVIWindow::SerializeState(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        WINDOWPLACEMENT placement{sizeof placement};
+        GetWindowPlacement(m_hWnd, &placement);
+        ar << uint32_t(m_id - kFirstInstrumentId) << int32_t(placement.rcNormalPosition.left)
+           << int32_t(placement.rcNormalPosition.top) << uint8_t(IsInstrumentVisible() ? 1 : 0);
+        SerializeInstrument(ar);
+        return;
+    }
+    int32_t left = 0, top = 0;
+    uint8_t visible = 1;
+    ar >> left >> top >> visible;
+    SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowInstrument(visible != 0);
+    SerializeInstrument(ar);
+}
+
+void CVIWindow::OnClose()
+{
+    OnInstrumentClosing();
+    Detach();
+    if (CFile* file = GetStateFile()) {
+        try {
+            file->Seek(0, CFile::begin);
+            CArchive ar(file, CArchive::store);
+            SerializeInstrument(ar);
+        } catch (const CException&) {
+        }
+    }
+    ShowWindow(m_hWnd, SW_HIDE);
+    if (CWnd* main = AfxGetMainWnd(); main && IsWindowVisible(main->GetSafeHwnd()))
+        UpdateWindow(main->GetSafeHwnd());
+}
+
+void CVIWindow::OnDestroy()
+{
+    RemoveAllHotspots();
+    if (CWnd* main = AfxGetMainWnd(); main && main->GetSafeHwnd())
+        BringWindowToTop(main->GetSafeHwnd());
+    // Destroyed without closing first (with its owner, say): detach now so
+    // that the polling thread releases it.
+    if (State() == kSinkActive)
+        Detach();
+    // The polling thread may still be about to deliver its last event here.
+    // Messages other threads send meanwhile are answered, so a dispatch
+    // waiting on another window of this thread cannot hold this wait up.
+    const DWORD start = GetTickCount();
+    while (State() == kSinkDetached && GetTickCount() - start < kReleaseWaitMs) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    if (State() == kSinkDetached && m_owner)
+        m_owner->ForgetInstrument(this);
+}
+
+void CVIWindow::PostNcDestroy()
+{
+    if (m_autoDelete)
+        delete this;
+}
+
+LRESULT CVIWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    static const UINT updateMessage = RegisterWindowMessageW(L"WM_VI_ONUPDATEUI");
+    if (message == updateMessage || message == kUpdateUiMessage) {
+        OnUpdateUI(uint32_t(wParam));
+        return 0;
+    }
+    switch (message) {
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            OnInstrumentClosing();
+            ShowWindow(m_hWnd, SW_HIDE);
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        OnClose();
+        break;  // then the default: the window is destroyed
+    case WM_DESTROY:
+        OnDestroy();
+        break;
+    default:
+        break;
+    }
+    return CVIWindowBase::WindowProc(message, wParam, lParam);
+}

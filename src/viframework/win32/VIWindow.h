@@ -1,0 +1,71 @@
+// CVIWindowBase: an instrument-style panel window (icon, optional sizing
+// frame, zoom by caption double-click). CVIWindow: an instrument, that is
+// an event sink of the interface object that hides instead of closing,
+// stores its position and data in documents, and updates its panel from
+// the interface's events.
+#pragma once
+
+#include "framework/File.h"
+#include "viframework/EventSink.h"
+#include "viframework/win32/VIView.h"
+
+class CInterfaceVI;
+
+class CVIWindowBase : public CVIView {
+public:
+    // Creates a top-level panel window from layout resource layoutId.
+    bool Create(uint32_t layoutId, DWORD style, HWND parent = nullptr) { return CVIView::Create(layoutId, style, parent, 0); }
+    bool FinishCreate() override;
+    virtual void RestoreState() {}
+    // Zoom gesture: a distance beyond 100 (growing at the first level,
+    // shrinking at the second) toggles the zoom. Always handled.
+    bool OnZoomGesture(int32_t distance);
+
+protected:
+    bool PreCreateWindow(CREATESTRUCTW& cs) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnUserResize(int32_t width, int32_t height);
+};
+
+class CVIWindow : public CVIWindowBase, public CVIEventSink {
+public:
+    CVIWindow();
+    ~CVIWindow() override;
+
+    // The interface object the window is registered with: when the destroy
+    // wait for the release runs out, the window takes itself off its list.
+    void SetOwner(CInterfaceVI* owner) { m_owner = owner; }
+
+    bool OnPanelReady() override;
+    void RestoreState() override;
+    // Where the window keeps its state between openings; none by default.
+    virtual CFile* GetStateFile() { return nullptr; }
+    // The instrument's own data in documents and state files.
+    virtual void SerializeInstrument(CArchive& ar) {}
+    // The instrument may refuse to open (after its panel was loaded).
+    virtual bool CanOpen() { return true; }
+
+    // CVIEventSink
+    CString GetTitle() override;
+    void ShowInstrument(bool show) override;
+    void ToggleVisible() override;
+    bool IsInstrumentVisible() override;
+    bool OnEvent(uint32_t code, uintptr_t value) override;
+    void SerializeState(CArchive& ar) override;
+
+    // The window deletes itself after its last message.
+    bool m_autoDelete = true;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void PostNcDestroy() override;
+    virtual void OnClose();
+    virtual void OnDestroy();
+    // The user closed the window (it hides) or the interface closes it.
+    virtual void OnInstrumentClosing() {}
+
+    CInterfaceVI* m_owner = nullptr;
+};
+
+// The longest a destroyed window waits for the interface to release it.
+constexpr uint32_t kReleaseWaitMs = 5000;

@@ -1,0 +1,221 @@
+// The DC power supply against the simulator, driven as a user would: the
+// plug-in is loaded like the host loads it, the menu command opens the
+// panel, and a synthesized mouse click presses its power button.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "Simulator.h"
+#include "framework/CmdTarget.h"
+#include "framework/File.h"
+#include "framework/win32/WinApp.h"
+#include "plugin/TorvanePlugIn.h"
+
+namespace {
+
+using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+
+const std::wstring kInterfaceKey = L"Software\\Brennick\\Vexa Interface";
+constexpr UINT kFixedDcCommand = 10040;
+// Where the panel's power button sits (panel units) and the panel's size.
+constexpr POINT kPowerButtonCentre{196, 117};
+
+std::wstring Folder()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, n);
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+}
+
+void SetNumber(const std::wstring& key, const wchar_t* name, DWORD value)
+{
+    RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof value);
+}
+
+void SetText(const std::wstring& key, const wchar_t* name, const std::wstring& value)
+{
+    RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value.c_str(),
+                    DWORD((value.size() + 1) * sizeof(wchar_t)));
+}
+
+// Handles messages until done() or the time is up; true when done.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done())
+            return true;
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+HWND FindPanel()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) -> BOOL {
+            wchar_t title[64] = {};
+            GetWindowTextW(w, title, 63);
+            if (std::wstring(title) == L"DC SUPPLY") {
+                *reinterpret_cast<HWND*>(p) = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// A left click at a client point of the window, through the input queue.
+void ClickAt(HWND window, POINT client)
+{
+    SetForegroundWindow(window);
+    POINT screen = client;
+    ClientToScreen(window, &screen);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = LONG((screen.x * 65535 + width / 2) / (width - 1));
+        input.mi.dy = LONG((screen.y * 65535 + height / 2) / (height - 1));
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    SendInput(3, inputs, sizeof(INPUT));
+}
+
+class FixedDcSupply : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        vexasim::SimOptions options;
+        options.port = 0;
+        options.discovery = false;
+        options.tunnel = false;
+        sim = std::make_unique<vexasim::CSimulator>(options);
+        std::string error;
+        ASSERT_TRUE(sim->Start(error)) << error;
+
+        SetNumber(kInterfaceKey + L"\\Settings", L"DemoMode", 0);
+        SetNumber(kInterfaceKey + L"\\WLAN", L"Supported", 1);
+        SetNumber(kInterfaceKey + L"\\WLAN", L"Enabled", 1);
+        SetNumber(kInterfaceKey + L"\\WLAN", L"Port", sim->ProtocolPort());
+        SetText(kInterfaceKey + L"\\WLAN", L"Address", L"127.0.0.1");
+
+        frame = CreateWindowExW(0, L"STATIC", L"Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600, nullptr,
+                                nullptr, nullptr, nullptr);
+        module = LoadLibraryW((Folder() + L"QX7350.dll").c_str());
+        ASSERT_NE(module, nullptr);
+        auto getClassObject = reinterpret_cast<GetClassObjectFn>(GetProcAddress(module, "DllGetClassObject"));
+        IClassFactory* factory = nullptr;
+        ASSERT_EQ(getClassObject(CLSID_VexaPlugIn, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_ITorvanePlugIn, reinterpret_cast<void**>(&plugIn)), S_OK);
+        factory->Release();
+        plugIn->SetHostWindow(frame, true);
+        ASSERT_TRUE(plugIn->Connect());
+    }
+
+    void TearDown() override
+    {
+        if (plugIn) {
+            plugIn->Disconnect();
+            plugIn->Release();
+        }
+        if (frame)
+            DestroyWindow(frame);
+        SetNumber(kInterfaceKey + L"\\Settings", L"DemoMode", 1);
+        sim.reset();
+        CoUninitialize();
+    }
+
+    vexasim::ThreePhaseSettings ThreePhase()
+    {
+        std::lock_guard<std::mutex> lock(sim->Box().Lock());
+        return sim->Box().model.ThreePhase();
+    }
+
+    HWND OpenPanel()
+    {
+        EXPECT_TRUE(plugIn->OnCmdMsg(kFixedDcCommand, CN_COMMAND, nullptr, nullptr));
+        HWND panel = FindPanel();
+        EXPECT_NE(panel, nullptr);
+        return panel;
+    }
+
+    std::unique_ptr<vexasim::CSimulator> sim;
+    HWND frame = nullptr;
+    HMODULE module = nullptr;
+    ITorvanePlugIn* plugIn = nullptr;
+};
+
+TEST_F(FixedDcSupply, PowerButtonSwitchesTheOutputsAtTheDcSettings)
+{
+    HWND panel = OpenPanel();
+    ASSERT_NE(panel, nullptr);
+    // Opening leaves the outputs off and prepares the DC settings.
+    ASSERT_TRUE(PumpUntil([&] { return ThreePhase().dcMode; }, 3000));
+    EXPECT_FALSE(ThreePhase().outputOn);
+
+    ClickAt(panel, kPowerButtonCentre);
+    ASSERT_TRUE(PumpUntil([&] { return ThreePhase().outputOn; }, 5000)) << "the click did not switch the outputs on";
+    const auto on = ThreePhase();
+    EXPECT_TRUE(on.dcMode);
+    EXPECT_EQ(on.inverted, (std::array<uint8_t, 3>{0, 1, 0}));
+    EXPECT_EQ(on.amplitude, (std::array<uint8_t, 3>{31, 31, 31}));
+
+    // Closing the window is how the user switches the supply off.
+    SendMessageW(panel, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsWindowVisible(panel));
+    EXPECT_TRUE(PumpUntil([&] { return !ThreePhase().outputOn; }, 2000));
+}
+
+TEST_F(FixedDcSupply, OpeningTwiceBringsTheSameWindowBack)
+{
+    HWND panel = OpenPanel();
+    ShowWindow(panel, SW_HIDE);
+    ASSERT_TRUE(plugIn->OnCmdMsg(kFixedDcCommand, CN_COMMAND, nullptr, nullptr));
+    EXPECT_EQ(FindPanel(), panel);
+    EXPECT_TRUE(IsWindowVisible(panel));
+    EXPECT_EQ(plugIn->GetInstrumentCount(), 1);
+}
+
+TEST_F(FixedDcSupply, SurvivesADocumentWithPositionAndVisibility)
+{
+    HWND panel = OpenPanel();
+    SetWindowPos(panel, nullptr, 123, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        plugIn->Serialize(ar);
+    }
+    ShowWindow(panel, SW_HIDE);
+    {
+        CMemFile in(file.Data().data(), file.Data().size());
+        CArchive ar(&in, CArchive::load);
+        plugIn->Serialize(ar);
+    }
+    HWND again = FindPanel();
+    ASSERT_NE(again, nullptr);
+    RECT r;
+    GetWindowRect(again, &r);
+    EXPECT_EQ(r.left, 123);
+    EXPECT_EQ(r.top, 77);
+    EXPECT_TRUE(IsWindowVisible(again));
+    EXPECT_EQ(plugIn->GetInstrumentCount(), 1);
+}
+
+}  // namespace
