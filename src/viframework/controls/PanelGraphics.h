@@ -111,3 +111,18 @@ public:
 
 // A font record with face, height and weight, the rest zero.
 FontRecord MakeFont(const char16_t* face, int32_t height, int32_t weight = 400);
+
+// Measures text for controls that size themselves outside of drawing (a
+// label's AutoSize). The window side installs one that asks the platform;
+// without it text is estimated at 0.6 of the font height per character.
+class ITextMeasurer {
+public:
+    virtual ~ITextMeasurer() = default;
+    // The extent of one line of text in panel units.
+    virtual SizeF MeasureString(const CString& text, const FontRecord& font) = 0;
+};
+
+// The process-wide measurer; never null.
+ITextMeasurer& TextMeasurer();
+// Installs a measurer (null: back to the estimate). The caller keeps ownership.
+void SetTextMeasurer(ITextMeasurer* measurer);

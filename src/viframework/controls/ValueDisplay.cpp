@@ -1,0 +1,259 @@
+#include "viframework/controls/ValueDisplay.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "viframework/SkinManager.h"
+#include "viframework/controls/Seg7.h"
+
+namespace {
+
+// Digits, 'L' (overload), blank and '-'.
+constexpr uint8_t kDigitPatterns[13] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D,
+                                        0x07, 0x7F, 0x6F, 0x38, 0x00, 0x40};
+constexpr Argb kFaceColour = 0xFFC0C0C0u;
+constexpr Argb kShadowColour = 0xFF808080u;
+constexpr Argb kDeepShadowColour = 0xFF5C5C5Cu;
+constexpr Argb kLightColour = 0xFFFFFFFFu;
+constexpr Argb kLitSegment = 0xFF000000u;
+constexpr Argb kUnlitSegment = 0x3C969696u;
+
+uint8_t DigitPattern(char16_t c)
+{
+    if (c >= u'0' && c <= u'9')
+        return kDigitPatterns[c - u'0'];
+    if (c == u'L')
+        return kDigitPatterns[10];
+    if (c == u'-')
+        return kDigitPatterns[12];
+    return kDigitPatterns[11];
+}
+
+bool IsPoint(char16_t c)
+{
+    return c == u'.' || c == u',';
+}
+
+CString FormatValue(const char* format, double value)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return Utf8ToString(buffer);
+}
+
+// A sunken rectangle: shadow on the upper and left edges, light on the others.
+void DrawSunken(IPanelGraphics& g, const CRect& r, Argb shadow, Argb light)
+{
+    const float l = float(r.left), t = float(r.top), rt = float(r.right - 1), b = float(r.bottom - 1);
+    g.DrawLine({shadow, 1}, {l, b}, {l, t});
+    g.DrawLine({shadow, 1}, {l, t}, {rt, t});
+    g.DrawLine({light, 1}, {rt, t}, {rt, b});
+    g.DrawLine({light, 1}, {rt, b}, {l, b});
+}
+
+}  // namespace
+
+CHotValueDisplay::CHotValueDisplay()
+{
+    m_typeCode = kTypeCode;
+    m_flags = kHotVisible | kHotStatic;
+    m_naturalWidth = 187;
+    m_naturalHeight = 80;
+    m_scaleFont = MakeFont(u"Tahoma", -9);
+    m_unitFont = MakeFont(u"Tahoma", -16, 700);
+}
+
+void CHotValueDisplay::AutoSize()
+{
+    if (m_flags & kHotDefaultCursor)
+        return;
+    m_rect.right = m_rect.left + 20 + kCellWidth * int32_t(m_digitCount);
+    m_rect.bottom = m_rect.top + m_naturalHeight;
+}
+
+bool CHotValueDisplay::OnPress(IHotspotHost& host)
+{
+    host.CopyToClipboard(m_text);
+    return false;
+}
+
+void CHotValueDisplay::SetRanges(const ValueDisplayRange* table, size_t count)
+{
+    m_ranges = table;
+    if (table != nullptr && count == 0)
+        while (table[count].format != nullptr)
+            ++count;
+    m_rangeCount = table != nullptr ? count : 0;
+    m_rangeIndex = 0;
+}
+
+bool CHotValueDisplay::SetRange(size_t index)
+{
+    if (index == m_rangeIndex)
+        return false;
+    m_rangeIndex = index;
+    return true;
+}
+
+const ValueDisplayRange* CHotValueDisplay::Range() const
+{
+    return m_rangeIndex < m_rangeCount ? &m_ranges[m_rangeIndex] : nullptr;
+}
+
+bool CHotValueDisplay::SetValue(double value)
+{
+    const ValueDisplayRange* range = Range();
+    const double factor = range ? range->factor : 1.0;
+    const CString text = FormatValue(range ? range->format : "%6.2lf", factor * value);
+    if (text == m_text)
+        return false;
+    m_text = text;
+    m_shownValue = factor * value;
+    return true;
+}
+
+bool CHotValueDisplay::SetText(const char* format, double value)
+{
+    const CString text = FormatValue(format, value);
+    if (text == m_text)
+        return false;
+    m_text = text;
+    m_shownValue = value;
+    return true;
+}
+
+bool CHotValueDisplay::SetText(const CString& text)
+{
+    if (text == m_text)
+        return false;
+    m_text = text;
+    return true;
+}
+
+bool CHotValueDisplay::SetUnit(const CString& unit)
+{
+    if (unit == m_unit)
+        return false;
+    m_unit = unit;
+    return true;
+}
+
+void CHotValueDisplay::SerializeState(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        ar << uint32_t(2) << uint8_t(m_rangeIndex) << m_digitCount;
+        return;
+    }
+    uint32_t version = 0;
+    uint8_t range = 0;
+    ar >> version >> range;
+    if (version >= 2)
+        ar >> m_digitCount;
+    m_rangeIndex = range;
+    m_text.assign(m_digitCount, u' ');
+}
+
+int32_t CHotValueDisplay::Divisions() const
+{
+    const ValueDisplayRange* range = Range();
+    if (!range || !range->marks)
+        return 0;
+    const ValueScaleMark* mark = range->marks;
+    while (mark->label != nullptr && mark->label[0] != 0)
+        ++mark;
+    return mark->tick;
+}
+
+bool CHotValueDisplay::HasLabels() const
+{
+    const ValueDisplayRange* range = Range();
+    return range && range->marks && range->marks[0].label != nullptr && range->marks[0].label[0] != 0;
+}
+
+int32_t CHotValueDisplay::BarLength() const
+{
+    const ValueDisplayRange* range = Range();
+    if (!range || !(range->fullScale > 0))
+        return 0;
+    const double width = m_rect.Width() - 40;
+    const double shown = std::min(std::fabs(m_shownValue), range->fullScale);
+    return int32_t(width * shown / range->fullScale + 0.5);
+}
+
+void CHotValueDisplay::Draw(IPanelGraphics& g, CVISkinManager& skin)
+{
+    DrawFrame(g);
+    DrawDigits(g);
+    if (!m_unit.empty()) {
+        const float left = float(m_rect.left + 10 + kCellWidth * int32_t(m_digitCount));
+        const RectF area{left, float(m_rect.top + 20), float(m_rect.right - 10) - left, float(m_rect.Height() - 30)};
+        g.DrawString(m_unit, m_unitFont, area, kLitSegment, {});
+    }
+    DrawBar(g);
+}
+
+void CHotValueDisplay::DrawFrame(IPanelGraphics& g) const
+{
+    const RectF outer = RectF::From(m_rect);
+    g.FillRectangle(Brush::Solid(kFaceColour), outer);
+    g.DrawRectangle({kShadowColour, 1}, {outer.x, outer.y, outer.width - 1, outer.height - 1});
+    DrawSunken(g, m_rect.Inflated(-5, -5), kShadowColour, kLightColour);
+    DrawSunken(g, m_rect.Inflated(-6, -6), kDeepShadowColour, kLightColour);
+}
+
+void CHotValueDisplay::DrawDigits(IPanelGraphics& g) const
+{
+    const Brush lit = Brush::Solid(kLitSegment), unlit = Brush::Solid(kUnlitSegment);
+    const float scaleX = float(kCellWidth) / float(CHotSeg7::kCellWidth);
+    auto cellLeft = [this](size_t cell) { return float(m_rect.left + 10 + kCellWidth * int32_t(cell)); };
+    auto drawCell = [&](size_t cell, uint8_t pattern) {
+        PointF corners[6];
+        for (int segment = 0; segment < 7; ++segment) {
+            Seg7SegmentPolygon(segment, {cellLeft(cell), float(m_rect.top + 10)}, scaleX, 1.0f, corners);
+            g.FillPolygon((pattern >> segment) & 1 ? lit : unlit, corners, 6);
+        }
+    };
+    size_t cell = 0;
+    bool afterDigit = false;
+    for (char16_t c : m_text) {
+        if (IsPoint(c) && afterDigit) {
+            g.FillRectangle(lit, {cellLeft(cell), float(m_rect.top + 54), 4, 4});
+            afterDigit = false;
+            continue;
+        }
+        if (cell == m_digitCount)
+            break;
+        drawCell(cell++, DigitPattern(c));
+        afterDigit = !IsPoint(c);
+    }
+    for (; cell < m_digitCount; ++cell)
+        drawCell(cell, DigitPattern(u' '));
+}
+
+void CHotValueDisplay::DrawBar(IPanelGraphics& g) const
+{
+    const ValueDisplayRange* range = Range();
+    if (!range || !(range->fullScale > 0))
+        return;
+    const float left = float(m_rect.left + 20);
+    const float width = float(m_rect.Width() - 40);
+    const float baseline = float(m_rect.bottom - (HasLabels() ? 37 : 30));
+    g.FillRectangle(Brush::Solid(kBarColour), {left, baseline - 10, float(BarLength()), 10});
+
+    const int32_t divisions = Divisions();
+    if (divisions <= 0)
+        return;
+    const Brush black = Brush::Solid(0xFF000000u);
+    for (int32_t i = 0; i <= divisions; ++i) {
+        const float x = left + width * float(i) / float(divisions);
+        const char* label = nullptr;
+        for (const ValueScaleMark* mark = range->marks; mark->label && mark->label[0]; ++mark)
+            if (mark->tick == i)
+                label = mark->label;
+        g.FillRectangle(black, {x - 1, baseline, 2, label ? 13.0f : 10.0f});
+        if (label)
+            g.DrawString(Utf8ToString(label), m_scaleFont, {x - 30, baseline + 13, 60, 14}, 0xFF000000u,
+                         {TextAlign::Centre, TextAlign::Near, false});
+    }
+}

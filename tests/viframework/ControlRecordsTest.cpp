@@ -1,0 +1,256 @@
+// Layout records of the display and decoration kinds: every tail read back
+// as it was stored, and a layout of them read through the standard factory.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "ControlTestUtil.h"
+#include "viframework/controls/AnalogMeter.h"
+#include "viframework/controls/Frame.h"
+#include "viframework/controls/Label.h"
+#include "viframework/controls/Lcd.h"
+#include "viframework/controls/Menu.h"
+#include "viframework/controls/PanelLayout.h"
+#include "viframework/controls/Pictures.h"
+#include "viframework/controls/Progress.h"
+#include "viframework/controls/Seg7.h"
+#include "viframework/controls/SlidingScale.h"
+#include "viframework/controls/StatusLamp.h"
+#include "viframework/controls/TabControl.h"
+
+namespace {
+
+struct RecordCase {
+    const char* name;
+    std::function<std::unique_ptr<CHotspot>()> make;  // every stored field away from its default
+};
+
+template <class T>
+std::unique_ptr<CHotspot> Made(const std::function<void(T&)>& configure)
+{
+    auto hotspot = std::make_unique<T>();
+    hotspot->m_rect = {3, 4, 150, 90};
+    hotspot->m_id = 321;
+    hotspot->m_flags = (hotspot->m_flags & 0xFFFF0000u) | 0x0011;
+    configure(*hotspot);
+    return hotspot;
+}
+
+const RecordCase kCases[] = {
+    {"Seg7", [] { return Made<CHotSeg7>([](CHotSeg7& h) { h.SetDigitCount(6); }); }},
+    {"DigSeg7", [] { return Made<CHotDigSeg7>([](CHotDigSeg7& h) {
+         h.SetDigitCount(5);
+         h.SetMode(3);
+         h.SetRadix(16);
+     }); }},
+    {"LCD", [] { return Made<CHotLCD>([](CHotLCD& h) {
+         h.SetGeometry(96, 40, 4);
+         h.SetColours(0xFF010203u, 0xFF040506u, 0xFF070809u);
+     }); }},
+    {"LcdMatrix", [] { return Made<CHotLcdMatrix>([](CHotLcdMatrix& h) {
+         h.SetDots(2, 1);
+         h.SetColours(0xFF010203u, 0xFF040506u, 0xFF070809u);
+         h.SetSize(2, 16);
+     }); }},
+    {"AnalogMeter", [] { return Made<CHotAnalogMeter>([](CHotAnalogMeter& h) {
+         h.m_colours = {1, 2, 3, 4};
+         h.m_scaleColour = 5;
+         h.m_restAtZero = 0;
+         h.SetRange(-10, 90, 20);
+         h.m_minorTicks = 3;
+         h.m_decimals = 2;
+         h.SetBand(0, true, 60, 80, 0xFFFFA500u);
+         h.SetBand(1, true, 80, 90, 0xFFFF0000u);
+         h.m_startAngle = 1.0;
+         h.m_endAngle = 2.5;
+         h.m_needleWidth = 3;
+         h.m_needleLength = 80;
+         h.m_hubSize = 9;
+         h.m_needleColour = 0xFF00FF00u;
+         h.m_labelFont = MakeFont(u"Arial", -12, 700);
+         h.SetTitle(u"VOLT");
+         h.SetUnitText(u"V");
+         h.m_face = 0;
+         h.m_faceColour = 0x11223344u;
+         h.SetValue(12.5);
+         h.m_divisor = 2.5f;
+         h.m_textDistance = 40;
+     }); }},
+    {"SlidingScale", [] { return Made<CHotSlidingScale>([](CHotSlidingScale& h) {
+         h.m_horizontal = 0;
+         h.m_span = 50;
+         h.m_majorStep = 5;
+         h.m_majorLength = 15;
+         h.m_minorCount = 1;
+         h.m_minorLength = 7;
+         h.m_colours = {1, 2, 3, 4, 5};
+         h.m_font = MakeFont(u"Arial", -14);
+     }); }},
+    {"Progress", [] { return Made<CHotProgress>([](CHotProgress& h) {
+         h.m_style = 0;
+         h.SetRange(-5, 55);
+         h.m_thickness = 8;
+         h.m_padding = 2;
+         h.m_textGap = 6;
+         h.m_colours = {1, 2, 3, 4};
+         h.m_font = MakeFont(u"Tahoma", -10);
+         h.SetText(u"40 %");
+     }); }},
+    {"Status", [] { return Made<CHotStatus>([](CHotStatus& h) { h.SetStyle(3); }); }},
+    {"StatusOwnLook", [] { return Made<CHotStatus>([](CHotStatus& h) {
+         h.SetOwnLook(std::make_unique<CHotStatusInfo>());
+     }); }},
+    {"Label", [] { return Made<CHotLabel>([](CHotLabel& h) {
+         h.SetFont(MakeFont(u"Arial", -12, 700));
+         h.SetColour(0xFF336699u);
+         h.SetText(u"RANGE");
+     }); }},
+    {"BitmapById", [] { return Made<CHotBitmap>([](CHotBitmap& h) {
+         h.SetBitmap(5504);
+         h.SetTransparent(false);
+     }); }},
+    {"BitmapEmbedded", [] { return Made<CHotBitmap>([](CHotBitmap& h) {
+         h.SetEmbedded({40, 0, 0, 0, 1, 2, 3});
+     }); }},
+    {"Frame", [] { return Made<CHotFrame>([](CHotFrame& h) {
+         h.m_border = 1;
+         h.m_radius = 4;
+         h.m_inset = 8;
+         h.m_shadeDepth = 3;
+         h.m_lineWidth = 1;
+         h.m_lightOffset = 1;
+         h.m_lightColour = 0x00EEEEEEu;
+         h.m_filled = 1;
+         h.m_colour = 0x00808080u;
+     }); }},
+    {"Text", [] { return Made<CHotText>([](CHotText& h) {
+         h.m_inset = 2;
+         h.m_colour = 0x00102030u;
+         h.SetFont(MakeFont(u"Tahoma", -16));
+         h.SetColour(0xFF00FF00u);
+         h.m_backColour = 0xFF0000FFu;
+         h.SetText(u"two\nlines");
+         h.m_alignment = 2;
+     }); }},
+    {"GroupBox", [] { return Made<CHotGroupBox>([](CHotGroupBox& h) { h.SetText(u"TRIGGER"); }); }},
+    {"Menu", [] { return Made<CHotMenu>([](CHotMenu& h) { h.LoadItems(4711); }); }},
+    {"TabControl", [] { return Made<CHotTabControl>([](CHotTabControl& h) {
+         h.AddItem(u"A", 7);
+         h.AddItem(u"B", 8, false);
+     }); }},
+    {"Metafile", [] { return Made<CHotMetafile>([](CHotMetafile& h) { h.SetMetafile({1, 2, 3, 4, 5}); }); }},
+};
+
+TEST(ControlRecords, EveryTailReadsBackAsStored)
+{
+    for (const RecordCase& c : kCases) {
+        const auto original = c.make();
+        const Bytes stored = StoreRecord(*original);
+
+        auto loaded = CreateStandardHotspot(original->m_typeCode);
+        ASSERT_TRUE(loaded) << c.name;
+        EXPECT_EQ(LoadRecord(*loaded, stored), stored.size()) << c.name;
+        EXPECT_EQ(StoreRecord(*loaded), stored) << c.name;
+        EXPECT_EQ(loaded->m_rect, original->m_rect) << c.name;
+        EXPECT_EQ(loaded->m_flags, original->m_flags) << c.name;
+
+        // The configuration must show in the record, or the case proves nothing.
+        const auto fresh = CreateStandardHotspot(original->m_typeCode);
+        fresh->m_rect = original->m_rect;
+        fresh->m_id = original->m_id;
+        fresh->m_flags = original->m_flags;
+        EXPECT_NE(StoreRecord(*fresh), stored) << c.name;
+    }
+}
+
+TEST(ControlRecords, TailsMatchTheirByteLayout)
+{
+    CHotDigSeg7 dig;
+    dig.SetDigitCount(4);
+    dig.SetMode(1);
+    dig.SetRadix(10);
+    EXPECT_EQ(StoreRecord(dig), Join({CommonPart({}, 0, 3), Encode(uint32_t(4), uint32_t(1), uint32_t(10))}));
+
+    CHotLcdMatrix matrix;
+    EXPECT_EQ(StoreRecord(matrix),
+              Join({CommonPart({}, 0, 3), Encode(uint32_t(1), uint32_t(3), kSkinColour, kSkinColour, kSkinColour,
+                                                 uint32_t(0), uint32_t(3), uint32_t(10))}));
+
+    CHotFrame frame;
+    EXPECT_EQ(StoreRecord(frame), Join({CommonPart({}, kNoHotspotId, 7),
+                                        Encode(uint32_t(3), uint32_t(10), uint32_t(5), uint32_t(6), uint32_t(2),
+                                               uint32_t(2), uint32_t(0x00FFFFFF), uint32_t(0), uint32_t(0x00C0C0C0))}));
+
+    CHotStatus lamp;
+    EXPECT_EQ(StoreRecord(lamp), Join({CommonPart({}, 0, 3), Encode(uint32_t(0), uint8_t(0))}));
+}
+
+TEST(ControlRecords, ConstructorDefaults)
+{
+    struct Default {
+        uint32_t type;
+        uint32_t flags;
+        uint32_t id;
+    };
+    const Default defaults[] = {
+        {kHotLabel, 0x3, kNoHotspotId},       {kHotBitmap, 0x3, kNoHotspotId},
+        {kHotStatus, 0x3, 0},                 {kHotText, 0x5, kNoHotspotId},
+        {kHotSeg7, 0x3, 0},                   {kHotDigSeg7, 0x3, 0},
+        {kHotFrame, 0x7, kNoHotspotId},       {kHotGroupBox, 0x7, kNoHotspotId},
+        {kHotLCD, 0x3, 0},                    {kHotValueDisplay, 0x3, 0},
+        {kHotMenu, 0x1, 0},                   {kHotLcdMatrix, 0x3, 0},
+        {kHotAnalogMeter, 0x3, 0},            {kHotTabControl, 0x80000005u, 10},
+        {kHotSlidingScale, 0x3, 0},           {kHotProgress, 0x3, 0},
+        {kHotMetafile, 0x7, kNoHotspotId},    {kHotRectangle, 0x7, kNoHotspotId},
+    };
+    for (const Default& d : defaults) {
+        const auto hotspot = CreateStandardHotspot(d.type);
+        ASSERT_TRUE(hotspot) << d.type;
+        EXPECT_EQ(hotspot->m_typeCode, d.type);
+        EXPECT_EQ(hotspot->m_flags, d.flags) << d.type;
+        EXPECT_EQ(hotspot->m_id, d.id) << d.type;
+    }
+    EXPECT_EQ(CHotMenu().m_naturalWidth, 74);
+    EXPECT_EQ(CHotSeg7().m_naturalWidth, 3 * 42);
+    EXPECT_EQ(CHotStatus().m_naturalWidth, 21);
+}
+
+class StandardFactory : public IHotspotFactory {
+public:
+    std::unique_ptr<CHotspot> CreateHotspot(int32_t, int32_t, uint32_t typeCode) override
+    {
+        return CreateStandardHotspot(typeCode);
+    }
+};
+
+TEST(ControlRecords, ALayoutOfTheseKindsLoadsThroughTheFactory)
+{
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        ar << uint32_t(1);
+        for (int i = 0; i < 10; ++i)
+            ar << uint32_t(i == 5 ? 7 : 0);
+        ar << uint32_t(239) << uint32_t(149) << CString(u"DC SUPPLY");
+        for (const RecordCase& c : kCases) {
+            const auto hotspot = c.make();
+            ar << hotspot->m_typeCode;
+            hotspot->Serialize(ar);
+        }
+        ar << uint32_t(kHotEndOfList);
+    }
+    CMemFile in(file.Data().data(), file.Data().size());
+    CArchive ar(&in, CArchive::load);
+    CPanelLayout layout;
+    ReadLayoutHeader(ar, layout);
+    CHotspotArray hotspots;
+    StandardFactory factory;
+    EXPECT_EQ(ReadPanel(ar, layout, hotspots, factory), PanelLoadResult::Complete);
+    EXPECT_EQ(layout.title, u"DC SUPPLY");
+    ASSERT_EQ(hotspots.size(), std::size(kCases));
+    for (size_t i = 0; i < hotspots.size(); ++i)
+        EXPECT_EQ(hotspots[i]->m_typeCode, kCases[i].make()->m_typeCode) << kCases[i].name;
+    EXPECT_EQ(static_cast<CHotLabel*>(hotspots.Find(kHotLabel, 321))->Text(), u"RANGE");
+}
+
+}  // namespace
