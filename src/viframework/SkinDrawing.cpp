@@ -465,20 +465,22 @@ void CVISkinManager::DrawPowerButtonStyled(IPanelGraphics& g, const RectF& rect,
         face = face.Inflated(-0.5f, -0.5f);
     PaintShape(g, *this, face, round ? face.width / 2 : body.radius, bodyFace, hover, pressed);
 
+    // The state lamp sits at the top; a styled button's indicator lamp sits
+    // beside it, the pair centred.
     const float cx = face.x + face.width / 2;
+    const bool withIndicator = style != 0 && indicator.radius > 0;
+    const float apart = withIndicator ? std::max(indicator.offset, lamp.radius + indicator.radius + 2) : 0.0f;
+    const float lampY = face.y + lamp.offset;
     float symbolTop = face.y;
     if (lamp.radius > 0) {
-        const PointF lampCentre{cx, face.y + lamp.offset};
-        PaintPowerLamp(g, lampCentre, lamp, true);
-        symbolTop = lampCentre.y + lamp.radius;
+        PaintPowerLamp(g, {cx - apart / 2, lampY}, lamp, true);
+        symbolTop = lampY + lamp.radius;
     }
-    float symbolBottom = face.Bottom();
-    const bool withIndicator = style != 0 && indicator.radius > 0;
     if (withIndicator) {
-        const PointF at{cx, face.Bottom() - indicator.offset};
-        PaintPowerLamp(g, at, indicator, !notIndicator);
-        symbolBottom = at.y - indicator.radius;
+        PaintPowerLamp(g, {cx + apart / 2, lampY}, indicator, !notIndicator);
+        symbolTop = std::max(symbolTop, lampY + indicator.radius);
     }
+    const float symbolBottom = face.Bottom();
     // The symbol shrinks to fit between the lamps.
     const float room = std::max(1.0f, (symbolBottom - symbolTop) / 2 - symbolWidth);
     PaintPowerSymbol(g, {cx, (symbolTop + symbolBottom) / 2 + (pressed ? 0.5f : 0.0f)}, std::min(symbolRadius, room),

@@ -41,8 +41,10 @@
 //   [13]     power symbol radius
 //   [14..20] body while on, as [0..6]
 //   [21..26] state lamp while on, as [7..12]; the symbol glows in its surround colour
-//   [27..32] indicator lamp of styled buttons (lit while the indicator is set), as
-//            [7..12] with the distance measured from the face's bottom
+//   [27..32] indicator lamp of styled buttons (lit while the indicator is set):
+//            radius, border width, distance between its centre and the state
+//            lamp's (at least the two radii apart), border, centre, surround; it
+//            sits beside the state lamp, the pair centred on the face
 //   [33]     power symbol stroke width in quarter panel units
 //   The symbol is drawn in the off lamp's centre colour while off. Style 2 has a
 //   round body, style 3 is a slide switch; styles 1 to 3 carry the indicator lamp.

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "SkinPreview.h"
 #include "SkinSource.h"
 #include "viframework/SkinManager.h"
 
@@ -165,4 +166,26 @@ TEST(SkinSource, DecompileRefusesDamagedRecords)
     std::vector<uint8_t> longer = record;
     longer.push_back(0);
     EXPECT_THROW(DecompileSkin(longer), SkinSourceError);
+}
+
+TEST(SkinPreview, DrawsEveryControlOfTheSamplePanel)
+{
+    CVISkinManager skin;
+    ParseSkinSource(ReadSkin("blue.skin"), skin);
+    const std::string svg = PreviewSkin(skin, 2.0f);
+    EXPECT_EQ(svg.rfind("<svg", 0), 0u);
+    EXPECT_NE(svg.find("width='680.00'"), std::string::npos);
+    for (const char* text : {">RUN<", ">START<", ">10 V<", ">GND<", ">POWER AND LAMPS<"})
+        EXPECT_NE(svg.find(text), std::string::npos) << text;
+    // Background, then the table's button text colour on the buttons.
+    EXPECT_NE(svg.find("fill='#1F2A3A'"), std::string::npos);
+    EXPECT_NE(svg.find("fill='#E6EEF7'"), std::string::npos);
+    // Every clip opened is closed again.
+    size_t opened = 0, closed = 0;
+    for (size_t at = 0; (at = svg.find("<g clip-path", at)) != std::string::npos; ++at)
+        ++opened;
+    for (size_t at = 0; (at = svg.find("</g>", at)) != std::string::npos; ++at)
+        ++closed;
+    EXPECT_GT(opened, 0u);
+    EXPECT_EQ(opened, closed);
 }

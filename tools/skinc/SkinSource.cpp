@@ -114,7 +114,7 @@ Section PowerFields(CVISkinManager& s)
     section.push_back({"symbol_radius", Kind::Number, v + 13, "power symbol radius"});
     AddBody(section, "on", v + 14, "body while on");
     AddLamp(section, "on_lamp", v + 21, "state lamp while on (the symbol glows in its surround)");
-    AddLamp(section, "indicator", v + 27, "indicator lamp of styled buttons (offset from the bottom)");
+    AddLamp(section, "indicator", v + 27, "indicator lamp of styled buttons (offset: from the state lamp)");
     section.push_back({"symbol_width", Kind::Number, v + 33, "power symbol stroke in quarter units"});
     return section;
 }

@@ -1,6 +1,7 @@
 // vexa-skinc: turns skin sources into skin records (resource type 304) and back.
 //   vexa-skinc compile SRC OUT     text form to record bytes
 //   vexa-skinc decompile BIN OUT   record bytes to text form
+//   vexa-skinc preview SRC OUT     a sample panel in the skin, as SVG
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -8,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "SkinPreview.h"
 #include "SkinSource.h"
+#include "viframework/SkinManager.h"
 
 namespace {
 
@@ -31,7 +34,8 @@ void WriteAll(const char* path, const void* data, size_t size)
 int Usage()
 {
     std::cerr << "usage: vexa-skinc compile SRC OUT\n"
-                 "       vexa-skinc decompile BIN OUT\n";
+                 "       vexa-skinc decompile BIN OUT\n"
+                 "       vexa-skinc preview SRC OUT.svg\n";
     return 2;
 }
 
@@ -50,6 +54,11 @@ int main(int argc, char** argv)
             const std::string bytes = ReadAll(argv[2]);
             const std::string text = DecompileSkin(std::vector<uint8_t>(bytes.begin(), bytes.end()));
             WriteAll(argv[3], text.data(), text.size());
+        } else if (command == "preview") {
+            CVISkinManager skin;
+            ParseSkinSource(ReadAll(argv[2]), skin);
+            const std::string svg = PreviewSkin(skin);
+            WriteAll(argv[3], svg.data(), svg.size());
         } else {
             return Usage();
         }
