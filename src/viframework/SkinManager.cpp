@@ -1,5 +1,8 @@
 #include "viframework/SkinManager.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "framework/Exception.h"
 #include "viframework/controls/PanelResources.h"
 
@@ -25,9 +28,15 @@ void CVISkinManager::Reset()
     m_colour = 0xFF000000u;
     m_lampStyles.clear();
     m_colourTable.fill(0xFF000000u);
+    // Numbers 0, the three colours of each face group opaque black.
     m_lookParameters.fill(0);
+    for (size_t face : {kLookStandardFace, kLookAccentFace, kLookFieldFace, kLookSelectedFace})
+        for (size_t i = 1; i <= 3; ++i)
+            m_lookParameters[face + i] = 0xFF000000u;
     m_powerAppearance = CHotPowerEnableInfo();
     m_extraColours = {0xFF000000u, 0xFF000000u};
+    m_recordVersion = 1;
+    m_recordReserved = 0;
     ResetFonts();
 }
 
@@ -38,40 +47,93 @@ bool CVISkinManager::ResetFonts()
     return true;
 }
 
-void CVISkinManager::Serialize(CArchive& ar) {}
-void CVISkinManager::Load(ISettingsStore& settings, IPanelResources& resources) {}
-bool CVISkinManager::Load(const CString& name, IPanelResources& resources) { return false; }
-bool CVISkinManager::LoadRecord(const std::vector<uint8_t>& bytes) { return false; }
+namespace {
 
-void CVISkinManager::PrepareGraphics(IPanelGraphics& g)
+template <class T, size_t N>
+void Exchange(CArchive& ar, std::array<T, N>& values)
 {
-    g.SetRendering(m_smoothingMode, m_compositingQuality, m_textRenderingHint);
+    for (T& value : values) {
+        if (ar.IsStoring())
+            ar << value;
+        else
+            ar >> value;
+    }
 }
 
-void CVISkinManager::FillBackground(IPanelGraphics& g, const RectF& rect)
+template <class T>
+void Exchange(CArchive& ar, T& value)
 {
-    g.FillRectangle(Brush::Solid(BackgroundArgb()), rect);
+    if (ar.IsStoring())
+        ar << value;
+    else
+        ar >> value;
 }
 
-void CVISkinManager::DrawLabelText(IPanelGraphics& g, const RectF& rect, const CString& text, const FontRecord& font,
-                                   Argb colour, const TextFormat& format)
+}  // namespace
+
+void CVISkinManager::Serialize(CArchive& ar)
 {
-    g.DrawString(text, font, rect, colour == kSkinColour ? TextColour() : colour, format);
+    // Fields are read straight into place, so a record cut short leaves
+    // everything before the cut loaded.
+    Exchange(ar, m_recordVersion);
+    Exchange(ar, m_recordReserved);
+    Exchange(ar, m_smoothingMode);
+    Exchange(ar, m_compositingQuality);
+    Exchange(ar, m_textRenderingHint);
+    Exchange(ar, m_backgroundColour);
+    Exchange(ar, m_colour);
+    Exchange(ar, m_textFont);
+    Exchange(ar, m_colourTable);
+    Exchange(ar, m_lookParameters);
+    m_powerAppearance.Serialize(ar);
+    Exchange(ar, m_extraColours);
+    SerializeArray(ar, m_lampStyles);
+    Exchange(ar, m_lcdColours);
+    Exchange(ar, m_segmentColours);
 }
 
-void CVISkinManager::DrawLamp(IPanelGraphics&, const RectF&, size_t, bool) {}
-void CVISkinManager::DrawSegment(IPanelGraphics&, const RectF&, const CString&, SegmentPosition, bool, bool, bool, bool) {}
-void CVISkinManager::DrawRadio(IPanelGraphics&, const RectF&, bool, bool, bool) {}
-void CVISkinManager::DrawCheck(IPanelGraphics&, const RectF&, bool, bool, bool) {}
-void CVISkinManager::DrawGlyph(IPanelGraphics&, const RectF&, int, Argb) {}
-void CVISkinManager::DrawButton(IPanelGraphics&, const RectF&, const CString&, uint32_t, bool, bool) {}
-void CVISkinManager::DrawMenuBox(IPanelGraphics&, const RectF&, const CString&, bool, bool) {}
-void CVISkinManager::DrawPowerButton(IPanelGraphics&, const RectF&, const CHotPowerEnableInfo&, bool, bool, bool) {}
-void CVISkinManager::DrawPowerButtonStyled(IPanelGraphics&, const RectF&, const CHotPowerEnableInfo&, bool, bool, bool,
-                                           bool, uint32_t)
+bool CVISkinManager::LoadRecord(const std::vector<uint8_t>& bytes)
 {
+    CMemFile file(bytes.data(), bytes.size());
+    CArchive ar(&file, CArchive::load);
+    try {
+        Serialize(ar);
+        return true;
+    } catch (const CException&) {
+        return false;
+    }
 }
-void CVISkinManager::DrawUpDown(IPanelGraphics&, const RectF&, bool, bool, int) {}
+
+bool CVISkinManager::Load(const CString& name, IPanelResources& resources)
+{
+    auto bytes = resources.LoadCustom(kSkinResourceType, name);
+    if (!bytes) {
+        const std::vector<CString> names = resources.CustomNames(kSkinResourceType);
+        if (names.empty())
+            return false;
+        bytes = resources.LoadCustom(kSkinResourceType, names.front());
+        if (!bytes)
+            return false;
+    }
+    LoadRecord(*bytes);
+    return true;
+}
+
+void CVISkinManager::Load(ISettingsStore& settings, IPanelResources& resources)
+{
+    const CString key = kVirtualInstrumentsKey;
+    std::optional<CString> name = settings.ReadText(SettingsHive::CurrentUser, key, u"Skin");
+    if (!name)
+        name = settings.ReadText(SettingsHive::LocalMachine, key, u"Skin");
+    Load(name.value_or(u"gray"), resources);
+}
+
+SkinFace CVISkinManager::Face(size_t first) const
+{
+    const auto& p = m_lookParameters;
+    return SkinFace{float(p[first]), p[first + 1], p[first + 2], p[first + 3], float(p[first + 4]),
+                    uint8_t(std::min<uint32_t>(p[first + 5], 255))};
+}
 
 void CVISkinManager::ClearLampStyles()
 {

@@ -62,6 +62,7 @@ public:
     {
         m_segmentColours = {0xFF101010u, 0xFF202020u, 0xFFF0F000u};
         m_colourTable[9] = 0xFF123456u;
+        m_colour = 0xFF654321u;
     }
     void DrawLamp(IPanelGraphics&, const RectF& rect, size_t styleIndex, bool lit) override
     {

@@ -159,7 +159,7 @@ TEST(Label, OldWhiteColourInALayoutDrawsInTheSkinsTextColour)
     RecordingGraphics g;
     label.Draw(g, skin);
     ASSERT_EQ(g.Count("DrawString"), 1u);
-    EXPECT_EQ(g.Of("DrawString")[0]->colour, skin.TextColour());
+    EXPECT_EQ(g.Of("DrawString")[0]->colour, skin.LabelColour());
     EXPECT_EQ(g.Of("DrawString")[0]->font.weight, 700);
 
     label.SetColour(0xFF00FF00u);

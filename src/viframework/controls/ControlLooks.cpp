@@ -8,9 +8,32 @@ CHotStatusInfo::CHotStatusInfo()
     m_unlit = {2, 0xFF000000u, 0xFF1717FFu, 0xFF000059u, 7, 7};
 }
 
+namespace {
+
+void ExchangeState(CArchive& ar, LampStateLook& state)
+{
+    if (ar.IsStoring()) {
+        ar << state.borderWidth << state.borderColour << state.centreColour << state.surroundColour
+           << state.highlightX << state.highlightY;
+    } else {
+        ar >> state.borderWidth >> state.borderColour >> state.centreColour >> state.surroundColour >>
+            state.highlightX >> state.highlightY;
+    }
+}
+
+}  // namespace
+
 void CHotStatusInfo::Serialize(CArchive& ar)
 {
-    // filled in with the skin reader
+    if (ar.IsStoring()) {
+        ar << m_size;
+    } else {
+        // Schema 1 is the only one written so far; asking clears the archive's note.
+        ar.GetObjectSchema();
+        ar >> m_size;
+    }
+    ExchangeState(ar, m_lit);
+    ExchangeState(ar, m_unlit);
 }
 
 CHotPowerEnableInfo::CHotPowerEnableInfo()

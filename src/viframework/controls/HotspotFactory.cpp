@@ -12,6 +12,10 @@
 #include "viframework/controls/StatusLamp.h"
 #include "viframework/controls/TabControl.h"
 #include "viframework/controls/ValueDisplay.h"
+#include "viframework/controls/HotButton.h"
+#include "viframework/controls/HotButtonGroup.h"
+#include "viframework/controls/HotPowerButton.h"
+#include "viframework/controls/HotToggle.h"
 
 std::unique_ptr<CHotspot> CreateStandardHotspot(uint32_t typeCode)
 {
@@ -34,6 +38,13 @@ std::unique_ptr<CHotspot> CreateStandardHotspot(uint32_t typeCode)
     case kHotProgress: return std::make_unique<CHotProgress>();
     case kHotMetafile: return std::make_unique<CHotMetafile>();
     case kHotRectangle: return std::make_unique<CHotRectangle>();
+    case kHotButton: return std::make_unique<CHotButton>();
+    case kHotToolButton: return std::make_unique<CHotToolButton>();
+    case kHotPowerButton: return std::make_unique<CHotPowerButton>();
+    case kHotCheck: return std::make_unique<CHotCheck>();
+    case kHotRadio: return std::make_unique<CHotRadio>();
+    case kHotHyperlink: return std::make_unique<CHotHyperlink>();
+    case kHotButtonGroup: return std::make_unique<CHotButtonGroup>();
     default:
         return nullptr;
     }
