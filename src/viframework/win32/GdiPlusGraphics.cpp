@@ -307,3 +307,29 @@ bool StartGdiPlus()
     }();
     return started;
 }
+
+namespace {
+
+// Measures with a graphics object on the screen at one pixel per panel unit.
+class CGdiPlusTextMeasurer : public ITextMeasurer {
+public:
+    ::SizeF MeasureString(const CString& text, const FontRecord& font) override
+    {
+        HDC screen = GetDC(nullptr);
+        ::SizeF size;
+        {
+            Graphics graphics(screen);
+            size = CGdiPlusGraphics(graphics, 1.0f).MeasureString(text, font);
+        }
+        ReleaseDC(nullptr, screen);
+        return size;
+    }
+};
+
+}  // namespace
+
+void InstallGdiPlusTextMeasurer()
+{
+    static CGdiPlusTextMeasurer measurer;
+    SetTextMeasurer(&measurer);
+}

@@ -7,7 +7,7 @@
 #include "viframework/SkinManager.h"
 #include "viframework/controls/PanelResources.h"
 #include "viframework/win32/GdiPlusGraphics.h"
-#include "viframework/win32/PanelControlsWin32.h"
+#include "viframework/win32/PopupList.h"
 
 namespace {
 
@@ -219,10 +219,7 @@ bool CVIView::OnLayoutLoaded()
 {
     if (IsDemonstrationMode()) {
         if (const uint8_t opacity = DemoOverlayOpacity()) {
-            const Argb colour = CVISkinManager::GetSkin().BackgroundArgb(opacity);
-            auto overlay = MakeOverlay(colour, CRect{0, 0, m_panelWidth, m_panelHeight});
-            m_demoOverlay = overlay.get();
-            m_hotspots.Add(std::move(overlay));
+            AddDemoOverlay(CVISkinManager::GetSkin().BackgroundArgb(opacity));
             ResizeOverlay();
         }
     }
@@ -371,7 +368,7 @@ void CVIView::RemoveHotspot(CHotspot* hotspot)
 {
     if (hotspot == m_currentHotspot)
         m_currentHotspot = nullptr;
-    if (hotspot == reinterpret_cast<CHotspot*>(m_demoOverlay))
+    if (hotspot == DemoOverlay())
         m_demoOverlay = nullptr;
     InvalidateHotspot(hotspot);
     m_hotspots.Remove(hotspot);
@@ -414,17 +411,6 @@ void CVIView::OffsetGroup(uint32_t id, int32_t dx, int32_t dy)
         hotspot->m_rect = hotspot->m_rect.Offset(dx, dy);
         InvalidateHotspot(hotspot.get());
     }
-}
-
-void CVIView::PlaceChildInFrame(HWND child, uint32_t frameId, int32_t dx, int32_t dy)
-{
-    CHotspot* frame = m_hotspots.Find(kHotFrame, frameId);
-    if (!frame || !child)
-        return;
-    frame->m_rect.right += dx;
-    frame->m_rect.bottom += dy;
-    const CRect inner = m_zoom.ToDevice(FrameInnerRect(*frame));
-    SetWindowPos(child, nullptr, inner.left, inner.top, inner.Width(), inner.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // ---------------------------------------------------------------- updates
@@ -572,7 +558,7 @@ void CVIView::ResizeOverlay()
         return;
     RECT client;
     GetClientRect(m_hWnd, &client);
-    reinterpret_cast<CHotspot*>(m_demoOverlay)->m_rect = m_zoom.ToPanel(CRect{0, 0, client.right, client.bottom});
+    DemoOverlay()->m_rect = m_zoom.ToPanel(CRect{0, 0, client.right, client.bottom});
 }
 
 LRESULT CVIView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

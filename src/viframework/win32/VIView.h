@@ -124,6 +124,9 @@ protected:
     void OnSize(int32_t width, int32_t height);
     // Resizes the overlay of demonstration mode with the window.
     void ResizeOverlay();
+    // Puts the demonstration overlay on top of every control.
+    void AddDemoOverlay(Argb colour);
+    CHotspot* DemoOverlay() const;
 
     bool m_sizable = false;
     bool m_zoom2Active = false;
@@ -139,7 +142,7 @@ protected:
     CUpdateGate m_gate;
     CHotspotArray m_hotspots;
     std::recursive_mutex m_dataLock;
-    CHotRectangle* m_demoOverlay = nullptr;
+    CHotspot* m_demoOverlay = nullptr;
     bool m_trackingLeave = false;
 
 private:

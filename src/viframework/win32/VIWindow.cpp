@@ -150,7 +150,8 @@ bool CVIWindow::OnEvent(uint32_t code, uintptr_t value)
 void CVIWindow::SerializeState(CArchive& ar)
 {
     if (ar.IsStoring()) {
-        WINDOWPLACEMENT placement{sizeof placement};
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
         GetWindowPlacement(m_hWnd, &placement);
         ar << uint32_t(m_id - kFirstInstrumentId) << int32_t(placement.rcNormalPosition.left)
            << int32_t(placement.rcNormalPosition.top) << uint8_t(IsInstrumentVisible() ? 1 : 0);
@@ -168,7 +169,7 @@ void CVIWindow::SerializeState(CArchive& ar)
 void CVIWindow::OnClose()
 {
     OnInstrumentClosing();
-    Detach();
+    CVIEventSink::Detach();
     if (CFile* file = GetStateFile()) {
         try {
             file->Seek(0, CFile::begin);
@@ -190,7 +191,7 @@ void CVIWindow::OnDestroy()
     // Destroyed without closing first (with its owner, say): detach now so
     // that the polling thread releases it.
     if (State() == kSinkActive)
-        Detach();
+        CVIEventSink::Detach();
     // The polling thread may still be about to deliver its last event here.
     // Messages other threads send meanwhile are answered, so a dispatch
     // waiting on another window of this thread cannot hold this wait up.

@@ -10,6 +10,7 @@
 
 #include "Simulator.h"
 #include "framework/CmdTarget.h"
+#include "framework/Archive.h"
 #include "framework/File.h"
 #include "framework/win32/WinApp.h"
 #include "plugin/TorvanePlugIn.h"
@@ -120,7 +121,7 @@ protected:
                                 nullptr, nullptr, nullptr);
         module = LoadLibraryW((Folder() + L"QX7350.dll").c_str());
         ASSERT_NE(module, nullptr);
-        auto getClassObject = reinterpret_cast<GetClassObjectFn>(GetProcAddress(module, "DllGetClassObject"));
+        auto getClassObject = reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
         IClassFactory* factory = nullptr;
         ASSERT_EQ(getClassObject(CLSID_VexaPlugIn, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
         ASSERT_EQ(factory->CreateInstance(nullptr, IID_ITorvanePlugIn, reinterpret_cast<void**>(&plugIn)), S_OK);

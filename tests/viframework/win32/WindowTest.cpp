@@ -1,0 +1,253 @@
+// Panel windows under Windows (Wine here): zoom sizes, mouse routing to the
+// controls, radio groups, hover, the demonstration overlay and what a
+// repaint puts on the screen.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "../PanelFakes.h"
+#include "framework/File.h"
+#include "framework/win32/Win32Services.h"
+#include "interface/Vexaface.h"
+#include "viframework/SkinManager.h"
+#include "viframework/controls/HotButton.h"
+#include "viframework/controls/HotToggle.h"
+#include "viframework/controls/Label.h"
+#include "viframework/controls/Pictures.h"
+#include "viframework/controls/Seg7.h"
+#include "viframework/win32/GdiPlusGraphics.h"
+#include "viframework/win32/VIWindow.h"
+
+namespace {
+
+constexpr uint32_t kLayoutId = 10900;
+
+// A layout as the compiler writes it, from controls made in code.
+std::vector<uint8_t> LayoutOf(int32_t width, int32_t height, const std::vector<CHotspot*>& controls)
+{
+    CMemFile file;
+    CArchive ar(&file, CArchive::store);
+    ar << uint32_t{1};
+    for (int i = 0; i < 10; ++i)
+        ar << uint32_t{0};
+    ar << uint32_t(width) << uint32_t(height) << CString(u"TEST PANEL");
+    for (CHotspot* control : controls) {
+        ar << control->m_typeCode;
+        control->Serialize(ar);
+        delete control;
+    }
+    ar << uint32_t{kHotEndOfList};
+    return file.Data();
+}
+
+template <class T>
+T* Make(CRect rect, uint32_t id, uint32_t flags = kHotVisible)
+{
+    auto* control = new T;
+    control->m_rect = rect;
+    control->m_id = id;
+    control->m_flags = (control->m_flags & 0xFFFF0000u) | flags;
+    return control;
+}
+
+class TestWindow : public CVIWindowBase {
+public:
+    bool OnCommand(uint32_t id) override
+    {
+        commands.push_back(id);
+        return true;
+    }
+    void PostNcDestroy() override {}
+    std::vector<uint32_t> commands;
+};
+
+SIZE ClientSize(HWND window)
+{
+    RECT r;
+    GetClientRect(window, &r);
+    return {r.right, r.bottom};
+}
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+LPARAM At(const CVIView& view, CPoint panel)
+{
+    const CPoint device = view.Zoom().ToDevice(panel);
+    return MAKELPARAM(device.x, device.y);
+}
+
+// A click as the window's message queue delivers it: the release is already
+// waiting when the press arrives, as it is after a quick click.
+void Click(TestWindow& window, CPoint panel)
+{
+    PostMessageW(window.GetSafeHwnd(), WM_LBUTTONUP, 0, At(window, panel));
+    SendMessageW(window.GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(window, panel));
+    Pump();
+}
+
+class PanelWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { StartGdiPlus(); }
+
+    PanelWindow()
+    {
+        SetPanelResources(&resources);
+        CVISkinManager::GetSkin().Reset();
+    }
+    ~PanelWindow() override
+    {
+        window.DestroyView();
+        SetPanelResources(nullptr);
+        SetDemonstrationMode(false);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Brennick\\Common\\Virtual Instruments", L"Demo");
+    }
+
+    bool Open(std::vector<uint8_t> layout)
+    {
+        resources.numbered[{kLayoutResourceType, kLayoutId}] = std::move(layout);
+        return window.Create(kLayoutId, WS_CAPTION | WS_SYSMENU | WS_VISIBLE);
+    }
+
+    FakePanelResources resources;
+    TestWindow window;
+};
+
+TEST_F(PanelWindow, ZoomLevelsSizeTheClientAreaAndToggleBack)
+{
+    ASSERT_TRUE(Open(LayoutOf(239, 149, {})));
+    const CZoomSettings& levels = CVIView::ZoomLevels();
+    const SIZE first = ClientSize(window.GetSafeHwnd());
+    EXPECT_EQ(first.cx, levels.first.ToDevice(239));
+    EXPECT_EQ(first.cy, levels.first.ToDevice(149));
+    wchar_t title[32] = {};
+    GetWindowTextW(window.GetSafeHwnd(), title, 32);
+    EXPECT_STREQ(title, L"TEST PANEL");
+
+    window.ToggleZoom();
+    const SIZE second = ClientSize(window.GetSafeHwnd());
+    EXPECT_TRUE(window.IsSecondZoom());
+    if (levels.second == CZoomRatio{200, 100}) {
+        EXPECT_EQ(second.cx, 478);
+        EXPECT_EQ(second.cy, 298);
+    }
+    EXPECT_EQ(second.cx, levels.second.ToDevice(239));
+
+    window.ToggleZoom();
+    EXPECT_EQ(window.Zoom(), levels.first);
+    EXPECT_EQ(ClientSize(window.GetSafeHwnd()).cx, first.cx);
+
+    // The caption's double-click is the user's way to the same toggle.
+    SendMessageW(window.GetSafeHwnd(), WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
+    EXPECT_TRUE(window.IsSecondZoom());
+}
+
+TEST_F(PanelWindow, ClickingARadioDeselectsItsRunUpToOtherControls)
+{
+    auto* third = Make<CHotRadio>({90, 10, 110, 30}, 3);
+    auto* second = Make<CHotRadio>({50, 10, 70, 30}, 2);
+    second->SetChecked(true);
+    auto* beyond = Make<CHotRadio>({170, 10, 190, 30}, 5);
+    beyond->SetChecked(true);
+    ASSERT_TRUE(Open(LayoutOf(200, 50, {Make<CHotRadio>({10, 10, 30, 30}, 1), second, third,
+                                         Make<CHotCheck>({130, 10, 150, 30}, 4), beyond})));
+    Click(window, {20, 20});
+    auto checked = [&](uint32_t id) { return window.Find<CHotRadio>(id)->IsChecked(); };
+    EXPECT_TRUE(checked(1));
+    EXPECT_FALSE(checked(2));
+    EXPECT_FALSE(checked(3));
+    EXPECT_TRUE(checked(5)) << "the check box ends the run";
+    EXPECT_EQ(window.commands, std::vector<uint32_t>{1});
+
+    // Clicking the selected one again posts nothing.
+    Click(window, {20, 20});
+    EXPECT_EQ(window.commands, std::vector<uint32_t>{1});
+}
+
+TEST_F(PanelWindow, ButtonsSendTheirIdAndDisabledOnesLetTheClickThrough)
+{
+    auto* disabled = Make<CHotButton>({10, 10, 60, 40}, 8, kHotVisible | kHotDisabled);
+    ASSERT_TRUE(Open(LayoutOf(100, 50, {Make<CHotButton>({0, 0, 100, 50}, 7), disabled})));
+    for (size_t i = 0; i < window.Hotspots().size(); ++i)
+        if (auto* b = dynamic_cast<CHotButton*>(window.Hotspots()[i]))
+            b->m_autoRepeat = 0;
+    Click(window, {20, 20});
+    EXPECT_EQ(window.commands, std::vector<uint32_t>{7});
+}
+
+TEST_F(PanelWindow, HoverMovesFromControlToControlAndNeverToStaticOnes)
+{
+    ASSERT_TRUE(Open(LayoutOf(300, 50, {Make<CHotButton>({0, 0, 100, 50}, 1), Make<CHotButton>({100, 0, 200, 50}, 2),
+                                         Make<CHotLabel>({200, 0, 300, 50}, 3, kHotVisible | kHotStatic)})));
+    HWND hwnd = window.GetSafeHwnd();
+    auto hovered = [&](uint32_t id) { return window.Find<CHotButton>(id)->IsHovered(); };
+    SendMessageW(hwnd, WM_MOUSEMOVE, 0, At(window, {50, 20}));
+    EXPECT_TRUE(hovered(1));
+    ValidateRect(hwnd, nullptr);
+    SendMessageW(hwnd, WM_MOUSEMOVE, 0, At(window, {150, 20}));
+    EXPECT_FALSE(hovered(1));
+    EXPECT_TRUE(hovered(2));
+    RECT dirty;
+    EXPECT_TRUE(GetUpdateRect(hwnd, &dirty, FALSE)) << "both buttons are repainted";
+    EXPECT_LE(dirty.left, window.Zoom().ToDevice(0) + 1);
+    EXPECT_GE(dirty.right, window.Zoom().ToDevice(200) - 1);
+    SendMessageW(hwnd, WM_MOUSEMOVE, 0, At(window, {250, 20}));
+    EXPECT_FALSE(hovered(2));
+    EXPECT_FALSE(window.Find<CHotLabel>(3)->IsHovered());
+}
+
+TEST_F(PanelWindow, DemonstrationOverlayOnlyWithoutHardwareAndWithDemoSet)
+{
+    const wchar_t key[] = L"Software\\Brennick\\Common\\Virtual Instruments";
+    DWORD opacity = 0x80;
+    RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Demo", REG_DWORD, &opacity, sizeof opacity);
+    CVISkinManager::GetSkin().m_backgroundColour = 0x00336699;  // COLORREF
+    SetDemonstrationMode(true);
+    ASSERT_TRUE(Open(LayoutOf(100, 50, {Make<CHotLabel>({0, 0, 50, 20}, 1, kHotVisible | kHotStatic)})));
+    const CHotspot* top = window.Hotspots()[window.Hotspots().size() - 1];
+    ASSERT_EQ(top->m_typeCode, kHotRectangle);
+    EXPECT_EQ(static_cast<const CHotRectangle*>(top)->Colour(), 0x80996633u);
+    EXPECT_EQ(top->m_rect.right, 100);
+    window.DestroyView();
+
+    SetDemonstrationMode(false);
+    TestWindow connected;
+    resources.numbered[{kLayoutResourceType, kLayoutId}] = LayoutOf(100, 50, {});
+    ASSERT_TRUE(connected.Create(kLayoutId, WS_CAPTION));
+    EXPECT_EQ(connected.Hotspots().size(), 0u);
+    connected.DestroyView();
+}
+
+TEST_F(PanelWindow, RepaintPutsLitSegmentsInTheSkinsColour)
+{
+    CVISkinManager& skin = CVISkinManager::GetSkin();
+    skin.m_segmentColours = {0xFF000000u, 0xFF202020u, 0xFF00FF00u};
+    auto* display = Make<CHotSeg7>({0, 0, 42, 55}, 13, kHotVisible | kHotStatic);
+    display->SetDigitCount(1);
+    ASSERT_TRUE(Open(LayoutOf(42, 55, {display})));
+    window.Find<CHotSeg7>(13)->SetText(u"8");
+    window.ToggleZoom();
+    const SIZE size = ClientSize(window.GetSafeHwnd());
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size.cx, size.cy);
+    SelectObject(memory, bitmap);
+    const RECT all{0, 0, size.cx, size.cy};
+    window.RenderPanel(memory, all);
+    // The middle of segment g (cell x 9..30, y 24..30) and a corner outside any segment.
+    const CPoint lit = window.Zoom().ToDevice(CPoint{20, 27});
+    const CPoint dark = window.Zoom().ToDevice(CPoint{1, 1});
+    EXPECT_EQ(GetPixel(memory, lit.x, lit.y), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(memory, dark.x, dark.y), RGB(0, 0, 0));
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
