@@ -14,6 +14,7 @@
 #include "framework/File.h"
 #include "framework/win32/WinApp.h"
 #include "plugin/TorvanePlugIn.h"
+#include "viframework/controls/PanelLayout.h"
 
 namespace {
 
@@ -21,8 +22,6 @@ using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 
 const std::wstring kInterfaceKey = L"Software\\Brennick\\Vexa Interface";
 constexpr UINT kFixedDcCommand = 10040;
-// Where the panel's power button sits (panel units) and the panel's size.
-constexpr POINT kPowerButtonCentre{196, 117};
 
 std::wstring Folder()
 {
@@ -77,6 +76,35 @@ HWND FindPanel()
         },
         reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+class StandardFactory : public IHotspotFactory {
+public:
+    std::unique_ptr<CHotspot> CreateHotspot(int32_t, int32_t, uint32_t code) override
+    {
+        return CreateStandardHotspot(code);
+    }
+};
+
+// Where the power button of the panel's layout is, in client pixels of the
+// panel's window (which shows the whole panel, zoomed).
+POINT PowerButtonCentre(HWND panel)
+{
+    HMODULE library = LoadLibraryExW((Folder() + L"QX7350.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = FindResourceW(library, MAKEINTRESOURCEW(10040), MAKEINTRESOURCEW(301));
+    const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(library, found)));
+    CMemFile file(data, SizeofResource(library, found));
+    CArchive ar(&file, CArchive::load);
+    CPanelLayout layout;
+    CHotspotArray controls;
+    StandardFactory factory;
+    ReadLayoutHeader(ar, layout);
+    ReadPanel(ar, layout, controls, factory);
+    const CHotspot* power = controls.Find(kHotPowerButton, 4302);
+    RECT client;
+    GetClientRect(panel, &client);
+    const CRect r = power ? power->m_rect : CRect{};
+    return {(r.left + r.right) / 2 * client.right / layout.width, (r.top + r.bottom) / 2 * client.bottom / layout.height};
 }
 
 // A left click at a client point of the window, through the input queue.
@@ -171,12 +199,15 @@ TEST_F(FixedDcSupply, PowerButtonSwitchesTheOutputsAtTheDcSettings)
     ASSERT_TRUE(PumpUntil([&] { return ThreePhase().dcMode; }, 3000));
     EXPECT_FALSE(ThreePhase().outputOn);
 
-    ClickAt(panel, kPowerButtonCentre);
+    ClickAt(panel, PowerButtonCentre(panel));
     ASSERT_TRUE(PumpUntil([&] { return ThreePhase().outputOn; }, 5000)) << "the click did not switch the outputs on";
     const auto on = ThreePhase();
     EXPECT_TRUE(on.dcMode);
     EXPECT_EQ(on.inverted, (std::array<uint8_t, 3>{0, 1, 0}));
-    EXPECT_EQ(on.amplitude, (std::array<uint8_t, 3>{31, 31, 31}));
+    // The raw 31 becomes the unit's stored amplitude of every phase, which the
+    // next flush sends again as a percentage.
+    constexpr uint8_t kSent = 31 * 255 / 100;
+    EXPECT_EQ(on.amplitude, (std::array<uint8_t, 3>{kSent, kSent, kSent}));
 
     // Closing the window is how the user switches the supply off.
     SendMessageW(panel, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -1,0 +1,45 @@
+// Feeds arbitrary bytes to the panel loader with every standard control
+// kind, then lets what was read draw and answer hit tests. A damaged layout
+// may end in an archive exception, never in a crash or a huge allocation.
+#include <cstdint>
+#include <vector>
+
+#include "NullGraphics.h"
+#include "framework/File.h"
+#include "viframework/SkinManager.h"
+#include "viframework/controls/PanelLayout.h"
+
+namespace {
+
+class StandardFactory : public IHotspotFactory {
+public:
+    std::unique_ptr<CHotspot> CreateHotspot(int32_t, int32_t, uint32_t code) override
+    {
+        return CreateStandardHotspot(code);
+    }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    CHotspotArray controls;
+    CPanelLayout layout;
+    StandardFactory factory;
+    try {
+        CMemFile file(data, size);
+        CArchive ar(&file, CArchive::load);
+        ReadLayoutHeader(ar, layout);
+        ReadPanel(ar, layout, controls, factory);
+    } catch (const CException&) {
+        // What was read before the damage stays and must still draw.
+    }
+    CVISkinManager skin;
+    CNullGraphics g;
+    for (const auto& control : controls) {
+        control->Draw(g, skin);
+        control->HitTest({control->m_rect.left, control->m_rect.top});
+        control->Reset();
+    }
+    return 0;
+}

@@ -1,0 +1,157 @@
+// What the two libraries carry that the build compiled from our own sources:
+// the plug-in's built-in panel layout, the resource library's pictures and
+// icon, and the control kinds' names in English and German.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::wstring BesideMe(const wchar_t* name)
+{
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, n);
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
+}
+
+// A library loaded for its resources only; freed at the end of the scope.
+class DataModule {
+public:
+    explicit DataModule(const wchar_t* name)
+        : m_module(LoadLibraryExW(BesideMe(name).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE))
+    {
+    }
+    ~DataModule()
+    {
+        if (m_module != nullptr)
+            FreeLibrary(m_module);
+    }
+    DataModule(const DataModule&) = delete;
+    DataModule& operator=(const DataModule&) = delete;
+    HMODULE get() const { return m_module; }
+
+    // The resource's bytes, or an empty string when it is missing.
+    std::string Find(LPCWSTR type, LPCWSTR name, WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)) const
+    {
+        HRSRC found = FindResourceExW(m_module, type, name, language);
+        if (found == nullptr)
+            return {};
+        const void* data = LockResource(LoadResource(m_module, found));
+        return std::string(static_cast<const char*>(data), SizeofResource(m_module, found));
+    }
+
+private:
+    HMODULE m_module;
+};
+
+uint32_t U32(const std::string& b, size_t at)
+{
+    uint32_t value;
+    std::memcpy(&value, b.data() + at, 4);
+    return value;
+}
+
+uint16_t U16(const std::string& b, size_t at)
+{
+    uint16_t value;
+    std::memcpy(&value, b.data() + at, 2);
+    return value;
+}
+
+TEST(CompiledResources, PluginCarriesTheDcSupplyLayout)
+{
+    DataModule plugin(L"QX7350.dll");
+    ASSERT_NE(plugin.get(), nullptr) << GetLastError();
+    const std::string layout = plugin.Find(MAKEINTRESOURCEW(301), MAKEINTRESOURCEW(10040));
+    ASSERT_EQ(layout.size(), 660u);
+    EXPECT_EQ(U32(layout, 0), 1u);
+    EXPECT_EQ(U32(layout, 4 + 5 * 4), 7u);
+    EXPECT_EQ(U32(layout, 44), 239u);
+    EXPECT_EQ(U32(layout, 48), 149u);
+    EXPECT_EQ(U32(layout, 656), 32808u);
+}
+
+TEST(CompiledResources, ResourceLibraryCarriesThePictures)
+{
+    DataModule library(L"VexaRes.dll");
+    ASSERT_NE(library.get(), nullptr) << GetLastError();
+    // Bitmap resources are packed DIBs: the info header comes first.
+    const struct {
+        int id;
+        uint32_t width, height;
+    } bitmaps[] = {{5130, 48, 16}, {5135, 80, 16}, {5500, 48, 16}, {5501, 16, 16}, {5504, 12, 54}};
+    for (const auto& b : bitmaps) {
+        SCOPED_TRACE(b.id);
+        const std::string dib = library.Find(MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(b.id));  // RT_BITMAP
+        ASSERT_GE(dib.size(), 40u);
+        EXPECT_EQ(U32(dib, 0), 40u);
+        EXPECT_EQ(U32(dib, 4), b.width);
+        EXPECT_EQ(U32(dib, 8), b.height);
+        EXPECT_EQ(U16(dib, 14), 24);
+    }
+
+    // The icon group names one 32-bit icon of 16 and one of 32 pixels, and
+    // each decodes to an icon.
+    const std::string group = library.Find(MAKEINTRESOURCEW(14), MAKEINTRESOURCEW(5001));  // RT_GROUP_ICON
+    ASSERT_EQ(group.size(), 6u + 2 * 14);
+    EXPECT_EQ(U16(group, 2), 1);
+    for (size_t i = 0; i < 2; ++i) {
+        const size_t entry = 6 + 14 * i;
+        const int size = i == 0 ? 16 : 32;
+        EXPECT_EQ(uint8_t(group[entry]), size);
+        EXPECT_EQ(U16(group, entry + 6), 32);
+        std::string icon = library.Find(MAKEINTRESOURCEW(3), MAKEINTRESOURCEW(U16(group, entry + 12)));  // RT_ICON
+        ASSERT_EQ(icon.size(), U32(group, entry + 8));
+        HICON handle = CreateIconFromResourceEx(reinterpret_cast<PBYTE>(icon.data()), DWORD(icon.size()), TRUE,
+                                                0x00030000, size, size, 0);
+        EXPECT_NE(handle, nullptr) << size;
+        if (handle != nullptr)
+            DestroyIcon(handle);
+    }
+}
+
+// One string of a string table in one language; empty when missing.
+std::wstring FindText(const DataModule& module, UINT id, WORD language)
+{
+    const std::string block = module.Find(MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(id / 16 + 1), language);  // RT_STRING
+    size_t at = 0;
+    for (UINT i = 0; i < 16 && at + 2 <= block.size(); ++i) {
+        const uint16_t length = U16(block, at);
+        at += 2;
+        if (i == id % 16)
+            return std::wstring(reinterpret_cast<const wchar_t*>(block.data() + at), length);
+        at += 2 * size_t(length);
+    }
+    return {};
+}
+
+TEST(CompiledResources, ControlKindsHaveANameAndADescriptionInBothLanguages)
+{
+    DataModule library(L"VexaRes.dll");
+    ASSERT_NE(library.get(), nullptr) << GetLastError();
+    const WORD english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    const WORD german = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
+    for (UINT code = 32809; code <= 32850; ++code) {
+        if (code == 32815 || (code > 32839 && code < 32850))
+            continue;
+        SCOPED_TRACE(code);
+        const std::wstring en = FindText(library, code, english);
+        const std::wstring de = FindText(library, code, german);
+        const size_t enBreak = en.find(L'\n');
+        const size_t deBreak = de.find(L'\n');
+        ASSERT_NE(enBreak, std::wstring::npos);
+        ASSERT_NE(deBreak, std::wstring::npos);
+        EXPECT_GT(enBreak, 0u);
+        EXPECT_GT(en.size(), enBreak + 1);
+        EXPECT_GT(de.size(), deBreak + 1);
+        EXPECT_EQ(en.substr(0, enBreak), de.substr(0, deBreak));  // the layout source's kind name
+    }
+    EXPECT_EQ(FindText(library, 32829, english), L"knob\nRotary knob");
+    EXPECT_EQ(FindText(library, 32829, german), L"knob\nDrehknopf");
+}
+
+} // namespace
