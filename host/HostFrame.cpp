@@ -132,11 +132,10 @@ void HostFrame::BuildMenus()
 
 int HostFrame::LoadPlugIns()
 {
+    // The plug-in installed beside the host is the one it runs with, whatever
+    // an earlier installation registered.
+    RegisterBundledPlugIn();
     std::vector<CLSID> classes = PlugInClasses();
-    if (classes.empty()) {
-        RegisterBundledPlugIn();
-        classes = PlugInClasses();
-    }
     HMENU bar = GetMenu(m_window);
     for (const CLSID& clsid : classes) {
         ITorvanePlugIn* plugIn = nullptr;

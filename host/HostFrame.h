@@ -18,7 +18,7 @@ public:
     HWND Window() const { return m_window; }
 
     // Creates every plug-in of the category (registering the one beside the
-    // host first when none is registered), connects them, builds the menus.
+    // host first), connects them, builds the menus.
     int LoadPlugIns();
     // Routes a command to the plug-ins; true when one took it.
     bool RouteCommand(UINT id);

@@ -60,6 +60,8 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 seconds=${seconds:-6}
+# A Wine session left from another display would draw there, not here.
+wineserver -k 2>/dev/null || true
 shots=$BUILD/screenshots
 mkdir -p "$shots"
 rm -f "$shots"/*.png

@@ -53,6 +53,11 @@ TEST(BuiltInLayout, TheDcSupplyPanelLoadsCompletelyIntoItsFourteenControls)
     auto* display = controls.Find<CHotSeg7>(13);
     ASSERT_NE(display, nullptr);
     EXPECT_EQ(display->m_flags & 0xFFFFu, 3u);
+    std::vector<CString> labels;
+    for (const auto& control : controls)
+        if (control->m_typeCode == kHotLabel)
+            labels.push_back(static_cast<CHotLabel*>(control.get())->Text());
+    EXPECT_EQ(labels, (std::vector<CString>{u"POWER", u"DC VOLTAGE"}));
     int fins = 0;
     for (const auto& control : controls)
         fins += control->m_typeCode == kHotBitmap && control->m_rect.Width() == 12 && control->m_rect.Height() == 54;

@@ -67,7 +67,8 @@ bool CView::CreateView(DWORD exStyle, DWORD style, const RECT& rect, HWND parent
         return false;
     HWND window = CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
                                   cs.hwndParent, cs.hMenu, cs.hInstance, this);
-    return window != nullptr;
+    m_created = window != nullptr;
+    return m_created;
 }
 
 void CView::DestroyView()

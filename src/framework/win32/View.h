@@ -35,6 +35,9 @@ protected:
     // Registers a window class once per process and returns its name.
     static const wchar_t* RegisterClassOnce(const wchar_t* name, HICON icon);
 
+    // Whether CreateView succeeded (the window may have gone since).
+    bool m_created = false;
+
 private:
     static LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };

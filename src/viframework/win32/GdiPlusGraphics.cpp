@@ -195,16 +195,23 @@ Font* CGdiPlusGraphics::FontFor(const FontRecord& record)
     const Key key{record.faceName, record.height, style};
     auto& font = fonts[key];
     if (!font) {
-        // A negative height is the character height, which is GDI+'s em size;
-        // a positive one is the cell height, of which the em is about 80 %.
-        float size = record.height < 0 ? float(-record.height) : float(record.height) * 0.8f;
-        if (size <= 0)
-            size = 11;
-        FontFamily family(Wide(record.faceName));
-        if (family.GetLastStatus() == Ok)
-            font = std::make_unique<Font>(&family, size, style, UnitPixel);
-        if (!font || font->GetLastStatus() != Ok) {
+        // Through the system's font mapper, which picks the bold and italic
+        // faces of a family (GDI+'s own lookup may only find the regular one).
+        LOGFONTW logFont{};
+        logFont.lfHeight = record.height != 0 ? record.height : -11;
+        logFont.lfWeight = record.weight;
+        logFont.lfItalic = record.italic;
+        logFont.lfUnderline = record.underline;
+        logFont.lfStrikeOut = record.strikeOut;
+        logFont.lfCharSet = DEFAULT_CHARSET;
+        logFont.lfQuality = ANTIALIASED_QUALITY;
+        wcsncpy(logFont.lfFaceName, Wide(record.faceName), LF_FACESIZE - 1);
+        HDC screen = GetDC(nullptr);
+        font = std::make_unique<Font>(screen, &logFont);
+        ReleaseDC(nullptr, screen);
+        if (font->GetLastStatus() != Ok) {
             // An unknown face: the panel still gets legible text.
+            const float size = record.height < 0 ? float(-record.height) : std::max(1.0f, float(record.height) * 0.8f);
             font = std::make_unique<Font>(FontFamily::GenericSansSerif(), size, style, UnitPixel);
         }
     }
@@ -214,13 +221,28 @@ Font* CGdiPlusGraphics::FontFor(const FontRecord& record)
 void CGdiPlusGraphics::DrawString(const CString& text, const FontRecord& font, const ::RectF& layout, Argb colour,
                                   const TextFormat& format)
 {
-    StringFormat sf;
+    // Typographic layout draws exactly what MeasureString measures.
+    StringFormat sf(StringFormat::GenericTypographic());
     sf.SetAlignment(ToAlignment(format.horizontal));
     sf.SetLineAlignment(ToAlignment(format.vertical));
-    if (!format.wrap)
-        sf.SetFormatFlags(StringFormatFlagsNoWrap | StringFormatFlagsNoClip);
+    sf.SetTrimming(StringTrimmingNone);
+    Gdiplus::RectF box = ToRectF(layout);
+    if (!format.wrap) {
+        sf.SetFormatFlags(sf.GetFormatFlags() | StringFormatFlagsNoWrap | StringFormatFlagsNoClip);
+        // A line a little wider than its box (fonts differ between systems)
+        // is shown whole: the box grows on the side the alignment leaves free.
+        const float needed = MeasureString(text, font).width + 2;
+        if (needed > box.Width) {
+            const float extra = needed - box.Width;
+            if (format.horizontal == TextAlign::Centre)
+                box.X -= extra / 2;
+            else if (format.horizontal == TextAlign::Far)
+                box.X -= extra;
+            box.Width = needed;
+        }
+    }
     SolidBrush brush{ToColor(colour)};
-    m_g.DrawString(Wide(text), INT(text.size()), FontFor(font), ToRectF(layout), &sf, &brush);
+    m_g.DrawString(Wide(text), INT(text.size()), FontFor(font), box, &sf, &brush);
 }
 
 ::SizeF CGdiPlusGraphics::MeasureString(const CString& text, const FontRecord& font)

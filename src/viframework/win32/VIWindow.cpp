@@ -10,15 +10,26 @@ constexpr uint32_t kInstrumentIcon = 5001;
 constexpr UINT kUpdateUiMessage = 0x0044;
 constexpr uint32_t kFirstInstrumentId = 10000;
 
+// The instrument icon from the resource chain. The resource library is
+// loaded as data, from which the loader's own icon functions cannot make
+// icons; the icon is therefore built from the resource's bytes.
 HICON InstrumentIcon()
 {
     static HICON icon = [] {
         HMODULE module = nullptr;
         CWinApp* app = AfxGetApp();
-        if (!app || !app->FindInChain(RT_GROUP_ICON, MAKEINTRESOURCEW(kInstrumentIcon), &module))
+        HRSRC group = app ? app->FindInChain(RT_GROUP_ICON, MAKEINTRESOURCEW(kInstrumentIcon), &module) : nullptr;
+        if (!group)
             return HICON(nullptr);
-        return static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(kInstrumentIcon), IMAGE_ICON, 0, 0,
-                                             LR_DEFAULTSIZE | LR_SHARED));
+        auto* directory = static_cast<BYTE*>(LockResource(LoadResource(module, group)));
+        const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
+        const int id = directory ? LookupIconIdFromDirectoryEx(directory, TRUE, cx, cy, LR_DEFAULTCOLOR) : 0;
+        HRSRC image = id ? FindResourceW(module, MAKEINTRESOURCEW(id), RT_ICON) : nullptr;
+        if (!image)
+            return HICON(nullptr);
+        auto* bits = static_cast<BYTE*>(LockResource(LoadResource(module, image)));
+        return CreateIconFromResourceEx(bits, SizeofResource(module, image), TRUE, 0x00030000, cx, cy,
+                                        LR_DEFAULTCOLOR);
     }();
     return icon;
 }
@@ -207,7 +218,8 @@ void CVIWindow::OnDestroy()
 
 void CVIWindow::PostNcDestroy()
 {
-    if (m_autoDelete)
+    // A window that failed during creation belongs to whoever tried to make it.
+    if (m_autoDelete && m_created)
         delete this;
 }
 

@@ -42,6 +42,20 @@ void SetText(const std::wstring& key, const wchar_t* name, const std::wstring& v
                     DWORD((value.size() + 1) * sizeof(wchar_t)));
 }
 
+// A plain top-level window standing for the host's frame.
+HWND CreateFrame()
+{
+    static const ATOM frameClass = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TestHostFrame";
+        return RegisterClassW(&wc);
+    }();
+    return CreateWindowExW(0, MAKEINTATOM(frameClass), L"Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600,
+                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
 // Handles messages until done() or the time is up; true when done.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
@@ -145,8 +159,8 @@ protected:
         SetNumber(kInterfaceKey + L"\\WLAN", L"Port", sim->ProtocolPort());
         SetText(kInterfaceKey + L"\\WLAN", L"Address", L"127.0.0.1");
 
-        frame = CreateWindowExW(0, L"STATIC", L"Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600, nullptr,
-                                nullptr, nullptr, nullptr);
+        frame = CreateFrame();
+        ASSERT_NE(frame, nullptr);
         module = LoadLibraryW((Folder() + L"QX7350.dll").c_str());
         ASSERT_NE(module, nullptr);
         auto getClassObject = reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
@@ -248,6 +262,34 @@ TEST_F(FixedDcSupply, SurvivesADocumentWithPositionAndVisibility)
     EXPECT_EQ(r.top, 77);
     EXPECT_TRUE(IsWindowVisible(again));
     EXPECT_EQ(plugIn->GetInstrumentCount(), 1);
+}
+
+// Demonstration mode: the same panel on the null stream.
+TEST(FixedDcDemonstration, OpensOnTheNullStream)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    SetNumber(kInterfaceKey + L"\\Settings", L"DemoMode", 1);
+    HWND frame = CreateFrame();
+    ASSERT_NE(frame, nullptr) << GetLastError();
+    HMODULE module = LoadLibraryW((Folder() + L"QX7350.dll").c_str());
+    auto getClassObject =
+        reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(getClassObject(CLSID_VexaPlugIn, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    ITorvanePlugIn* plugIn = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_ITorvanePlugIn, reinterpret_cast<void**>(&plugIn)), S_OK);
+    factory->Release();
+    plugIn->SetHostWindow(frame, true);
+    ASSERT_TRUE(plugIn->Connect());
+    EXPECT_TRUE(plugIn->OnCmdMsg(kFixedDcCommand, CN_COMMAND, nullptr, nullptr));
+    HWND panel = FindPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(IsWindowVisible(panel));
+    plugIn->Disconnect();
+    EXPECT_FALSE(IsWindow(panel)) << "disconnecting closes the instruments";
+    plugIn->Release();
+    DestroyWindow(frame);
+    CoUninitialize();
 }
 
 }  // namespace
