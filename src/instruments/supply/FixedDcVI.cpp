@@ -58,7 +58,7 @@ bool CFixedDcVI::OnCommand(uint32_t id)
 {
     if (id != kPowerButtonId)
         return CVIWindow::OnCommand(id);
-    m_outputOn = !m_outputOn;
+    m_outputOn = !m_outputOn.load();
     ShowOutputState();
     MarkChanged(kOutputBit);
     return true;

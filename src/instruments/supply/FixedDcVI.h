@@ -3,6 +3,8 @@
 // power button; the panel shows the voltage.
 #pragma once
 
+#include <atomic>
+
 #include "viframework/win32/VIWindow.h"
 
 class C3PhaseGen;
@@ -39,6 +41,6 @@ private:
 
     C3PhaseGen* m_unit;
     uint8_t m_rawAmplitude;
-    bool m_outputOn = false;
+    std::atomic<bool> m_outputOn{false};  // read by the polling thread
     double m_volts;  // [V]
 };

@@ -384,7 +384,7 @@ void CVIView::InvalidateHotspot(CHotspot* hotspot, int32_t inflate, bool erase)
     InvalidateRect(m_hWnd, &r, erase);
 }
 
-void CVIView::EnableGroup(uint32_t id, bool enable)
+void CVIView::ForEachInGroup(uint32_t id, const std::function<void(CHotspot&)>& action)
 {
     bool inGroup = false;
     for (const auto& hotspot : m_hotspots) {
@@ -393,24 +393,25 @@ void CVIView::EnableGroup(uint32_t id, bool enable)
         if (!inGroup && hotspot->m_id != id)
             continue;
         inGroup = true;
-        hotspot->SetFlag(kHotDisabled, !enable);
-        InvalidateHotspot(hotspot.get());
+        action(*hotspot);
     }
+}
+
+void CVIView::EnableGroup(uint32_t id, bool enable)
+{
+    ForEachInGroup(id, [&](CHotspot& hotspot) {
+        hotspot.SetFlag(kHotDisabled, !enable);
+        InvalidateHotspot(&hotspot);
+    });
 }
 
 void CVIView::OffsetGroup(uint32_t id, int32_t dx, int32_t dy)
 {
-    bool inGroup = false;
-    for (const auto& hotspot : m_hotspots) {
-        if (inGroup && (hotspot->m_flags & kHotGroupStart))
-            break;
-        if (!inGroup && hotspot->m_id != id)
-            continue;
-        inGroup = true;
-        InvalidateHotspot(hotspot.get());
-        hotspot->m_rect = hotspot->m_rect.Offset(dx, dy);
-        InvalidateHotspot(hotspot.get());
-    }
+    ForEachInGroup(id, [&](CHotspot& hotspot) {
+        InvalidateHotspot(&hotspot);
+        hotspot.m_rect = hotspot.m_rect.Offset(dx, dy);
+        InvalidateHotspot(&hotspot);
+    });
 }
 
 // ---------------------------------------------------------------- updates

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -122,6 +123,8 @@ protected:
     void OnMouseLeave();
     bool OnSetCursor();
     void OnSize(int32_t width, int32_t height);
+    // The control with the id and those after it up to the next group start.
+    void ForEachInGroup(uint32_t id, const std::function<void(CHotspot&)>& action);
     // Resizes the overlay of demonstration mode with the window.
     void ResizeOverlay();
     // Puts the demonstration overlay on top of every control.

@@ -37,21 +37,27 @@ std::optional<std::vector<uint8_t>> CWin32PanelResources::LoadCustom(uint32_t ty
     return Load(MAKEINTRESOURCEW(type), Wide(name));
 }
 
+namespace {
+
+BOOL CALLBACK CollectName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param)
+{
+    auto* out = reinterpret_cast<std::vector<CString>*>(param);
+    if (IS_INTRESOURCE(name))
+        out->push_back(Utf8ToString(std::to_string(reinterpret_cast<uintptr_t>(name))));
+    else
+        out->push_back(FromWide(name));
+    return TRUE;
+}
+
+}  // namespace
+
 std::vector<CString> CWin32PanelResources::CustomNames(uint32_t type)
 {
     std::vector<CString> names;
-    auto collect = [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) -> BOOL {
-        auto* out = reinterpret_cast<std::vector<CString>*>(param);
-        if (IS_INTRESOURCE(name))
-            out->push_back(Utf8ToString(std::to_string(reinterpret_cast<uintptr_t>(name))));
-        else
-            out->push_back(FromWide(name));
-        return TRUE;
-    };
     for (HMODULE module : {static_cast<HMODULE>(m_app.m_hResource), static_cast<HMODULE>(m_app.m_hInstance)}) {
         if (!module)
             continue;
-        EnumResourceNamesW(module, MAKEINTRESOURCEW(type), collect, reinterpret_cast<LONG_PTR>(&names));
+        EnumResourceNamesW(module, MAKEINTRESOURCEW(type), CollectName, reinterpret_cast<LONG_PTR>(&names));
         if (!names.empty())
             break;
     }

@@ -74,21 +74,20 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
     }
 }
 
+BOOL CALLBACK MatchPanel(HWND window, LPARAM found)
+{
+    wchar_t title[64] = {};
+    GetWindowTextW(window, title, 63);
+    if (std::wstring(title) != L"DC SUPPLY")
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 HWND FindPanel()
 {
     HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM p) -> BOOL {
-            wchar_t title[64] = {};
-            GetWindowTextW(w, title, 63);
-            if (std::wstring(title) == L"DC SUPPLY") {
-                *reinterpret_cast<HWND*>(p) = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), MatchPanel, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
