@@ -5,7 +5,7 @@
 #include "framework/win32/Win32Services.h"
 #include "instruments/supply/FixedDcVI.h"
 #include "interface/Interface.h"
-#include "plugin/ComClass.h"
+#include "plugin/WindowStyle.h"
 #include "units/ThreePhaseGen.h"
 
 namespace {

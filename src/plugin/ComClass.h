@@ -9,6 +9,7 @@
 #include "interface/Interface.h"
 #include "plugin/Catalogue.h"
 #include "plugin/TorvanePlugIn.h"
+#include "plugin/WindowStyle.h"
 
 class CComClass : public CCmdTarget {
 public:
@@ -67,8 +68,6 @@ private:
     std::atomic<ULONG> m_references{1};
 };
 
-// The style every instrument window is made with; set by SetHostWindow.
-DWORD VIWindowStyle();
 
 // Objects and locks outstanding, for DllCanUnloadNow.
 extern std::atomic<long> g_outstanding;

@@ -175,7 +175,10 @@ void CVISkinManager::DrawLabelText(IPanelGraphics& g, const RectF& rect, const C
 
 void CVISkinManager::DrawLamp(IPanelGraphics& g, const RectF& rect, size_t styleIndex, bool lit)
 {
-    DrawStatusLook(g, rect.Inflated(-1, -1), GetLampStyle(styleIndex), lit);
+    // A layout that names a style this skin lacks still shows a lamp.
+    static const CHotStatusInfo fallback;
+    const CHotStatusInfo& look = styleIndex < m_lampStyles.size() ? *m_lampStyles[styleIndex] : fallback;
+    DrawStatusLook(g, rect.Inflated(-1, -1), look, lit);
 }
 
 // ---------------------------------------------------------------- [SECTION] Buttons, toggles and group items

@@ -232,10 +232,13 @@ TEST(ControlRecords, ALayoutOfTheseKindsLoadsThroughTheFactory)
         for (int i = 0; i < 10; ++i)
             ar << uint32_t(i == 5 ? 7 : 0);
         ar << uint32_t(239) << uint32_t(149) << CString(u"DC SUPPLY");
+        // The archive knows stored objects by address: every control must
+        // live until it is closed, or a new one could reuse an old address.
+        std::vector<std::unique_ptr<CHotspot>> stored;
         for (const RecordCase& c : kCases) {
-            const auto hotspot = c.make();
-            ar << hotspot->m_typeCode;
-            hotspot->Serialize(ar);
+            stored.push_back(c.make());
+            ar << stored.back()->m_typeCode;
+            stored.back()->Serialize(ar);
         }
         ar << uint32_t(kHotEndOfList);
     }

@@ -344,7 +344,13 @@ TEST_F(SkinDrawing, LampDrawsItsStyleInsideTheRectangle)
     EXPECT_FLOAT_EQ(fills[0]->rect.x, 11.0f);
     EXPECT_FLOAT_EQ(fills[0]->rect.width, 19.0f);
     EXPECT_EQ(fills[0]->brush.colour1, skin.GetLampStyle(1).m_lit.centreColour);
-    EXPECT_THROW(skin.DrawLamp(g, {0, 0, 21, 21}, 5, true), CInvalidArgException);
+    // A style the skin lacks is a damaged layout's: the lamp still shows, in
+    // the default look, rather than taking the panel down.
+    EXPECT_THROW(skin.GetLampStyle(5), CInvalidArgException);
+    g.calls.clear();
+    skin.DrawLamp(g, {0, 0, 21, 21}, 5, true);
+    ASSERT_EQ(g.Count("FillEllipse"), 1u);
+    EXPECT_EQ(g.Of("FillEllipse")[0]->brush.colour1, CHotStatusInfo().m_lit.centreColour);
 }
 
 TEST_F(SkinDrawing, LabelsInTheSkinsColourUseTheLabelColour)

@@ -3,6 +3,7 @@
 // whatever lies inside them gets the clicks.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "viframework/controls/Hotspot.h"
@@ -21,7 +22,11 @@ public:
     void Draw(IPanelGraphics& graphics, CVISkinManager& skin) override;
 
     // Where child windows go: the rectangle shrunk by inset + 1 on every side.
-    CRect InnerRect() const { return m_rect.Inflated(-int32_t(m_inset + 1), -int32_t(m_inset + 1)); }
+    CRect InnerRect() const
+    {
+        const int32_t inset = int32_t(std::min<uint32_t>(m_inset, uint32_t(kMaxPanelCoordinate))) + 1;
+        return m_rect.Inflated(-inset, -inset);
+    }
 
     // Stored fields, in stored order. Colours are COLORREF values.
     uint32_t m_border = kBorderSunken;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 
 struct CPoint {
@@ -25,8 +26,9 @@ struct CRect {
     int32_t right = 0;
     int32_t bottom = 0;
 
-    int32_t Width() const { return right - left; }
-    int32_t Height() const { return bottom - top; }
+    // Damaged layouts can hold any corners; extents saturate instead of overflowing.
+    int32_t Width() const { return Saturate(int64_t(right) - left); }
+    int32_t Height() const { return Saturate(int64_t(bottom) - top); }
     bool IsEmpty() const { return right <= left || bottom <= top; }
     bool Contains(CPoint p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
     bool Intersects(const CRect& o) const
@@ -34,9 +36,19 @@ struct CRect {
         return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
     }
     // Grows by dx, dy on every side (shrinks for negative values).
-    CRect Inflated(int32_t dx, int32_t dy) const { return {left - dx, top - dy, right + dx, bottom + dy}; }
-    CRect Offset(int32_t dx, int32_t dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
+    CRect Inflated(int32_t dx, int32_t dy) const
+    {
+        return {Saturate(int64_t(left) - dx), Saturate(int64_t(top) - dy), Saturate(int64_t(right) + dx),
+                Saturate(int64_t(bottom) + dy)};
+    }
+    CRect Offset(int32_t dx, int32_t dy) const
+    {
+        return {Saturate(int64_t(left) + dx), Saturate(int64_t(top) + dy), Saturate(int64_t(right) + dx),
+                Saturate(int64_t(bottom) + dy)};
+    }
     bool operator==(const CRect&) const = default;
+
+    static int32_t Saturate(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 };
 
 struct PointF {
@@ -57,7 +69,7 @@ struct RectF {
 
     static RectF From(const CRect& r)
     {
-        return {float(r.left), float(r.top), float(r.Width()), float(r.Height())};
+        return {float(r.left), float(r.top), float(int64_t(r.right) - r.left), float(int64_t(r.bottom) - r.top)};
     }
     float Right() const { return x + width; }
     float Bottom() const { return y + height; }

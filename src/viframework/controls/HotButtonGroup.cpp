@@ -75,7 +75,8 @@ int32_t CHotButtonGroup::ItemExtent() const
 CRect CHotButtonGroup::ItemRect(size_t index) const
 {
     const int32_t extent = ItemExtent();
-    const int32_t spacing = int32_t(m_spacing);
+    // A spacing wider than any panel only comes from a damaged layout.
+    const int32_t spacing = int32_t(std::min<uint32_t>(m_spacing, uint32_t(kMaxPanelCoordinate)));
     CRect item = m_rect;
     if (m_horizontal) {
         item.left = m_rect.left + extent * int32_t(index) + spacing;

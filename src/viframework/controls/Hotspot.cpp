@@ -1,5 +1,6 @@
 #include "viframework/controls/Hotspot.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "viframework/SkinManager.h"
@@ -11,8 +12,16 @@ void CHotspot::Serialize(CArchive& ar)
         ar << m_rect.left << m_rect.top << m_rect.right << m_rect.bottom << m_id << m_flags;
         return;
     }
-    uint32_t stored = 0;
-    ar >> m_rect.left >> m_rect.top >> m_rect.right >> m_rect.bottom >> m_id >> stored;
+    // Read whole before it is kept: a record cut short leaves the control as
+    // it was. No panel is larger than kMaxPanelCoordinate, so a damaged one
+    // cannot make the controls' geometry overflow.
+    CRect rect;
+    uint32_t id = 0, stored = 0;
+    ar >> rect.left >> rect.top >> rect.right >> rect.bottom >> id >> stored;
+    for (int32_t* v : {&rect.left, &rect.top, &rect.right, &rect.bottom})
+        *v = std::clamp(*v, -kMaxPanelCoordinate, kMaxPanelCoordinate);
+    m_rect = rect;
+    m_id = id;
     // The constructor's high half says what kind of control this is; a layout
     // only decides the low half.
     m_flags = (m_flags & 0xFFFF0000u) | (stored & 0x0000FFFFu);

@@ -72,6 +72,8 @@ enum HotspotFlag : uint32_t {
 };
 
 constexpr uint32_t kNoHotspotId = 0xFFFFFFFFu;
+// Panel coordinates beyond this (either sign) only come from damaged layouts.
+constexpr int32_t kMaxPanelCoordinate = 0x8000;
 
 // How controls reach their view. Every slot takes the control; the view's
 // base reaction: 0 repaints it, 1 to 3 send the window WM_COMMAND with the

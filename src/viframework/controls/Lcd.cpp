@@ -9,9 +9,11 @@
 namespace {
 
 // Limits of a sane record; anything beyond is damage, not a display.
-constexpr uint32_t kMaxDots = 1024;
-constexpr uint32_t kMaxPitch = 64;
-constexpr uint32_t kMaxCells = 256;
+// Limits on what a layout may ask for; beyond them it is damaged. They keep
+// the pictures the displays draw into at a few megabytes.
+constexpr uint32_t kMaxDots = 256;   // graphic LCD dots per side
+constexpr uint32_t kMaxPitch = 12;   // dot pitch, dot size and gap [panel units]
+constexpr uint32_t kMaxCells = 32;   // character LCD lines and columns
 
 // A control's colour, or the skin's graphic-LCD colour (a COLORREF) for kSkinColour.
 Argb LcdColour(Argb own, uint32_t skinColorRef)
@@ -61,10 +63,17 @@ void CHotLCD::Serialize(CArchive& ar)
     if (ar.IsStoring()) {
         ar << m_widthDots << m_heightDots << m_dotPitch << m_frameColour << m_litColour << m_unlitColour;
     } else {
-        ar >> m_widthDots >> m_heightDots >> m_dotPitch >> m_frameColour >> m_litColour >> m_unlitColour;
-        if (m_widthDots > kMaxDots || m_heightDots > kMaxDots || m_dotPitch > kMaxPitch)
+        // Checked before they are kept: a control whose record fails stays on
+        // the panel and must still be drawable.
+        uint32_t width = 0, height = 0, pitch = 0;
+        ar >> width >> height >> pitch;
+        if (width > kMaxDots || height > kMaxDots || pitch > kMaxPitch)
             throw CArchiveException(CArchiveException::genericException);
+        m_widthDots = width;
+        m_heightDots = height;
+        m_dotPitch = pitch;
         UpdateSize();
+        ar >> m_frameColour >> m_litColour >> m_unlitColour;
     }
 }
 
@@ -202,11 +211,14 @@ void CHotLcdMatrix::Serialize(CArchive& ar)
            << m_columnCount;
         return;
     }
-    uint32_t version = 0;
-    ar >> version >> m_dotSize >> m_colours[0] >> m_colours[1] >> m_colours[2] >> m_gap >> m_lineCount >>
-        m_columnCount;
-    if (m_dotSize > kMaxPitch || m_gap > kMaxPitch || m_lineCount > kMaxCells || m_columnCount > kMaxCells)
+    uint32_t version = 0, dotSize = 0, gap = 0, lines = 0, columns = 0;
+    ar >> version >> dotSize >> m_colours[0] >> m_colours[1] >> m_colours[2] >> gap >> lines >> columns;
+    if (dotSize > kMaxPitch || gap > kMaxPitch || lines > kMaxCells || columns > kMaxCells)
         throw CArchiveException(CArchiveException::genericException);
+    m_dotSize = dotSize;
+    m_gap = gap;
+    m_lineCount = lines;
+    m_columnCount = columns;
 }
 
 void CHotLcdMatrix::OnLoaded()

@@ -14,6 +14,8 @@ PanelLoadResult ReadPanel(CArchive& ar, CPanelLayout& layout, CHotspotArray& hot
     hotspots.RemoveAll();
     uint32_t width = 0, height = 0;
     ar >> width >> height;
+    if (width > uint32_t(kMaxPanelCoordinate) || height > uint32_t(kMaxPanelCoordinate))
+        throw CArchiveException(CArchiveException::badIndex);
     layout.width = int32_t(width);
     layout.height = int32_t(height);
     ar >> layout.title;

@@ -109,8 +109,9 @@ CHotSeg7::CHotSeg7() : m_text(u"@@@@@@@@@")
 
 void CHotSeg7::SetDigitCount(uint32_t count)
 {
-    m_digitCount = count;
-    m_naturalWidth = int32_t(count) * kCellWidth;
+    // More cells than the text can ever fill only come from damaged layouts.
+    m_digitCount = std::min<uint32_t>(count, kMaxText);
+    m_naturalWidth = int32_t(m_digitCount) * kCellWidth;
     m_naturalHeight = kCellHeight;
 }
 

@@ -61,7 +61,8 @@ int64_t CHotSlidingScale::LabelEvery(IPanelGraphics& g, double low, double high)
     const float pitch = std::fabs(PositionOf(m_value + m_majorStep) - PositionOf(m_value));
     if (!(pitch > 0))
         return 1;
-    return std::clamp<int64_t>(int64_t(std::ceil(room / pitch)), 1, kMaxTicks);
+    const double every = std::ceil(double(room) / pitch);
+    return every < double(kMaxTicks) ? std::max<int64_t>(int64_t(every), 1) : kMaxTicks;
 }
 
 void CHotSlidingScale::Draw(IPanelGraphics& g, CVISkinManager& skin)

@@ -148,8 +148,14 @@ void CHotValueDisplay::SerializeState(CArchive& ar)
     uint32_t version = 0;
     uint8_t range = 0;
     ar >> version >> range;
-    if (version >= 2)
-        ar >> m_digitCount;
+    if (version >= 2) {
+        uint32_t digits = 0;
+        ar >> digits;
+        // A damaged document must not make a display of millions of digits.
+        if (digits == 0 || digits > kMaxDigits)
+            throw CArchiveException(CArchiveException::badIndex);
+        m_digitCount = digits;
+    }
     m_rangeIndex = range;
     m_text.assign(m_digitCount, u' ');
 }
