@@ -17,7 +17,6 @@
 #include "viframework/controls/Hotspot.h"
 #include "viframework/controls/PanelLayout.h"
 
-class CHotRectangle;
 class CVISkinManager;
 class IPanelGraphics;
 
