@@ -117,15 +117,6 @@ void SelectRadioExclusive(CHotspotArray& hotspots, CHotRadio& clicked, const std
 
 // ---------------------------------------------------------------- hyperlink
 
-SizeF MeasureControlText(const CString& text, const FontRecord& font)
-{
-    // Average glyph widths of the panel faces run near 0.55 of the character
-    // height, bold ones a little wider; line height is 1.2 of it.
-    const float height = float(std::abs(font.height));
-    const float perChar = height * (font.weight >= 600 ? 0.62f : 0.55f);
-    return {perChar * float(text.size()), height * 1.2f};
-}
-
 CHotHyperlink::CHotHyperlink()
 {
     m_typeCode = kTypeCode;
@@ -162,7 +153,7 @@ bool CHotHyperlink::OnPress(IHotspotHost& host)
 
 void CHotHyperlink::AutoSize()
 {
-    const SizeF extent = MeasureControlText(m_text, m_font);
+    const SizeF extent = TextMeasurer().MeasureString(m_text, m_font);
     m_naturalWidth = int32_t(extent.width + 0.999f);
     m_naturalHeight = int32_t(extent.height + 0.999f);
     CHotspot::AutoSize();

@@ -72,6 +72,4 @@ public:
 // one last.
 void SelectRadioExclusive(CHotspotArray& hotspots, CHotRadio& clicked, const std::function<void(CHotspot&)>& redraw);
 
-// The extent of a text in a font [panel units]. An estimate until panels
-// measure with the graphics backend.
-SizeF MeasureControlText(const CString& text, const FontRecord& font);
+
