@@ -16,6 +16,7 @@
 #include "viframework/controls/Pictures.h"
 #include "viframework/controls/Seg7.h"
 #include "viframework/win32/GdiPlusGraphics.h"
+#include "viframework/win32/VIDialog.h"
 #include "viframework/win32/VIWindow.h"
 
 namespace {
@@ -248,6 +249,52 @@ TEST_F(PanelWindow, RepaintPutsLitSegmentsInTheSkinsColour)
     DeleteDC(memory);
     DeleteObject(bitmap);
     ReleaseDC(nullptr, screen);
+}
+
+// A dialog drawn as a panel; the test's timer presses keys in it.
+class TestDialog : public CVIDialog {
+public:
+    using CVIDialog::CVIDialog;
+    bool UpdateData(bool fromPanel) override
+    {
+        if (fromPanel)
+            ++accepts;
+        return !fromPanel || accepts >= acceptAfter;
+    }
+    int accepts = 0;
+    int acceptAfter = 1;
+};
+
+std::vector<WPARAM> g_keys;
+
+void CALLBACK PressNextKey(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND dialog = FindWindowW(nullptr, L"TEST PANEL");
+    if (!dialog || g_keys.empty()) {
+        KillTimer(nullptr, id);
+        return;
+    }
+    PostMessageW(dialog, WM_CHAR, g_keys.front(), 0);
+    g_keys.erase(g_keys.begin());
+}
+
+TEST_F(PanelWindow, DialogEndsWithEnterOnlyWhenItsDataAreAcceptedAndWithEscape)
+{
+    resources.numbered[{kLayoutResourceType, kLayoutId}] = LayoutOf(120, 60, {});
+    TestDialog dialog(kLayoutId, nullptr);
+    dialog.acceptAfter = 2;  // the first Enter finds the data not acceptable
+    g_keys = {VK_RETURN, VK_RETURN};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, PressNextKey);
+    EXPECT_EQ(dialog.DoModal(), 1);
+    EXPECT_EQ(dialog.accepts, 2);
+    KillTimer(nullptr, timer);
+
+    TestDialog cancelled(kLayoutId, nullptr);
+    g_keys = {VK_ESCAPE};
+    const UINT_PTR second = SetTimer(nullptr, 0, 50, PressNextKey);
+    EXPECT_EQ(cancelled.DoModal(), 2);
+    EXPECT_EQ(cancelled.accepts, 0);
+    KillTimer(nullptr, second);
 }
 
 }  // namespace
