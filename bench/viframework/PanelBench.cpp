@@ -30,13 +30,6 @@ std::wstring Folder()
 
 class BenchApp : public CWinApp {};
 
-class StandardFactory : public IHotspotFactory {
-public:
-    std::unique_ptr<CHotspot> CreateHotspot(int32_t, int32_t, uint32_t code) override
-    {
-        return CreateStandardHotspot(code);
-    }
-};
 
 class BenchView : public CVIView {
 public:
@@ -81,7 +74,7 @@ int main()
         CArchive ar(&file, CArchive::load);
         CPanelLayout header;
         CHotspotArray controls;
-        StandardFactory factory;
+        CStandardHotspotFactory factory;
         ReadLayoutHeader(ar, header);
         ReadPanel(ar, header, controls, factory);
     });

@@ -9,23 +9,11 @@
 #include "viframework/SkinManager.h"
 #include "viframework/controls/PanelLayout.h"
 
-namespace {
-
-class StandardFactory : public IHotspotFactory {
-public:
-    std::unique_ptr<CHotspot> CreateHotspot(int32_t, int32_t, uint32_t code) override
-    {
-        return CreateStandardHotspot(code);
-    }
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     CHotspotArray controls;
     CPanelLayout layout;
-    StandardFactory factory;
+    CStandardHotspotFactory factory;
     try {
         CMemFile file(data, size);
         CArchive ar(&file, CArchive::load);

@@ -14,14 +14,6 @@
 
 namespace {
 
-class StandardFactory : public IHotspotFactory {
-public:
-    std::unique_ptr<CHotspot> CreateHotspot(int32_t, int32_t, uint32_t code) override
-    {
-        return CreateStandardHotspot(code);
-    }
-};
-
 std::vector<uint8_t> ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -38,7 +30,7 @@ TEST(BuiltInLayout, TheDcSupplyPanelLoadsCompletelyIntoItsFourteenControls)
     CArchive ar(&file, CArchive::load);
     CPanelLayout layout;
     CHotspotArray controls;
-    StandardFactory factory;
+    CStandardHotspotFactory factory;
     ReadLayoutHeader(ar, layout);
     ASSERT_EQ(ReadPanel(ar, layout, controls, factory), PanelLoadResult::Complete);
     EXPECT_EQ(file.GetPosition(), bytes.size()) << "every byte belongs to a record";

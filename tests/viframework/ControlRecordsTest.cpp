@@ -215,13 +215,6 @@ TEST(ControlRecords, ConstructorDefaults)
     EXPECT_EQ(CHotStatus().m_naturalWidth, 21);
 }
 
-class StandardFactory : public IHotspotFactory {
-public:
-    std::unique_ptr<CHotspot> CreateHotspot(int32_t, int32_t, uint32_t typeCode) override
-    {
-        return CreateStandardHotspot(typeCode);
-    }
-};
 
 TEST(ControlRecords, ALayoutOfTheseKindsLoadsThroughTheFactory)
 {
@@ -247,7 +240,7 @@ TEST(ControlRecords, ALayoutOfTheseKindsLoadsThroughTheFactory)
     CPanelLayout layout;
     ReadLayoutHeader(ar, layout);
     CHotspotArray hotspots;
-    StandardFactory factory;
+    CStandardHotspotFactory factory;
     EXPECT_EQ(ReadPanel(ar, layout, hotspots, factory), PanelLoadResult::Complete);
     EXPECT_EQ(layout.title, u"DC SUPPLY");
     ASSERT_EQ(hotspots.size(), std::size(kCases));

@@ -26,6 +26,15 @@ public:
 // The standard kinds by type code; none for a code without a kind.
 std::unique_ptr<CHotspot> CreateStandardHotspot(uint32_t typeCode);
 
+// A factory of the standard kinds alone, for reading layouts without a view.
+class CStandardHotspotFactory : public IHotspotFactory {
+public:
+    std::unique_ptr<CHotspot> CreateHotspot(int32_t, int32_t, uint32_t typeCode) override
+    {
+        return CreateStandardHotspot(typeCode);
+    }
+};
+
 // The leading value and the ten resource masks.
 void ReadLayoutHeader(CArchive& ar, CPanelLayout& layout);
 

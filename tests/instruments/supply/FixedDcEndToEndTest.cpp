@@ -91,13 +91,6 @@ HWND FindPanel()
     return found;
 }
 
-class StandardFactory : public IHotspotFactory {
-public:
-    std::unique_ptr<CHotspot> CreateHotspot(int32_t, int32_t, uint32_t code) override
-    {
-        return CreateStandardHotspot(code);
-    }
-};
 
 // Where the power button of the panel's layout is, in client pixels of the
 // panel's window (which shows the whole panel, zoomed).
@@ -110,7 +103,7 @@ POINT PowerButtonCentre(HWND panel)
     CArchive ar(&file, CArchive::load);
     CPanelLayout layout;
     CHotspotArray controls;
-    StandardFactory factory;
+    CStandardHotspotFactory factory;
     ReadLayoutHeader(ar, layout);
     ReadPanel(ar, layout, controls, factory);
     const CHotspot* power = controls.Find(kHotPowerButton, 4302);
