@@ -3,7 +3,8 @@
 #   native  the portable core's tests (g++)
 #   asan    the same tests under address and undefined-behaviour sanitizers
 #   tsan    the threaded tests under the thread sanitizer
-#   fuzz    each libFuzzer target for VEXA_FUZZ_SECONDS (default 20) seconds
+#   fuzz    each libFuzzer target for VEXA_FUZZ_RUNS inputs (default 40000) from
+#           its seeds, deterministically, capped at VEXA_FUZZ_SECONDS (120)
 #   win64   the Windows test programs under 64-bit Wine, in one Xvfb
 #   win32   the product's 32-bit binaries: static checks, and the test programs
 #           under 32-bit Wine where this machine runs 32-bit programs
@@ -13,7 +14,8 @@ cd "$(dirname "$0")/.."
 ROOT=$PWD
 export VEXA_BUILD=${VEXA_BUILD:-$ROOT/build}
 BUILD=$VEXA_BUILD
-FUZZ_SECONDS=${VEXA_FUZZ_SECONDS:-20}
+FUZZ_RUNS=${VEXA_FUZZ_RUNS:-40000}
+FUZZ_SECONDS=${VEXA_FUZZ_SECONDS:-120}
 LOGS=$BUILD/test-logs
 mkdir -p "$LOGS"
 
@@ -56,14 +58,20 @@ run_ctest native --test-dir "$BUILD/native" -j2
 run_ctest asan --test-dir "$BUILD/asan" -j2
 run_ctest tsan --test-dir "$BUILD/tsan" -j2 -L threaded
 
-# Fuzzers: each runs from its seeds plus what earlier runs found.
+# Fuzzers: each starts from its committed seeds with a fixed random seed and
+# a fixed number of runs, so a result here is the same on every machine (a
+# slow machine may stop early at the time cap, on a prefix of the same runs).
+# Longer exploration with a growing corpus is scripts/fuzz.sh.
 while IFS='=' read -r name seeds; do
     [ -n "$name" ] || continue
-    corpus=$BUILD/asan/fuzz-corpus/$name
+    corpus=$BUILD/asan/fuzz-ci/$name
+    rm -rf "$corpus"
     mkdir -p "$corpus"
-    cp -n "$seeds"/* "$corpus"/ 2>/dev/null
+    cp "$seeds"/* "$corpus"/ 2>/dev/null
     log=$LOGS/fuzz-$name.log
-    if "$BUILD/asan/bin/$name" -max_total_time="$FUZZ_SECONDS" -malloc_limit_mb=256 -rss_limit_mb=1024 \
+    rm -f "$LOGS/$name-"*
+    if "$BUILD/asan/bin/$name" -seed=1 -runs="$FUZZ_RUNS" -max_total_time="$FUZZ_SECONDS" \
+           -malloc_limit_mb=256 -rss_limit_mb=1024 -artifact_prefix="$LOGS/$name-" \
            -print_final_stats=1 "$corpus" >"$log" 2>&1; then
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
         passed=$((passed + 1))
@@ -71,7 +79,12 @@ while IFS='=' read -r name seeds; do
     else
         failed=$((failed + 1))
         report+=("fuzz $name: FAILED (see $log)")
-        tail -n 40 "$log"
+        grep -m1 -A6 'ERROR: \|runtime error' "$log"
+        tail -n 30 "$log"
+        # The failing input, so it can be replayed from the CI output alone.
+        for crash in "$LOGS/$name-"*; do
+            [ -f "$crash" ] && echo "input $(basename "$crash") (base64): $(head -c 4096 "$crash" | base64 -w0)"
+        done
     fi
 done <"$BUILD/asan/fuzzers.txt"
 
