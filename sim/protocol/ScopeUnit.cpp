@@ -143,8 +143,9 @@ void CSimScope::AdvanceRolling(double now)
     const uint32_t n = RecordLength();
     const double elapsed = std::max(0.0, (now - m_armTime) / dt);
     const uint32_t due = static_cast<uint32_t>(std::min<double>(n, std::floor(elapsed)));
-    // The host may switch to the slow time base or change the length
-    // while armed without re-arming; the record follows the current length.
+    // A Bode measurement leaves its records in the acquisition memory the
+    // scope shares, also while a rolling record is under way; that record
+    // goes on at its own length.
     for (auto& r : m_record)
         r.resize(n, 0);
     m_produced = std::min(m_produced, n);
