@@ -1,18 +1,17 @@
 // Prints what the generators' formula language and the scope's record
 // conversion cost: compiling a formula, evaluating it at 8192 points (one
 // arbitrary waveform), and reading and converting one 1001-sample record.
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <numbers>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "instruments/formula/ForComp.h"
 #include "units/Scope.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 // Answers every read with the same record of 16-bit samples, as fast as memory allows.
 class RecordStream : public CStreamIO {
@@ -43,15 +42,6 @@ private:
     std::vector<uint8_t> m_reply;
 };
 
-template <class F>
-double MicrosecondsPerRun(int runs, F f)
-{
-    const auto start = Clock::now();
-    for (int i = 0; i < runs; ++i)
-        f();
-    return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / runs;
-}
-
 } // namespace
 
 int main()
@@ -65,9 +55,9 @@ int main()
     double checksum = 0;
     for (const char16_t* text : formulas) {
         CForComp formula;
-        const double compile = MicrosecondsPerRun(20000, [&] { formula.Compile(text); });
+        const double compile = vexabench::MicrosecondsPer(20000, [&] { formula.Compile(text); });
         std::vector<double> values;
-        const double evaluate = MicrosecondsPerRun(200, [&] {
+        const double evaluate = vexabench::MicrosecondsPer(200, [&] {
             formula.EvaluateOver(8192, 0, 2 * std::numbers::pi, values);
             checksum += values[100];
         });
@@ -78,7 +68,7 @@ int main()
     RecordStream stream(1001);
     CScope scope(&stream, nullptr);
     CScopeBuffer buffer;
-    const double record = MicrosecondsPerRun(20000, [&] {
+    const double record = vexabench::MicrosecondsPer(20000, [&] {
         scope.ReadRecord(0, 1001, buffer);
         checksum += buffer.Front()[10];
     });

@@ -4,10 +4,10 @@
 // VexaRes.dll.
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 
+#include "BenchTiming.h"
 #include "framework/File.h"
 #include "framework/win32/WinApp.h"
 #include "viframework/SkinManager.h"
@@ -18,7 +18,6 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 std::wstring Folder()
 {
@@ -41,15 +40,6 @@ public:
     }
 };
 
-template <class F>
-double MicrosecondsPer(int runs, F f)
-{
-    const auto start = Clock::now();
-    for (int i = 0; i < runs; ++i)
-        f();
-    return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / runs;
-}
-
 }  // namespace
 
 int main()
@@ -69,7 +59,7 @@ int main()
     }
 
     // The reader alone: bytes to controls.
-    const double readUs = MicrosecondsPer(20000, [&] {
+    const double readUs = vexabench::MicrosecondsPer(20000, [&] {
         CMemFile file(layout->data(), layout->size());
         CArchive ar(&file, CArchive::load);
         CPanelLayout header;
@@ -84,7 +74,7 @@ int main()
         std::printf("no window\n");
         return 1;
     }
-    const double loadUs = MicrosecondsPer(2000, [&] {
+    const double loadUs = vexabench::MicrosecondsPer(2000, [&] {
         CMemFile file(layout->data(), layout->size());
         CArchive ar(&file, CArchive::load);
         CPanelLayout header;
@@ -105,7 +95,7 @@ int main()
             HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
             SelectObject(memory, bitmap);
             view.RenderPanel(memory, client);  // first paint builds the caches
-            const double paintUs = MicrosecondsPer(200, [&] { view.RenderPanel(memory, client); });
+            const double paintUs = vexabench::MicrosecondsPer(200, [&] { view.RenderPanel(memory, client); });
             std::printf("skin %-6s zoom %3d/%d (%ld x %ld): full repaint %.0f us\n",
                         StringToUtf8(skinName).c_str(), zoom.num, zoom.den, client.right, client.bottom, paintUs);
             DeleteDC(memory);
