@@ -14,9 +14,7 @@ InterfaceIdentity IdentifyInterface(CStreamIO& stream)
     if (id.text.compare(0, 9, kInterfaceName) != 0)
         return id;
 
-    stream.WriteByte(kCommandVariant);
-    uint8_t level;
-    stream.Read(&level, 1);
+    const uint8_t level = stream.QueryByte(kCommandVariant);
     // Anything outside the known levels is taken as the nearest one, so that
     // the units always work with tables they have.
     id.variantLevel = level == kVariantUnknown || level < 1 ? 1 : level > 3 ? 3 : level;

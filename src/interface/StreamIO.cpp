@@ -30,6 +30,19 @@ void CStreamIO::WriteLong(uint32_t value)
     Write(bytes, 4);
 }
 
+uint8_t CStreamIO::ReadByte()
+{
+    uint8_t value = 0;
+    Read(&value, 1);
+    return value;
+}
+
+uint8_t CStreamIO::QueryByte(uint8_t command)
+{
+    WriteByte(command);
+    return ReadByte();
+}
+
 uint16_t CStreamIO::ReadWord()
 {
     uint8_t bytes[2];
@@ -51,8 +64,7 @@ CString CStreamIO::ReadText()
     if (!IsConnected())
         return text;
     for (;;) {
-        uint8_t c;
-        Read(&c, 1);
+        const uint8_t c = ReadByte();
         if (c == 0)
             return text;
         if (text.size() >= kMaxTextLength) {
@@ -67,9 +79,7 @@ void CStreamIO::CheckAck()
 {
     if (!IsConnected())
         return;
-    uint8_t answer;
-    Read(&answer, 1);
-    if (answer != kAcknowledge) {
+    if (ReadByte() != kAcknowledge) {
         PurgeInput();
         ThrowStreamException(kStreamBadAcknowledge);
     }
@@ -78,10 +88,8 @@ void CStreamIO::CheckAck()
 void CStreamIO::DrainInput()
 {
     const uint32_t waiting = GetInputCount();
-    for (uint32_t i = 0; i < waiting; ++i) {
-        uint8_t dropped;
-        Read(&dropped, 1);
-    }
+    for (uint32_t i = 0; i < waiting; ++i)
+        ReadByte();
     if (waiting > 0)
         PurgeInput();
 }

@@ -67,6 +67,9 @@ public:
     void WriteByte(uint8_t value);
     void WriteWord(uint16_t value);
     void WriteLong(uint32_t value);
+    // Sends a one-byte command and returns the one-byte answer (states, levels).
+    uint8_t QueryByte(uint8_t command);
+    uint8_t ReadByte();
     uint16_t ReadWord();
     uint32_t ReadLong();
     // Reads 8-bit characters up to a zero byte. On a stream that is not

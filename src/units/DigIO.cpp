@@ -111,11 +111,8 @@ void CDigIO::StartRecording()
 
 uint8_t CDigIO::AnalyzerState()
 {
-    m_stream->WriteByte(kCmdState);
-    uint8_t state = 0;
-    m_stream->Read(&state, 1);
-    m_lastState = state;
-    return state;
+    m_lastState = m_stream->QueryByte(kCmdState);
+    return m_lastState;
 }
 
 void CDigIO::StoreWords(uint32_t count)

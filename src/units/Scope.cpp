@@ -292,10 +292,7 @@ bool CScope::Flush()
 
 uint8_t CScope::State()
 {
-    m_stream->WriteByte(kCmdState);
-    uint8_t state = 0;
-    m_stream->Read(&state, 1);
-    return state;
+    return m_stream->QueryByte(kCmdState);
 }
 
 void CScope::Arm()

@@ -107,11 +107,8 @@ void CVexaMeter::SetChannel(int channel, int32_t range, int32_t mode)
 
 uint8_t CVexaMeter::QueryStatus()
 {
-    m_stream->WriteByte(kCmdStatus);
-    uint8_t status = 0;
-    m_stream->Read(&status, 1);
-    m_status = status;
-    return status;
+    m_status = m_stream->QueryByte(kCmdStatus);
+    return m_status;
 }
 
 void CVexaMeter::StartMeasuring(bool running)
