@@ -1,13 +1,29 @@
 #!/usr/bin/env bash
 # Creates the private Wine prefix PREFIX with the fonts GDI+ needs: Tahoma from
 # Wine's own fonts and Liberation faces standing in for Arial, Courier New and
-# Times New Roman. Does nothing when the prefix is already complete.
+# Times New Roman. Its windows are unmanaged: there is no window manager on
+# the Xvfb, and Wine waits about two seconds for one at every top-level window
+# it destroys. Does nothing when the prefix is already complete.
 set -euo pipefail
-PREFIX=$1
+PREFIX=$(realpath -m "$1")  # Wine takes only an absolute prefix
 STAMP=$PREFIX/.vexa-fonts
-[ -f "$STAMP" ] && exit 0
+UNMANAGED=$PREFIX/.vexa-unmanaged
 RUN="$(dirname "$0")/wine-run.sh 64"
 export WINEPREFIX=$PREFIX
+
+unmanaged() {
+    [ -f "$UNMANAGED" ] && return 0
+    $RUN reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    wineserver -w || true
+    $RUN reg query 'HKCU\Software\Wine\X11 Driver' /v Managed >/dev/null 2>&1 \
+        || { echo "[setup] the window setting did not reach the Wine registry" >&2; exit 1; }
+    touch "$UNMANAGED"
+}
+
+if [ -f "$STAMP" ]; then
+    unmanaged
+    exit 0
+fi
 echo "[setup] creating the Wine prefix $PREFIX"
 $RUN wineboot -i >/dev/null 2>&1 || true
 wineserver -w || true
@@ -29,3 +45,4 @@ rm -f "$REG"
 $RUN reg query 'HKCU\Software\Wine\Fonts\Replacements' /v Arial >/dev/null 2>&1 \
     || { echo "[setup] the font replacements did not reach the Wine registry" >&2; exit 1; }
 touch "$STAMP"
+unmanaged
