@@ -60,13 +60,9 @@ int main()
 
     // The reader alone: bytes to controls.
     const double readUs = vexabench::MicrosecondsPer(20000, [&] {
-        CMemFile file(layout->data(), layout->size());
-        CArchive ar(&file, CArchive::load);
         CPanelLayout header;
         CHotspotArray controls;
-        CStandardHotspotFactory factory;
-        ReadLayoutHeader(ar, header);
-        ReadPanel(ar, header, controls, factory);
+        ReadStandardLayout(layout->data(), layout->size(), header, controls);
     });
 
     BenchView view;

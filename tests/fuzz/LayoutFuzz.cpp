@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "NullGraphics.h"
-#include "framework/File.h"
+#include "framework/Exception.h"
 #include "viframework/SkinManager.h"
 #include "viframework/controls/PanelLayout.h"
 
@@ -13,12 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     CHotspotArray controls;
     CPanelLayout layout;
-    CStandardHotspotFactory factory;
     try {
-        CMemFile file(data, size);
-        CArchive ar(&file, CArchive::load);
-        ReadLayoutHeader(ar, layout);
-        ReadPanel(ar, layout, controls, factory);
+        ReadStandardLayout(data, size, layout, controls);
     } catch (const CException&) {
         // What was read before the damage stays and must still draw.
     }

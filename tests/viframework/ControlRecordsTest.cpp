@@ -235,13 +235,9 @@ TEST(ControlRecords, ALayoutOfTheseKindsLoadsThroughTheFactory)
         }
         ar << uint32_t(kHotEndOfList);
     }
-    CMemFile in(file.Data().data(), file.Data().size());
-    CArchive ar(&in, CArchive::load);
     CPanelLayout layout;
-    ReadLayoutHeader(ar, layout);
     CHotspotArray hotspots;
-    CStandardHotspotFactory factory;
-    EXPECT_EQ(ReadPanel(ar, layout, hotspots, factory), PanelLoadResult::Complete);
+    EXPECT_EQ(ReadStandardLayout(file.Data().data(), file.Data().size(), layout, hotspots), PanelLoadResult::Complete);
     EXPECT_EQ(layout.title, u"DC SUPPLY");
     ASSERT_EQ(hotspots.size(), std::size(kCases));
     for (size_t i = 0; i < hotspots.size(); ++i)

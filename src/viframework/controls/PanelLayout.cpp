@@ -1,5 +1,7 @@
 #include "viframework/controls/PanelLayout.h"
 
+#include "framework/File.h"
+
 void ReadLayoutHeader(CArchive& ar, CPanelLayout& layout)
 {
     ar >> layout.leading;
@@ -41,4 +43,13 @@ PanelLoadResult ReadPanel(CArchive& ar, CPanelLayout& layout, CHotspotArray& hot
         added->Serialize(ar);
         added->OnLoaded();
     }
+}
+
+PanelLoadResult ReadStandardLayout(const void* data, size_t size, CPanelLayout& layout, CHotspotArray& hotspots)
+{
+    CMemFile file(data, size);
+    CArchive ar(&file, CArchive::load);
+    CStandardHotspotFactory factory;
+    ReadLayoutHeader(ar, layout);
+    return ReadPanel(ar, layout, hotspots, factory);
 }

@@ -48,3 +48,7 @@ enum class PanelLoadResult {
 // leaves the controls before it in the list when the archive exception
 // propagates. The loader sets each control's type code.
 PanelLoadResult ReadPanel(CArchive& ar, CPanelLayout& layout, CHotspotArray& hotspots, IHotspotFactory& factory);
+
+// A whole stored layout (header and panel) into the standard kinds, for
+// reading layouts without a view. Throws as ReadPanel does.
+PanelLoadResult ReadStandardLayout(const void* data, size_t size, CPanelLayout& layout, CHotspotArray& hotspots);

@@ -99,13 +99,9 @@ POINT PowerButtonCentre(HWND panel)
     HMODULE library = LoadLibraryExW((Folder() + L"QX7350.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     HRSRC found = FindResourceW(library, MAKEINTRESOURCEW(10040), MAKEINTRESOURCEW(301));
     const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(library, found)));
-    CMemFile file(data, SizeofResource(library, found));
-    CArchive ar(&file, CArchive::load);
     CPanelLayout layout;
     CHotspotArray controls;
-    CStandardHotspotFactory factory;
-    ReadLayoutHeader(ar, layout);
-    ReadPanel(ar, layout, controls, factory);
+    ReadStandardLayout(data, SizeofResource(library, found), layout, controls);
     const CHotspot* power = controls.Find(kHotPowerButton, 4302);
     RECT client;
     GetClientRect(panel, &client);
