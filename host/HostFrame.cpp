@@ -3,6 +3,8 @@
 #include <comcat.h>
 #include <commdlg.h>
 
+#include <cstring>
+
 #include "framework/Archive.h"
 #include "framework/CmdTarget.h"
 #include "framework/win32/WinApp.h"
@@ -232,17 +234,36 @@ void HostFrame::RefreshWindowMenu(HMENU popup)
         plugIn->AppendWindowMenu(&menu, &next);
 }
 
+namespace {
+
+// A plug-in hands back the failure of its part of the document in the archive.
+void SerializePlugIn(ITorvanePlugIn* plugIn, CArchive& ar)
+{
+    plugIn->Serialize(ar);
+    if (ar.Failure() != CArchiveException::none)
+        throw CArchiveException(ar.Failure());
+}
+
+}  // namespace
+
 bool HostFrame::SaveDocument(const std::wstring& path)
 {
     try {
+        // Composed in memory first: a document that cannot be written
+        // completely leaves the file as it was.
+        CMemFile memory;
+        {
+            CArchive ar(&memory, CArchive::store);
+            ar << kDocumentMagic << kDocumentVersion << static_cast<uint32_t>(m_plugIns.size());
+            for (ITorvanePlugIn* plugIn : m_plugIns)
+                SerializePlugIn(plugIn, ar);
+        }
         CFile file(std::filesystem::path(path), CFile::modeCreate | CFile::modeWrite);
-        CArchive ar(&file, CArchive::store);
-        ar << kDocumentMagic << kDocumentVersion << static_cast<uint32_t>(m_plugIns.size());
-        for (ITorvanePlugIn* plugIn : m_plugIns)
-            plugIn->Serialize(ar);
+        file.Write(memory.Data().data(), memory.Data().size());
+        SetDocument(path);
         return true;
     } catch (const CException& e) {
-        MessageBoxA(m_window, e.what(), "Torvane", MB_OK | MB_ICONERROR);
+        ReportDocumentFailure(true, path, e);
         return false;
     }
 }
@@ -257,12 +278,30 @@ bool HostFrame::OpenDocument(const std::wstring& path)
         if (magic != kDocumentMagic || count != m_plugIns.size())
             throw CArchiveException(CArchiveException::badIndex);
         for (ITorvanePlugIn* plugIn : m_plugIns)
-            plugIn->Serialize(ar);
+            SerializePlugIn(plugIn, ar);
+        SetDocument(path);
         return true;
     } catch (const CException& e) {
-        MessageBoxA(m_window, e.what(), "Torvane", MB_OK | MB_ICONERROR);
+        ReportDocumentFailure(false, path, e);
         return false;
     }
+}
+
+void HostFrame::SetDocument(const std::wstring& path)
+{
+    m_document = path;
+    const std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+    SetWindowTextW(m_window, (name + L" - Torvane").c_str());
+}
+
+void HostFrame::ReportDocumentFailure(bool saving, const std::wstring& path, const CException& e)
+{
+    // The document shown before stays the current one.
+    const char* reason = e.what();
+    const std::wstring text = std::wstring(saving ? L"The document could not be saved as " : L"The document ") + path +
+                              (saving ? L"." : L" could not be opened.") + L"\n\n" +
+                              std::wstring(reason, reason + strlen(reason));
+    MessageBoxW(m_window, text.c_str(), L"Torvane", MB_OK | MB_ICONERROR);
 }
 
 std::wstring HostFrame::AskFileName(bool save)

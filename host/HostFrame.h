@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Exception.h"
 #include "plugin/TorvanePlugIn.h"
 
 class HostFrame {
@@ -22,8 +23,11 @@ public:
     int LoadPlugIns();
     // Routes a command to the plug-ins; true when one took it.
     bool RouteCommand(UINT id);
+    // Stores or loads the plug-ins' instrument sets. A failure is told to the
+    // user and leaves the current document (and on saving, the file) as it was.
     bool SaveDocument(const std::wstring& path);
     bool OpenDocument(const std::wstring& path);
+    const std::wstring& Document() const { return m_document; }
 
     // The message loop, with the plug-ins' pre-translation and idle work.
     int Run();
@@ -38,9 +42,12 @@ private:
     void RefreshWindowMenu(HMENU popup);
     void Paint();
     std::wstring AskFileName(bool save);
+    void SetDocument(const std::wstring& path);
+    void ReportDocumentFailure(bool saving, const std::wstring& path, const CException& e);
 
     HWND m_window = nullptr;
     HMENU m_windowMenu = nullptr;
     std::vector<ITorvanePlugIn*> m_plugIns;
     std::wstring m_status;
+    std::wstring m_document;  // the document last opened or saved
 };

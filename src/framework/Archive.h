@@ -113,6 +113,11 @@ public:
     uint32_t GetObjectSchema();
     void SetObjectSchema(uint32_t schema) { m_objectSchema = schema; }
 
+    // Where an exception must not cross a module boundary, the callee records
+    // why the archive could not be read or written, and its owner raises it.
+    void SetFailure(CArchiveException::Cause cause) { m_failure = cause; }
+    CArchiveException::Cause Failure() const { return m_failure; }
+
 private:
     struct LoadEntry {
         const CRuntimeClass* runtimeClass;
@@ -135,6 +140,7 @@ private:
     std::unordered_map<const void*, uint32_t> m_storeMap;
     std::vector<LoadEntry> m_loadArray;
     std::unordered_map<const CRuntimeClass*, uint32_t> m_schemaMap;
+    CArchiveException::Cause m_failure = CArchiveException::none;
 };
 
 // Stores or loads an owned object array: the count, then each element as an

@@ -2,6 +2,7 @@
 // so nothing leaks when an exception crosses several frames.
 #pragma once
 
+#include <cstdint>
 #include <exception>
 
 class CException : public std::exception {
@@ -46,6 +47,17 @@ public:
 
     Cause m_cause;
 };
+
+// A resource (a panel layout, say) that neither the resource library nor the
+// module itself holds. Reports show the framework's prompt kTextResourceMissing.
+class CResourceException : public CException {
+public:
+    const char* what() const noexcept override { return "a required resource was not found"; }
+};
+
+// The framework's prompt for a missing resource; an id of the framework's own
+// prompts beside the others it shows (61706 and on).
+constexpr uint32_t kTextResourceMissing = 61712;
 
 // An argument outside what an operation accepts (an index beyond a list, say).
 class CInvalidArgException : public CException {

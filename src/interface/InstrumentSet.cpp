@@ -70,7 +70,7 @@ void CVexaface::LoadInstrumentSet(CArchive& ar)
                 factory.DestroyInstrument(sink);
                 throw;
             }
-            RegisterInstrument(sink);
+            AdmitLoadedInstrument(sink);
             continue;
         }
         int32_t x, y;
@@ -82,8 +82,20 @@ void CVexaface::LoadInstrumentSet(CArchive& ar)
         CVIEventSink* sink = factory.LoadInstrumentDirect(instrumentId, x, y, visible != 0, ar);
         if (sink == nullptr)
             throw CArchiveException(CArchiveException::badIndex);
-        RegisterInstrument(sink);
+        AdmitLoadedInstrument(sink);
     }
+}
+
+void CVexaface::AdmitLoadedInstrument(CVIEventSink* sink)
+{
+    // The same rule as the menu: one window per id, one instrument per unit
+    // part. The record has been read by now, so the rest of the document
+    // still follows.
+    if (!m_events.CheckResourcesFree(sink->m_resourceMask, m_services.strings, m_services.ui, sink->m_id)) {
+        m_services.instruments.DestroyInstrument(sink);
+        return;
+    }
+    RegisterInstrument(sink);
 }
 
 void CVexaface::Serialize(CArchive& ar)
@@ -113,7 +125,7 @@ void CVexaface::Serialize(CArchive& ar)
         std::lock_guard<std::recursive_mutex> units(m_unitLock);
         auto& slot = m_units[number - 1];
         if (!slot)
-            slot = m_services.units.CreateUnit(number, m_stream.get(), this);
+            slot = m_services.units.CreateUnit(number, UnitStream(), this);
         // Settings of a unit this build cannot make cannot be skipped either:
         // their length is the unit's own business.
         if (!slot)

@@ -42,14 +42,11 @@ bool CInterface::OnCmdMsg(uint32_t id, int code, void* extra, void* handlerInfo)
     return CVexaface::OnCmdMsg(id, code, extra, handlerInfo);
 }
 
-bool CInterface::ReadLayout(uint32_t id, Layout& layout, bool reportMissing)
+bool CInterface::ReadLayout(uint32_t id, Layout& layout)
 {
     auto bytes = PanelResources().LoadCustom(kLayoutResourceType, id);
-    if (!bytes) {
-        if (reportMissing)
-            m_services.ui.ShowMessage(m_services.strings.LoadText(kTextLayoutNotLoadable), MessageIcon::Error);
-        return false;
-    }
+    if (!bytes)
+        throw CResourceException();
     layout.bytes = std::move(*bytes);
     try {
         CMemFile file(layout.bytes.data(), layout.bytes.size());
@@ -82,8 +79,12 @@ CVIEventSink* CInterface::MakeInstrument(uint32_t id, Layout& layout)
 CVIEventSink* CInterface::CreateFromLayout(uint32_t id)
 {
     Layout layout;
-    if (!ReadLayout(id, layout, false))
-        return nullptr;
+    try {
+        if (!ReadLayout(id, layout))
+            return nullptr;
+    } catch (const CResourceException&) {
+        return nullptr;  // the loader's second way decides what a missing layout means
+    }
     return MakeInstrument(id, layout);
 }
 
@@ -97,8 +98,14 @@ CVIEventSink* CInterface::OpenInstrument(uint32_t id, int x, int y)
         return nullptr;
     }
     Layout layout;
-    if (!ReadLayout(id, layout, true))
+    try {
+        if (!ReadLayout(id, layout))
+            return nullptr;
+    } catch (const CResourceException& e) {
+        CString text = m_services.strings.LoadText(kTextResourceMissing);
+        m_services.ui.ShowMessage(text.empty() ? Utf8ToString(e.what()) : text, MessageIcon::Error);
         return nullptr;
+    }
     if (!CheckResources(layout.header.resourceRecord))
         return nullptr;
     if ((id == kDualVoltmeterId || id == kDualAmmeterId) && VariantLevel() < 3) {

@@ -40,7 +40,8 @@ public:
 private:
     struct Layout;
     // Reads the layout resource of an id: its record, and the panel's bytes.
-    // A damaged layout is always reported, a missing one when asked to.
-    bool ReadLayout(uint32_t id, Layout& layout, bool reportMissing);
+    // A missing one raises CResourceException; one that is there but cannot
+    // be read is reported (61706) and gives false.
+    bool ReadLayout(uint32_t id, Layout& layout);
     CVIEventSink* MakeInstrument(uint32_t id, Layout& layout);
 };

@@ -54,17 +54,22 @@ void CInterfaceVI::CloseAllInstruments(uint32_t timeoutMs)
 {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (m_events.GetCount() > 0) {
-        if (CVIEventSink* first = m_events.GetAt(0))
-            first->SendToWindow(kCloseMessage, 0, 0, false);
         if (!IsPolling()) {
-            // Nobody else retires them: do it here, with the same last event.
+            // Nobody else retires them: every window is asked once, the closed
+            // ones go with the same last event, and a window that stays open
+            // is not asked again and again. (All of them, not just the first:
+            // closing all must not leave the rest open.)
+            for (CVIEventSink* sink : m_events.Snapshot())
+                sink->SendToWindow(kCloseMessage, 0, 0, false);
             std::lock_guard<std::recursive_mutex> dispatch(m_dispatchLock);
             const int removed = m_events.RetireDetached(reinterpret_cast<uintptr_t>(m_stream.get()), m_unitLock);
             if (removed > 0)
                 m_pollerCount.fetch_sub(removed);
-        } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(kPollCycleMs));
+            return;
         }
+        if (CVIEventSink* first = m_events.GetAt(0))
+            first->SendToWindow(kCloseMessage, 0, 0, false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollCycleMs));
         if (Clock::now() >= deadline)
             break;
     }
@@ -78,11 +83,19 @@ void CInterfaceVI::ReportStreamException(const CStreamException& fault)
 
 void CInterfaceVI::OnConnectionLost(const CStreamException& fault)
 {
+    m_pollRequest = false;
     ReportStreamException(fault);
-    for (CVIEventSink* sink : m_events.Snapshot()) {
-        sink->SetState(kSinkReleased);
-        sink->SendToWindow(kCloseMessage, 0, 0, false);
+    std::vector<CVIEventSink*> sinks;
+    {
+        // Under the dispatch lock no event is being delivered; once released,
+        // none reaches these sinks again.
+        std::lock_guard<std::recursive_mutex> dispatch(m_dispatchLock);
+        sinks = m_events.Snapshot();
+        for (CVIEventSink* sink : sinks)
+            sink->SetState(kSinkReleased);
     }
+    for (CVIEventSink* sink : sinks)
+        sink->SendToWindow(kCloseMessage, 0, 0, false);
     const int removed = m_events.RemoveIf([](CVIEventSink* s) { return s->State() == kSinkReleased; });
     if (removed > 0)
         m_pollerCount.fetch_sub(removed);

@@ -54,10 +54,12 @@ CVexaface::~CVexaface()
 void CVexaface::SetStream(std::unique_ptr<CStreamIO> stream)
 {
     std::lock_guard<std::recursive_mutex> units(m_unitLock);
+    if (stream)
+        m_connectionLost = false;
     CStreamDevice::SetStream(std::move(stream));
     for (auto& unit : m_units)
         if (unit)
-            unit->SetStream(m_stream.get());
+            unit->SetStream(UnitStream());
 }
 
 void CVexaface::InstallNullStream()
@@ -123,12 +125,16 @@ CVexaMeter* CVexaface::Meter() const
 
 bool CVexaface::AttachUnit(int unit)
 {
-    if (unit < 1 || unit > kUnitCount || !m_stream)
+    if (unit < 1 || unit > kUnitCount)
         return false;
     std::lock_guard<std::recursive_mutex> units(m_unitLock);
     auto& slot = m_units[unit - 1];
     if (!slot)
-        slot = m_services.units.CreateUnit(unit, m_stream.get(), this);
+        slot = m_services.units.CreateUnit(unit, UnitStream(), this);
+    if (!slot)
+        return false;
+    if (!m_stream)
+        return true;
     try {
         SendAttachUnit(*m_stream, unit);
     } catch (const CStreamException& fault) {
@@ -136,6 +142,14 @@ bool CVexaface::AttachUnit(int unit)
         return false;
     }
     return true;
+}
+
+CBaseDevice* CVexaface::UnitForInstrument(int unit)
+{
+    std::lock_guard<std::recursive_mutex> units(m_unitLock);
+    if (CBaseDevice* device = Unit(unit))
+        return device;
+    return AttachUnit(unit) ? Unit(unit) : nullptr;
 }
 
 void CVexaface::ReleaseUnit(int unit)
@@ -285,6 +299,13 @@ bool CVexaface::Disconnect()
 
 void CVexaface::OnConnectionLost(const CStreamException& fault)
 {
+    // The polling thread and the window thread can meet the same broken
+    // transport at once, or one after the other: the first handles it, the
+    // others find it handled until a new stream is installed.
+    if (m_connectionLost.exchange(true)) {
+        m_pollRequest = false;
+        return;
+    }
     CInterfaceVI::OnConnectionLost(fault);
     SetStream(nullptr);
     ReleaseAllUnits();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <memory>
 
 #include "interface/InterfaceVI.h"
@@ -63,7 +64,11 @@ public:
     virtual void SetHostRelayControl(bool on, uint8_t state);
 
     // Makes the unit object if missing and attaches unit n; false on a fault.
+    // Without a stream only the object is made: there is no box to tell.
     bool AttachUnit(int unit);
+    // The unit an instrument is opened on: attached now if it is not yet, so
+    // that instruments open in every state of the connection. None on a fault.
+    CBaseDevice* UnitForInstrument(int unit);
     // Deletes the unit object and releases unit n.
     void ReleaseUnit(int unit);
     // Releases every unit (0x11 when connected) and deletes their objects.
@@ -83,14 +88,22 @@ protected:
 
 private:
     void InstallNullStream();
+    // What the units write through: the stream, or while there is none a null
+    // stream, so that instruments exchange nothing instead of crashing.
+    CStreamIO* UnitStream() { return m_stream ? m_stream.get() : &m_noStream; }
     // Opens the stream and identifies; faults are reported and count as failure.
     bool OpenAndIdentify();
     bool ConnectUsbOnly(bool allowCancel, bool forceChoice);
     bool ConnectTunnel(bool allowDemonstration, bool allowCancel);
     void LoadInstrumentSet(CArchive& ar);
+    // Registers a loaded instrument, or reports and destroys it when an open
+    // one has its id or shares unit parts with it.
+    void AdmitLoadedInstrument(CVIEventSink* sink);
     void StoreInstrumentSet(CArchive& ar);
 
     std::array<std::unique_ptr<CBaseDevice>, kUnitCount> m_units;
+    CStreamNUL m_noStream;
+    std::atomic<bool> m_connectionLost{false};  // a loss is handled; reset by a new stream
     bool m_hostRelayControl = false;
     int m_variantLevel = 3;
     CString m_deviceName;

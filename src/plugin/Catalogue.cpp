@@ -32,7 +32,7 @@ CVIEventSink* CInstrumentCatalogue::CreateInstrument(uint32_t id, const uint32_t
         return nullptr;
     switch (id) {
     case kFixedDcId: {
-        auto* unit = dynamic_cast<C3PhaseGen*>(m_interface->Unit(kUnitThreePhase));
+        auto* unit = dynamic_cast<C3PhaseGen*>(m_interface->UnitForInstrument(kUnitThreePhase));
         if (!unit)
             return nullptr;
         return new CFixedDcVI(unit, kFixedDcVolts, kFixedDcRawAmplitude);

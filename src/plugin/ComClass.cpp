@@ -1,5 +1,7 @@
 #include "plugin/ComClass.h"
 
+#include <new>
+
 #include "framework/Archive.h"
 #include "plugin/VexaPlugIn.h"
 
@@ -163,15 +165,19 @@ bool CComClass::XPlugIn::OnCmdMsg(UINT id, int code, void* extra, void* handlerI
 
 void CComClass::XPlugIn::Serialize(CArchive& ar)
 {
-    // Nothing may cross back into the host as an exception: report it here.
+    // Nothing may cross back into the host as an exception (each module has
+    // its own runtime): a document that cannot be read or written is handed
+    // back as the archive's failure, for the host to tell and keep its own.
     try {
         m_interface.SerializeAll(ar);
-    } catch (const CArchiveException& e) {
-        VexaApp().m_ui.ShowMessage(Utf8ToString(e.what()), MessageIcon::Error);
-    } catch (const CFileException& e) {
-        VexaApp().m_ui.ShowMessage(Utf8ToString(e.what()), MessageIcon::Error);
     } catch (const CStreamException& e) {
         m_interface.OnConnectionLost(e);
+    } catch (const CArchiveException& e) {
+        ar.SetFailure(e.m_cause);
+    } catch (const CException&) {
+        ar.SetFailure(CArchiveException::genericException);
+    } catch (const std::bad_alloc&) {
+        ar.SetFailure(CArchiveException::genericException);
     }
 }
 

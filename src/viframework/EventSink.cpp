@@ -167,9 +167,12 @@ CVIEventSink* CVIEventHub::FindResourceConflict(const uint32_t* mask) const
     return nullptr;
 }
 
-bool CVIEventHub::CheckResourcesFree(const uint32_t* mask, IStringSource& strings, IUserInteraction& ui) const
+bool CVIEventHub::CheckResourcesFree(const uint32_t* mask, IStringSource& strings, IUserInteraction& ui,
+                                     uint32_t id) const
 {
-    CVIEventSink* holder = FindResourceConflict(mask);
+    CVIEventSink* holder = id != 0 ? FindSink(id) : nullptr;
+    if (holder == nullptr)
+        holder = FindResourceConflict(mask);
     if (holder == nullptr)
         return true;
     ui.ShowMessage(FormatText(strings, kMessageResourceConflict, {holder->GetTitle()}), MessageIcon::None);

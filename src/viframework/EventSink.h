@@ -95,9 +95,11 @@ public:
     bool IsResourceUsed(int word, uint32_t bits) const;
     // The first sink that shares a bit with the ten-word mask, or none.
     CVIEventSink* FindResourceConflict(const uint32_t* mask) const;
-    // True when no sink shares a bit with the mask; otherwise tells the user
-    // which instrument holds the resources (message 5019) and returns false.
-    bool CheckResourcesFree(const uint32_t* mask, IStringSource& strings, IUserInteraction& ui) const;
+    // True when no sink shares a bit with the mask (nor, for an id other than
+    // 0, has that id); otherwise tells the user which instrument holds the
+    // resources (message 5019) and returns false.
+    bool CheckResourcesFree(const uint32_t* mask, IStringSource& strings, IUserInteraction& ui,
+                            uint32_t id = 0) const;
     int GetCount() const { return m_sinks.GetCount(); }
     CVIEventSink* GetAt(int index) const { return m_sinks.GetAt(index); }
     std::vector<CVIEventSink*> Snapshot() const { return m_sinks.Snapshot(); }

@@ -90,12 +90,14 @@ TEST_F(Catalogue, CascadesByTheNumberAlreadyOpenUnlessPlaced)
 
 TEST_F(Catalogue, MissingOrDamagedLayoutsAreReportedAndOpenNothing)
 {
+    // Missing: the framework's resource exception, reported as such.
     EXPECT_EQ(face.OpenInstrument(10040, -1, -1), nullptr);
+    // Found but unreadable: the panel cannot be loaded.
     auto damaged = LayoutBytes({});
     damaged.resize(20);
     AddLayout(10041, damaged);
     EXPECT_EQ(face.OpenInstrument(10041, -1, -1), nullptr);
-    EXPECT_EQ(fake.ui.messages, (std::vector<std::string>{"61706|%1|%2", "61706|%1|%2"}));
+    EXPECT_EQ(fake.ui.messages, (std::vector<std::string>{"61712|%1|%2", "61706|%1|%2"}));
     EXPECT_TRUE(fake.instruments.made.empty());
     EXPECT_EQ(face.Events().GetCount(), 0);
 }

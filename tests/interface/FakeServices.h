@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <deque>
 #include <functional>
@@ -30,7 +31,12 @@ public:
         int defaultId;
     };
 
-    void ShowMessage(const CString& text, MessageIcon) override { messages.push_back(StringToUtf8(text)); }
+    // Both threads of the interface object may tell the user something.
+    void ShowMessage(const CString& text, MessageIcon) override
+    {
+        std::lock_guard<std::mutex> g(lock);
+        messages.push_back(StringToUtf8(text));
+    }
     void Beep() override { ++beeps; }
     void BeginBusy(const CString&) override { ++busy; }
     void EndBusy() override { --busy; }
@@ -60,8 +66,11 @@ public:
     std::deque<int> answers;
     std::optional<CString> addressAnswer;
     int addressDialogs = 0;
-    int beeps = 0;
+    std::atomic<int> beeps{0};
     int busy = 0;
+
+private:
+    std::mutex lock;
 };
 
 // Hands out the streams a test prepared, in order; records what was asked for.
@@ -190,6 +199,8 @@ public:
         if (!known(id))
             return nullptr;
         made.push_back(std::make_unique<FakeSink>(id));
+        if (auto it = layoutMasks.find(id); it != layoutMasks.end())
+            std::copy(it->second.begin(), it->second.end(), made.back()->m_resourceMask);
         return made.back().get();
     }
     CVIEventSink* LoadInstrumentDirect(uint32_t id, int32_t x, int32_t y, bool visible, CArchive& ar) override
@@ -218,6 +229,7 @@ public:
     std::function<bool(uint32_t)> direct = [](uint32_t) { return false; };
     std::vector<std::unique_ptr<FakeSink>> made;
     std::vector<uint32_t> panelWidths;
+    std::map<uint32_t, std::array<uint32_t, kResourceWords>> layoutMasks;  // by id, for loading
     bool refuseWindow = false;
     bool activate = false;
     int destroyed = 0;
@@ -243,10 +255,21 @@ public:
         std::lock_guard<std::mutex> g(lock);
         hungWindows[window] = hung;
     }
+    // A window that ignores the close message (its user is busy with it, say).
+    void SetStubborn(WindowHandle window)
+    {
+        std::lock_guard<std::mutex> g(lock);
+        stubborn[window] = true;
+    }
     int Updates(WindowHandle window)
     {
         std::lock_guard<std::mutex> g(lock);
         return updates[window];
+    }
+    int Closes(WindowHandle window)
+    {
+        std::lock_guard<std::mutex> g(lock);
+        return closes[window];
     }
 
     bool IsWindow(WindowHandle window) override
@@ -264,6 +287,8 @@ public:
             sink = sinks[window];
             if (message == UpdateMessage())
                 ++updates[window];
+            if (message == kCloseMessage && ++closes[window] && stubborn[window])
+                return true;
         }
         if (message == kCloseMessage && closeDetaches)
             sink->Detach();
@@ -283,6 +308,8 @@ private:
     std::map<WindowHandle, CVIEventSink*> sinks;
     std::map<WindowHandle, bool> hungWindows;
     std::map<WindowHandle, int> updates;
+    std::map<WindowHandle, int> closes;
+    std::map<WindowHandle, bool> stubborn;
 };
 
 // Everything an interface object needs, wired to the fakes.

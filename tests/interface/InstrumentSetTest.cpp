@@ -6,6 +6,7 @@
 #include "FakeServices.h"
 #include "interface/Vexaface.h"
 #include "units/Relays.h"
+#include "units/ThreePhaseGen.h"
 
 namespace {
 
@@ -137,6 +138,52 @@ TEST(InstrumentSet, DamagedDocumentsAreRefused)
         // A half-read instrument was destroyed, never registered.
         EXPECT_EQ(d.fake.instruments.made.size(), 0u) << c.what;
     }
+}
+
+TEST(InstrumentSet, ASecondCopyOrAnInstrumentOnTakenUnitPartsIsReportedAndTheRestOpens)
+{
+    Demo first;
+    FakeSink supply(10040, 1), again(10040, 2), shares(10041, 3), meter(10120, 4);
+    for (FakeSink* sink : {&supply, &again, &shares, &meter})
+        first.face.Events().AddSink(sink);
+    const Bytes stored = Store(first.face);
+
+    Demo second;
+    second.fake.instruments.layoutMasks[10040] = {0, 0, 0, 0, 0, 7};
+    second.fake.instruments.layoutMasks[10041] = {0, 0, 0, 0, 0, 2};
+    LoadBytes(stored, [&](CArchive& ar) { second.face.SerializeAll(ar); });
+    const auto open = second.face.Events().Snapshot();
+    ASSERT_EQ(open.size(), 2u);
+    EXPECT_EQ(static_cast<FakeSink*>(open[0])->payload, 1u) << "the first copy stays";
+    EXPECT_EQ(static_cast<FakeSink*>(open[1])->payload, 4u) << "records after the refused ones still read";
+    EXPECT_EQ(second.fake.ui.messages, (std::vector<std::string>{"5019|Sink 10040|%2", "5019|Sink 10040|%2"}));
+    EXPECT_EQ(second.fake.instruments.destroyed, 2);
+}
+
+TEST(InstrumentSet, LoadsWithoutAStreamAndTheUnitsExchangeNothing)
+{
+    Demo first;
+    first.face.AttachUnit(kUnitThreePhase);
+    FakeSink supply(10040);
+    first.face.Events().AddSink(&supply);
+    const Bytes stored = Store(first.face);
+
+    // No stream at all: after a lost connection, a refused firmware, a
+    // failed tunnel.
+    FakeServices fake;
+    CVexaface face(fake.Services());
+    ASSERT_FALSE(face.HasStream());
+    LoadBytes(stored, [&](CArchive& ar) { face.SerializeAll(ar); });
+    EXPECT_EQ(face.Events().GetCount(), 1);
+    auto* unit = dynamic_cast<C3PhaseGen*>(face.Unit(kUnitThreePhase));
+    ASSERT_NE(unit, nullptr);
+    unit->SwitchOutputs(true);
+    unit->PrepareFixedDc(0, true);
+    EXPECT_TRUE(unit->Flush());
+    // Instruments opened from the menu find their unit the same way.
+    face.ReleaseAllUnits();
+    EXPECT_NE(face.UnitForInstrument(kUnitThreePhase), nullptr);
+    EXPECT_TRUE(fake.ui.messages.empty());
 }
 
 } // namespace

@@ -157,3 +157,71 @@ TEST(Dispatch, ReleasedSinkStaysReleased)
 }
 
 } // namespace
+
+// Connection faults and closing, where the polling thread and the window
+// thread meet.
+class Closing : public ::testing::Test {
+protected:
+    Closing()
+    {
+        fake.settings.WriteNumber(SettingsHive::CurrentUser, u"Software\\Brennick\\Vexa Interface\\Settings",
+                                  u"DemoMode", 1);
+        face.Connect(true, false, false);
+        face.AttachUnits();
+    }
+    WindowHandle Open(FakeSink& sink)
+    {
+        const WindowHandle window = windows.Open(sink);
+        face.Events().AddSink(&sink);  // not polled: nothing else retires them
+        return window;
+    }
+
+    FakeWindows windows;
+    FakeServices fake;
+    CVexaface face{fake.Services()};
+};
+
+TEST_F(Closing, OneFaultMetByBothThreadsIsReportedAndClosedOnce)
+{
+    FakeSink a(10120), b(10040);
+    const WindowHandle wa = Open(a), wb = Open(b);
+    // Both threads catch the same broken transport at once.
+    std::atomic<int> ready{0};
+    auto lose = [&] {
+        ++ready;
+        while (ready.load() < 2)
+            std::this_thread::yield();
+        face.OnConnectionLost(CStreamException(20020));
+    };
+    std::thread poller(lose), window(lose);
+    poller.join();
+    window.join();
+    EXPECT_EQ(fake.ui.messages, std::vector<std::string>{"20020|%1|%2"});
+    EXPECT_EQ(fake.ui.beeps, 1);
+    EXPECT_EQ(windows.Closes(wa), 1);
+    EXPECT_EQ(windows.Closes(wb), 1);
+    EXPECT_EQ(face.Events().GetCount(), 0);
+    EXPECT_FALSE(face.HasStream());
+
+    // A late report of the same fault finds it handled; a new connection's
+    // fault is a new one.
+    face.OnConnectionLost(CStreamException(20020));
+    EXPECT_EQ(fake.ui.messages.size(), 1u);
+    face.Connect(true, false, false);
+    face.OnConnectionLost(CStreamException(20016));
+    EXPECT_EQ(fake.ui.messages.back(), "20016|%1|%2");
+}
+
+TEST_F(Closing, WithoutPollingEveryWindowIsAskedOnceAndTheClosedOnesGo)
+{
+    FakeSink stubborn(10120), willing(10040);
+    const WindowHandle ws = Open(stubborn), ww = Open(willing);
+    windows.SetStubborn(ws);
+    ASSERT_FALSE(face.IsPolling());
+    face.CloseAllInstruments();
+    EXPECT_EQ(windows.Closes(ws), 1) << "a window that stays open is not asked again and again";
+    EXPECT_EQ(windows.Closes(ww), 1);
+    EXPECT_EQ(willing.State(), kSinkReleased);
+    EXPECT_EQ(willing.Count(kEventClosing), 1);
+    EXPECT_EQ(face.Events().Snapshot(), std::vector<CVIEventSink*>{&stubborn});
+}
