@@ -190,7 +190,9 @@ void CInterfaceVI::RemovePoller()
 
 bool CInterfaceVI::StopPolling()
 {
-    const bool wasRunning = m_running.load();
+    // Instruments waiting for a thread that is only starting are polled too:
+    // the thread's flag alone would forget them.
+    const bool wasRunning = m_running.load() || m_pollerCount.load() > 0;
     m_pollerCount.exchange(1);
     RemovePoller();
     return wasRunning;

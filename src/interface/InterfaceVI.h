@@ -77,7 +77,7 @@ public:
     void AddPoller();
     // One instrument less; the last stops the thread (waiting at most 5001 ms).
     void RemovePoller();
-    // Stops polling whatever the count; true when the thread was running.
+    // Stops polling whatever the count; true when instruments were polled.
     bool StopPolling();
     // Polls again for the active instruments after StopPolling.
     void ResumePolling();

@@ -129,7 +129,8 @@ bool CVexaface::AttachUnit(int unit)
         return false;
     std::lock_guard<std::recursive_mutex> units(m_unitLock);
     auto& slot = m_units[unit - 1];
-    if (!slot)
+    const bool existed = slot != nullptr;
+    if (!existed)
         slot = m_services.units.CreateUnit(unit, UnitStream(), this);
     if (!slot)
         return false;
@@ -141,6 +142,10 @@ bool CVexaface::AttachUnit(int unit)
         ReportStreamException(fault);
         return false;
     }
+    // A unit made while there was no box (for a document or a panel opened
+    // then) holds what its panels show: the box gets all of it with the next flush.
+    if (existed)
+        slot->RestoreSettings(slot->SaveSettings());
     return true;
 }
 

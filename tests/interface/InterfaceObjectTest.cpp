@@ -2,9 +2,12 @@
 // disconnecting and losing the connection.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "FakeServices.h"
 #include "interface/Vexaface.h"
 #include "units/Relays.h"
+#include "units/ThreePhaseGen.h"
 
 namespace {
 
@@ -109,6 +112,35 @@ TEST_F(Connected, ConnectionLossClosesInstrumentsAndDropsTheStream)
     EXPECT_EQ(fake.ui.messages.back(), "20020|%1|%2");
     EXPECT_EQ(fake.ui.beeps, 1);
     EXPECT_EQ(face.GetFirmwareVersion(), 500);
+}
+
+TEST(NoStream, UnitsMadeWithoutABoxSendWhatTheyHoldOnceConnected)
+{
+    FakeServices fake;
+    CVexaface face(fake.Services());
+    auto* unit = dynamic_cast<C3PhaseGen*>(face.UnitForInstrument(kUnitThreePhase));
+    ASSERT_NE(unit, nullptr) << "instruments open without a stream";
+    unit->PrepareFixedDc(0, false);
+    unit->SwitchOutputs(true);
+    EXPECT_TRUE(unit->Flush());
+    EXPECT_FALSE(unit->Flush()) << "the null stream took it all";
+
+    ScriptedStream* stream = fake.streams.Prepare();
+    const char id[] = "RV8810-4C  V2.50  250";
+    stream->ExpectWrite({0x02}).Reply(Bytes(id, id + sizeof id)).ExpectWrite({0x0B}).Reply({3});
+    ASSERT_EQ(face.Connect(true, false, false), kConnectConnected);
+    stream->ExpectWrite({0x0E, 4}).Reply({'!'});
+    ASSERT_TRUE(face.AttachUnit(kUnitThreePhase));
+    EXPECT_EQ(face.Unit(kUnitThreePhase), unit) << "the panel's unit stays";
+    stream->AcceptAnyWrites(true);
+    stream->Reply(Bytes(16, '!'));
+    EXPECT_TRUE(unit->Flush());
+    const auto sent = stream->Transfers();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back(), Bytes{0x40}) << "the outputs the panel shows on are switched on last";
+    const Bytes all = stream->AllWritten();
+    const Bytes dcMode{'J', 1};
+    EXPECT_NE(std::search(all.begin(), all.end(), dcMode.begin(), dcMode.end()), all.end()) << "DC mode goes too";
 }
 
 TEST(ResourceCheck, ConflictNamesTheHolder)

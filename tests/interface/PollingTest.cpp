@@ -102,6 +102,19 @@ TEST_F(Polling, StoppingWaitsForTheThreadAndResumeRestartsIt)
     face.StopPolling();
 }
 
+TEST_F(Polling, StoppingBeforeTheNewThreadRunsStillCountsItsInstruments)
+{
+    // A document stored just after an instrument opened must poll it again.
+    for (int round = 0; round < 20; ++round) {
+        FakeSink sink(10120);
+        windows.Open(sink);
+        face.RegisterInstrument(&sink);
+        EXPECT_TRUE(face.StopPolling()) << "round " << round;
+        EXPECT_FALSE(face.IsPolling());
+        face.Events().RemoveSink(&sink);
+    }
+}
+
 // Dispatch itself, without the thread.
 TEST(Dispatch, HungWindowEndsTheEventButNotTheNext)
 {

@@ -7,7 +7,9 @@
 
 #include <string>
 
+#include "framework/Archive.h"
 #include "framework/CmdTarget.h"
+#include "framework/File.h"
 #include "framework/win32/WinApp.h"
 #include "plugin/TorvanePlugIn.h"
 
@@ -165,6 +167,41 @@ TEST_F(PlugIn, SlotsBehaveAsTheHostExpects)
     EXPECT_TRUE(plugIn->Disconnect());
     plugIn->SetHostWindow(nullptr, true);
     EXPECT_EQ(plugIn->Release(), 0u);
+}
+
+// What the host learns from Serialize of a document: the archive's failure,
+// and no message box of the plug-in's own (the host tells its user).
+TEST_F(PlugIn, ADocumentThatCannotBeReadIsHandedBackAsAFailure)
+{
+    ASSERT_EQ(Export<RegisterFn>("DllRegisterServer")(), S_OK);
+    ITorvanePlugIn* plugIn = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_VexaPlugIn, nullptr, CLSCTX_INPROC_SERVER, IID_ITorvanePlugIn,
+                               reinterpret_cast<void**>(&plugIn)),
+              S_OK);
+    ASSERT_TRUE(plugIn->Connect());
+    CMemFile stored;
+    {
+        CArchive ar(&stored, CArchive::store);
+        plugIn->Serialize(ar);
+        EXPECT_EQ(ar.Failure(), CArchiveException::none);
+    }
+    const std::vector<uint8_t> good = stored.Data();
+    std::vector<uint8_t> wrongMagic = good;
+    wrongMagic[3] ^= 0xFF;
+    const std::vector<uint8_t> truncated(good.begin(), good.begin() + 10);
+    struct Case {
+        const std::vector<uint8_t>& bytes;
+        CArchiveException::Cause cause;
+    };
+    for (const Case& c : {Case{good, CArchiveException::none}, Case{wrongMagic, CArchiveException::badIndex},
+                          Case{truncated, CArchiveException::endOfFile}}) {
+        CMemFile file(c.bytes.data(), c.bytes.size());
+        CArchive ar(&file, CArchive::load);
+        plugIn->Serialize(ar);
+        EXPECT_EQ(ar.Failure(), c.cause);
+    }
+    plugIn->Disconnect();
+    plugIn->Release();
 }
 
 TEST_F(PlugIn, MenuCarriesThePopupsAndTheReconnectItemUnlessSwitchedOff)

@@ -203,11 +203,12 @@ void CVIWindow::OnDestroy()
     // that the polling thread releases it.
     if (State() == kSinkActive)
         CVIEventSink::Detach();
-    // The polling thread may still be about to deliver its last event here.
-    // Messages other threads send meanwhile are answered, so a dispatch
-    // waiting on another window of this thread cannot hold this wait up.
+    // The polling thread may still be about to deliver its last event here;
+    // without one, nobody would. Messages other threads send meanwhile are
+    // answered, so a dispatch waiting on another window of this thread cannot
+    // hold this wait up.
     const DWORD start = GetTickCount();
-    while (State() == kSinkDetached && GetTickCount() - start < kReleaseWaitMs) {
+    while (State() == kSinkDetached && m_owner && m_owner->IsPolling() && GetTickCount() - start < kReleaseWaitMs) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);

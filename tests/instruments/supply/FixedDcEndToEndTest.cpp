@@ -5,8 +5,12 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
+#include <mutex>
+#include <set>
 #include <string>
+#include <thread>
 
 #include "Simulator.h"
 #include "framework/CmdTarget.h"
@@ -128,23 +132,76 @@ void ClickAt(HWND window, POINT client)
     SendInput(3, inputs, sizeof(INPUT));
 }
 
+// Answers the message boxes of this process with OK from a thread of its own
+// and keeps their texts: faults are told to the user, and no user is here.
+class MessageBoxAnswerer {
+public:
+    MessageBoxAnswerer() : m_thread([this] { Run(); }) {}
+    ~MessageBoxAnswerer()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    std::vector<std::wstring> Texts()
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_texts;
+    }
+
+private:
+    static BOOL CALLBACK LongestText(HWND child, LPARAM found)
+    {
+        wchar_t text[512] = {};
+        GetWindowTextW(child, text, 511);
+        auto* longest = reinterpret_cast<std::wstring*>(found);
+        if (wcslen(text) > longest->size())
+            *longest = text;
+        return TRUE;
+    }
+    static BOOL CALLBACK Visit(HWND window, LPARAM self)
+    {
+        auto* answerer = reinterpret_cast<MessageBoxAnswerer*>(self);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        wchar_t kind[16] = {};
+        GetClassNameW(window, kind, 15);
+        if (process != GetCurrentProcessId() || std::wstring(kind) != L"#32770" || !IsWindowVisible(window))
+            return TRUE;
+        {
+            std::lock_guard<std::mutex> g(answerer->m_lock);
+            if (answerer->m_answered.insert(window).second) {
+                std::wstring text;
+                EnumChildWindows(window, LongestText, reinterpret_cast<LPARAM>(&text));
+                answerer->m_texts.push_back(text);
+            }
+        }
+        PostMessageW(window, WM_COMMAND, IDOK, 0);
+        return TRUE;
+    }
+    void Run()
+    {
+        while (!m_stop) {
+            EnumWindows(Visit, reinterpret_cast<LPARAM>(this));
+            Sleep(20);
+        }
+    }
+
+    std::atomic<bool> m_stop{false};
+    std::mutex m_lock;
+    std::set<HWND> m_answered;
+    std::vector<std::wstring> m_texts;
+    std::thread m_thread;
+};
+
 class FixedDcSupply : public ::testing::Test {
 protected:
     void SetUp() override
     {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        vexasim::SimOptions options;
-        options.port = 0;
-        options.discovery = false;
-        options.tunnel = false;
-        sim = std::make_unique<vexasim::CSimulator>(options);
-        std::string error;
-        ASSERT_TRUE(sim->Start(error)) << error;
-
+        StartSimulator();
         SetNumber(kInterfaceKey + L"\\Settings", L"DemoMode", 0);
         SetNumber(kInterfaceKey + L"\\WLAN", L"Supported", 1);
         SetNumber(kInterfaceKey + L"\\WLAN", L"Enabled", 1);
-        SetNumber(kInterfaceKey + L"\\WLAN", L"Port", sim->ProtocolPort());
         SetText(kInterfaceKey + L"\\WLAN", L"Address", L"127.0.0.1");
 
         frame = CreateFrame();
@@ -185,6 +242,19 @@ protected:
         HWND panel = FindPanel();
         EXPECT_NE(panel, nullptr);
         return panel;
+    }
+
+    // A simulator on a fresh port, which the interface settings name.
+    void StartSimulator()
+    {
+        vexasim::SimOptions options;
+        options.port = 0;
+        options.discovery = false;
+        options.tunnel = false;
+        sim = std::make_unique<vexasim::CSimulator>(options);
+        std::string error;
+        ASSERT_TRUE(sim->Start(error)) << error;
+        SetNumber(kInterfaceKey + L"\\WLAN", L"Port", sim->ProtocolPort());
     }
 
     std::unique_ptr<vexasim::CSimulator> sim;
@@ -250,6 +320,51 @@ TEST_F(FixedDcSupply, SurvivesADocumentWithPositionAndVisibility)
     EXPECT_EQ(r.top, 77);
     EXPECT_TRUE(IsWindowVisible(again));
     EXPECT_EQ(plugIn->GetInstrumentCount(), 1);
+}
+
+TEST_F(FixedDcSupply, ADocumentLoadedWithoutAConnectionOpensAndWorksOnceReconnected)
+{
+    constexpr WPARAM kPowerButton = 4302;
+    MessageBoxAnswerer answerer;
+    HWND panel = OpenPanel();
+    ASSERT_TRUE(PumpUntil([&] { return ThreePhase().dcMode; }, 3000));
+    CMemFile document;
+    {
+        CArchive ar(&document, CArchive::store);
+        plugIn->Serialize(ar);
+    }
+
+    // The box goes away; the next command finds out, and both the polling
+    // thread and the closing window (which switches the supply off) meet the
+    // broken connection.
+    sim.reset();
+    SendMessageW(panel, WM_COMMAND, kPowerButton, 0);
+    ASSERT_TRUE(PumpUntil([&] { return plugIn->GetInstrumentCount() == 0 && FindPanel() == nullptr; }, 15000))
+        << "the lost connection closes the panel";
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(answerer.Texts().size(), 1u) << "one fault, one message";
+
+    // No stream now: the document still opens its panel, which exchanges
+    // nothing, so nothing can fail either.
+    {
+        CMemFile in(document.Data().data(), document.Data().size());
+        CArchive ar(&in, CArchive::load);
+        plugIn->Serialize(ar);
+        EXPECT_EQ(ar.Failure(), CArchiveException::none);
+    }
+    panel = FindPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(IsWindowVisible(panel));
+    SendMessageW(panel, WM_COMMAND, kPowerButton, 0);
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(answerer.Texts().size(), 1u);
+
+    // Connecting again: the new box gets what the open panel shows (on).
+    StartSimulator();
+    ASSERT_TRUE(plugIn->Connect());
+    EXPECT_TRUE(PumpUntil([&] { return ThreePhase().dcMode && ThreePhase().outputOn; }, 5000));
+    SendMessageW(panel, WM_COMMAND, kPowerButton, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !ThreePhase().outputOn; }, 5000)) << "and the panel drives it";
 }
 
 // Demonstration mode: the same panel on the null stream.
