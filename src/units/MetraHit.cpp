@@ -264,8 +264,8 @@ bool CMetraHit::Decode23S(std::span<const uint8_t> b)
     m_mode = b[1] & 63;
     m_range = b[2] & 7;
     m_overload = (m_status & 0x20) != 0 ? 1 : 0;
-    // The sign travels in the top bit of the last digit's byte.
-    const bool negative = (b[8] & 0x80) != 0;
+    // Sign: bit 0x800 of the word b2 b3 (bit 3 of the range byte), the only word bit clear of range and digits.
+    const bool negative = (BigEndian16(&b[2]) & 0x800) != 0;
     CString digits;
     int64_t reading = 0;
     bool number = true;
