@@ -65,7 +65,7 @@ std::vector<uint8_t> Answer23S(double volts, bool dc)
         digits /= 10;
     }
     if (volts < 0)
-        a[8] |= 0x80;
+        a[2] |= 0x08;  // bit 0x800 of the word a[2] a[3]
     return a;
 }
 

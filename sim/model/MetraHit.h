@@ -7,7 +7,8 @@
 // overload). ONE/13S: the same with b0 8 and ranges 0 to 3.
 // 23S (answer to "P", 9 bytes): b0 status 1 (0x20 added for an overload);
 // b1 mode (1 DC, 3 AC+DC); b2 range 0 to 4 (300 mV to 3000 V); b3 to b8 six
-// digits in the low four bits, most significant first; bit 7 of b8 the sign.
+// digits in the low four bits, most significant first; bit 0x800 of the word
+// b2 b3 (bit 3 of the range byte) the sign.
 // TEACH (answer to "T" 4, 30 bytes): "0", CR, LF, then "VDC," or "VAC," and
 // the value as "%.4E", CR, zero-padded.
 #pragma once

@@ -1,6 +1,6 @@
 // CommandBytes: a unit command assembled before it is written, so that the
-// bytes of a batched command leave in one transfer and a command's bytes
-// can be made under the change lock and sent after it is released.
+// command byte and its parameters leave in one transfer and a command's
+// bytes can be made under the change lock and sent after it is released.
 #pragma once
 
 #include <cstdint>
@@ -39,8 +39,6 @@ public:
         stream.Write(m_bytes.data(), static_cast<uint32_t>(m_bytes.size()));
         stream.EndBlock();
     }
-    // Writes the command as it comes, without a batch.
-    void Send(CStreamIO& stream) const { stream.Write(m_bytes.data(), static_cast<uint32_t>(m_bytes.size())); }
 
 private:
     std::vector<uint8_t> m_bytes;
@@ -48,19 +46,15 @@ private:
 
 // A command made under a unit's change lock, to be sent after it.
 struct UnitCommand {
-    enum Delivery { Plain, Batched };
     enum Answer { NoAnswer, Acknowledge };
 
     CommandBytes bytes;
-    Delivery delivery;
     Answer answer;
 
+    // Writes the command as one transfer, then reads its acknowledgement if it has one.
     void Send(CStreamIO& stream) const
     {
-        if (delivery == Batched)
-            bytes.SendBatched(stream);
-        else
-            bytes.Send(stream);
+        bytes.SendBatched(stream);
         if (answer == Acknowledge)
             stream.CheckAck();
     }

@@ -47,7 +47,7 @@ bool CDigIO::Flush()
     if (bits & kOutputBit) {
         // The box answers the output word with nothing, not even "!".
         CommandBytes bytes(kCmdOutputWord);
-        bytes.Word(OutputWord()).Send(*m_stream);
+        bytes.Word(OutputWord()).SendBatched(*m_stream);
     }
     return bits != 0;
 }
@@ -99,8 +99,7 @@ void CDigIO::SendPattern()
         bytes.Word(static_cast<uint16_t>(step.m_outputWord));
         bytes.Word(static_cast<uint16_t>(std::clamp(step.m_repeatCount, 0, 0xFFFF)));
     }
-    bytes.Send(*m_stream);
-    m_stream->CheckAck();
+    UnitCommand{bytes, UnitCommand::Acknowledge}.Send(*m_stream);
 }
 
 void CDigIO::StartRecording()

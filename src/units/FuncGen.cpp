@@ -316,13 +316,13 @@ UnitCommand CFuncGen::FrequencyCommand()
         m_dividers = DividersLevel1(m_clock, hertz);
         CommandBytes bytes(kCmdDividers);
         bytes.Word(m_dividers.a).Word(m_dividers.b).Byte(m_dividers.c);
-        return {bytes, UnitCommand::Batched, UnitCommand::Acknowledge};
+        return {bytes, UnitCommand::Acknowledge};
     }
     // These interfaces divide by themselves; the dividers only tell what they produce.
     m_dividers = DividersLevel23(m_clock, hertz);
     CommandBytes bytes(kCmdFrequency);
     bytes.Long(Shared().frequency);
-    return {bytes, UnitCommand::Batched, UnitCommand::Acknowledge};
+    return {bytes, UnitCommand::Acknowledge};
 }
 
 bool CFuncGen::Flush()
@@ -339,7 +339,7 @@ bool CFuncGen::Flush()
     auto add = [&](uint8_t command, uint8_t value) {
         CommandBytes bytes(command);
         bytes.Byte(value);
-        commands.push_back({bytes, UnitCommand::Batched, UnitCommand::Acknowledge});
+        commands.push_back({bytes, UnitCommand::Acknowledge});
     };
     if (bits & kFrequencyBit)
         commands.push_back(FrequencyCommand());
@@ -361,7 +361,7 @@ bool CFuncGen::Flush()
         if (w != kFormulaWaveform || !settings->formulaChanged) {
             CommandBytes bytes(kCmdWaveform);
             bytes.Byte(static_cast<uint8_t>(w));
-            UnitCommand{bytes, UnitCommand::Batched, UnitCommand::Acknowledge}.Send(*m_stream);
+            UnitCommand{bytes, UnitCommand::Acknowledge}.Send(*m_stream);
         } else if (LoadFormula(settings->formula)) {
             // A formula set while this one loaded still has to be loaded.
             m_changes.Lock();
@@ -403,7 +403,7 @@ void CFuncGen::LoadSamples(const std::vector<double>& values)
     }
     CommandBytes header(wide ? kCmdSamples16 : kCmdSamples8);
     header.Word(static_cast<uint16_t>(values.size()));
-    UnitCommand{header, UnitCommand::Batched, UnitCommand::Acknowledge}.Send(*m_stream);
+    UnitCommand{header, UnitCommand::Acknowledge}.Send(*m_stream);
     m_stream->Write(samples.data(), static_cast<uint32_t>(samples.size()));
     m_stream->CheckAck();
 }

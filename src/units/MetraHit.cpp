@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "units/CommandBytes.h"
 #include "units/Engineering.h"
 #include "units/VexaCounter.h"
 
@@ -139,9 +140,9 @@ void CMetraHit::SetDisplay(std::u16string_view text)
     m_displayText = CString(text.substr(0, kDisplayLength));
 }
 
-void CMetraHit::Request(std::span<const uint8_t> request, std::span<uint8_t> answer)
+void CMetraHit::Request(const CommandBytes& request, std::span<uint8_t> answer)
 {
-    m_stream->Write(request.data(), static_cast<uint32_t>(request.size()));
+    request.SendBatched(*m_stream);
     std::fill(answer.begin(), answer.end(), uint8_t{0});
     m_stream->Read(answer.data(), static_cast<uint32_t>(answer.size()));
 }
@@ -159,33 +160,29 @@ bool CMetraHit::ReadMeter(int model)
 
 bool CMetraHit::Read23S()
 {
-    const uint8_t request[] = {kRequest23S};
     uint8_t answer[kAnswer23S];
-    Request(request, answer);
+    Request(CommandBytes(kRequest23S), answer);
     return Decode23S(answer);
 }
 
 bool CMetraHit::ReadOne13S()
 {
-    const uint8_t request[] = {kRequestQ};
     uint8_t answer[kAnswerQ];
-    Request(request, answer);
+    Request(CommandBytes(kRequestQ), answer);
     return DecodeOne13S(answer);
 }
 
 bool CMetraHit::Read18S()
 {
-    const uint8_t request[] = {kRequestQ};
     uint8_t answer[kAnswerQ];
-    Request(request, answer);
+    Request(CommandBytes(kRequestQ), answer);
     return Decode18S(answer);
 }
 
 bool CMetraHit::ReadTeach()
 {
-    const uint8_t request[] = {kRequestTeach, kTeachArgument};
     uint8_t answer[kAnswerTeach];
-    Request(request, answer);
+    Request(CommandBytes(kRequestTeach).Byte(kTeachArgument), answer);
     return DecodeTeach(answer);
 }
 
@@ -267,8 +264,8 @@ bool CMetraHit::Decode23S(std::span<const uint8_t> b)
     m_mode = b[1] & 63;
     m_range = b[2] & 7;
     m_overload = (m_status & 0x20) != 0 ? 1 : 0;
-    // The sign travels in the top bit of the last digit's byte.
-    const bool negative = (b[8] & 0x80) != 0;
+    // Sign: bit 0x800 of the word b2 b3 (bit 3 of the range byte), the only word bit clear of range and digits.
+    const bool negative = (BigEndian16(&b[2]) & 0x800) != 0;
     CString digits;
     int64_t reading = 0;
     bool number = true;

@@ -12,6 +12,8 @@
 
 #include "units/BaseDevice.h"
 
+class CommandBytes;
+
 enum MetraHitModel : int {
     kMetraHit23S = 1,
     kMetraHitOne13S = 2,
@@ -55,7 +57,7 @@ public:
     uint8_t DisplayCode() const { return m_displayCode; }
 
 private:
-    void Request(std::span<const uint8_t> request, std::span<uint8_t> answer);
+    void Request(const CommandBytes& request, std::span<uint8_t> answer);
     // The five-digit models (13S, 18S) share their answer's layout.
     bool DecodeFiveDigit(std::span<const uint8_t> answer, uint8_t rangeMask);
     void SetDisplay(std::u16string_view text);

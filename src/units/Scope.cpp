@@ -233,28 +233,28 @@ UnitCommand CScope::TimeBaseCommand() const
 {
     CommandBytes bytes(VariantLevel() == 1 ? kCmdTimeBase8 : kCmdTimeBase16);
     bytes.Byte(static_cast<uint8_t>(m_slowMode)).Word(m_divider).Word(m_recordLength);
-    return {bytes, UnitCommand::Batched, UnitCommand::Acknowledge};
+    return {bytes, UnitCommand::Acknowledge};
 }
 
 UnitCommand CScope::TriggerCommand() const
 {
     CommandBytes bytes(kCmdTrigger);
     bytes.Word(TriggerDelay()).Byte(TriggerModeByte());
-    return {bytes, UnitCommand::Batched, UnitCommand::Acknowledge};
+    return {bytes, UnitCommand::Acknowledge};
 }
 
 UnitCommand CScope::TriggerLevelCommand() const
 {
     CommandBytes bytes(kCmdTriggerLevel);
     bytes.Byte(TriggerLevelByte(m_triggerLevel));
-    return {bytes, UnitCommand::Batched, UnitCommand::NoAnswer};
+    return {bytes, UnitCommand::NoAnswer};
 }
 
 UnitCommand CScope::ChannelCommand()
 {
     CommandBytes bytes(kCmdChannels);
     bytes.Word(ChannelWord());
-    return {bytes, UnitCommand::Batched, UnitCommand::Acknowledge};
+    return {bytes, UnitCommand::Acknowledge};
 }
 
 // ---------------------------------------------------------------- commands
@@ -321,7 +321,7 @@ void CScope::FullSetup()
     bytes.Byte(static_cast<uint8_t>(static_cast<int8_t>(m_triggerLevel * 127 / 100)));
     bytes.Word(TriggerDelay());
     m_changes.Unlock(0);
-    UnitCommand{bytes, UnitCommand::Batched, UnitCommand::Acknowledge}.Send(*m_stream);
+    UnitCommand{bytes, UnitCommand::Acknowledge}.Send(*m_stream);
 }
 
 int32_t CScope::ReadRecord(int channel, int32_t count, CScopeBuffer& buffer)

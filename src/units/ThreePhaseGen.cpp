@@ -129,9 +129,7 @@ bool C3PhaseGen::SetFormula(const CString& text)
 
 void C3PhaseGen::SendByteCommand(uint8_t command, uint8_t value)
 {
-    m_stream->WriteByte(command);
-    m_stream->WriteByte(value);
-    m_stream->CheckAck();
+    UnitCommand{CommandBytes(command).Byte(value), UnitCommand::Acknowledge}.Send(*m_stream);
 }
 
 void C3PhaseGen::SwitchOutputs(bool on)
@@ -149,8 +147,8 @@ void C3PhaseGen::SendDcMode()
 void C3PhaseGen::SendPhaseFlags()
 {
     CommandBytes bytes(kCmdPhaseFlags);
-    bytes.Byte(m_s.phaseFlags[0]).Byte(m_s.phaseFlags[1]).Byte(m_s.phaseFlags[2]).Send(*m_stream);
-    m_stream->CheckAck();
+    bytes.Byte(m_s.phaseFlags[0]).Byte(m_s.phaseFlags[1]).Byte(m_s.phaseFlags[2]);
+    UnitCommand{bytes, UnitCommand::Acknowledge}.Send(*m_stream);
 }
 
 void C3PhaseGen::SendSettingD()
@@ -175,16 +173,15 @@ void C3PhaseGen::SendAmplitudes()
     CommandBytes bytes(kCmdAmplitudes);
     for (int32_t amplitude : m_s.amplitudes)
         bytes.Byte(PercentByte(amplitude));
-    bytes.Send(*m_stream);
-    m_stream->CheckAck();
+    UnitCommand{bytes, UnitCommand::Acknowledge}.Send(*m_stream);
 }
 
 void C3PhaseGen::SendPhaseAngles()
 {
     // The interface counts the angles the other way round.
     CommandBytes bytes(kCmdPhases);
-    bytes.Word(static_cast<uint16_t>(360 - m_s.phase2)).Word(static_cast<uint16_t>(360 - m_s.phase3)).Send(*m_stream);
-    m_stream->CheckAck();
+    bytes.Word(static_cast<uint16_t>(360 - m_s.phase2)).Word(static_cast<uint16_t>(360 - m_s.phase3));
+    UnitCommand{bytes, UnitCommand::Acknowledge}.Send(*m_stream);
 }
 
 void C3PhaseGen::SendWaveform(int32_t waveform, const CString& formula)
@@ -201,8 +198,7 @@ void C3PhaseGen::SendWaveform(int32_t waveform, const CString& formula)
     bytes.Byte(1);
     for (double value : values)
         bytes.Word(static_cast<uint16_t>(FormulaSample(value)));
-    bytes.Send(*m_stream);
-    m_stream->CheckAck();
+    UnitCommand{bytes, UnitCommand::Acknowledge}.Send(*m_stream);
 }
 
 void C3PhaseGen::SetDcVolts(double volts1, double volts2, double volts3)

@@ -64,14 +64,14 @@ UnitCommand CVexaMeter::ChannelCommandAB()
 {
     CommandBytes bytes(kCmdChannelsAB);
     bytes.Word(ChannelWord());
-    return {bytes, UnitCommand::Plain, UnitCommand::Acknowledge};
+    return {bytes, UnitCommand::Acknowledge};
 }
 
 UnitCommand CVexaMeter::AcquisitionCommand()
 {
     CommandBytes bytes(kCmdAcquisition);
     bytes.Word(m_interval).Word(ChannelWord()).Word(m_sampleCount);
-    return {bytes, UnitCommand::Plain, UnitCommand::Acknowledge};
+    return {bytes, UnitCommand::Acknowledge};
 }
 
 void CVexaMeter::SendChannelsAB()
@@ -102,7 +102,7 @@ void CVexaMeter::SetChannel(int channel, int32_t range, int32_t mode)
     CommandBytes bytes(kCmdChannelsCD);
     bytes.Byte(byteOf(3)).Byte(byteOf(2));
     m_changes.Unlock(0);
-    UnitCommand{bytes, UnitCommand::Batched, UnitCommand::Acknowledge}.Send(*m_stream);
+    UnitCommand{bytes, UnitCommand::Acknowledge}.Send(*m_stream);
 }
 
 uint8_t CVexaMeter::QueryStatus()
@@ -156,7 +156,7 @@ bool CVexaMeter::Flush()
     if ((bits & kGFlagBit) && FirmwareVersion() >= kFirstFirmwareWithG) {
         CommandBytes bytes(kCmdGFlag);
         bytes.Byte(m_gFlag ? 1 : 0);
-        commands.push_back({bytes, UnitCommand::Plain, UnitCommand::NoAnswer});
+        commands.push_back({bytes, UnitCommand::NoAnswer});
     }
     m_changes.Unlock(0);
     if (bits == 0)

@@ -153,8 +153,10 @@ void ScriptedStream::EndBlock()
 {
     std::lock_guard<std::mutex> g(m_lock);
     m_inBlock = false;
-    if (!m_block.empty())
-        m_transfers.push_back(std::move(m_block));
+    if (!m_block.empty()) {
+        m_transfers.push_back(m_block);
+        m_batches.push_back(std::move(m_block));
+    }
     m_block.clear();
 }
 
@@ -168,6 +170,12 @@ std::vector<ScriptedStream::Bytes> ScriptedStream::Transfers() const
 {
     std::lock_guard<std::mutex> g(m_lock);
     return m_transfers;
+}
+
+std::vector<ScriptedStream::Bytes> ScriptedStream::Batches() const
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    return m_batches;
 }
 
 ScriptedStream::Bytes ScriptedStream::AllWritten() const

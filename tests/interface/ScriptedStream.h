@@ -35,6 +35,8 @@ public:
     std::vector<std::string> Mismatches() const;
     // Every transfer as it left: a write outside a block, or a whole block.
     std::vector<Bytes> Transfers() const;
+    // The transfers that were collected between BeginBlock and EndBlock.
+    std::vector<Bytes> Batches() const;
     Bytes AllWritten() const;
 
     void SetConnected(bool on) { m_connected = on; }
@@ -72,6 +74,7 @@ private:
     std::deque<Step> m_steps;
     std::vector<std::string> m_mismatches;
     std::vector<Bytes> m_transfers;
+    std::vector<Bytes> m_batches;
     Bytes m_block;
     Bytes m_waiting;
     bool m_inBlock = false;

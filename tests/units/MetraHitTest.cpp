@@ -29,6 +29,8 @@ Bytes Teach(const char* text)
 }
 
 constexpr int32_t kNaN = CMetraHit::kNotANumber;
+// The 23S minus sign, bit 0x800 of the word b2 b3, seen in b2.
+constexpr uint8_t kMinus23S = 0x800 >> 8;
 
 TEST(MetraHit, AnswersOfEveryModel)
 {
@@ -45,7 +47,9 @@ TEST(MetraHit, AnswersOfEveryModel)
         {"13S minus 3 V", 2, {9, '3', 0, 0, 0x0D, '2', '9', '9', '9', '9'}, true, u"-2.9999", u"V", u"DC", false, -29999},
         {"13S wrong first byte", 2, {13, '3', 0, 0, 1, '1', '2', '3', '4', '5'}, false, u"", u"", u"", false, 0},
         {"23S 300 mV", 1, {0x01, 1, 0, 2, 9, 9, 5, 0, 0}, true, u"+299.500", u"mV", u"DC", false, 299500},
-        {"23S minus 3 V", 1, {0x01, 1, 1, 0, 3, 0, 0, 0, 0x80}, true, u"-0.30000", u"V", u"DC", false, -30000},
+        {"23S minus 3 V", 1, {0x01, 1, 1 | kMinus23S, 0, 3, 0, 0, 0, 0}, true, u"-0.30000", u"V", u"DC", false, -30000},
+        {"23S minus, digits 8 and 9", 1, {0x01, 1, kMinus23S, 9, 8, 9, 8, 9, 8}, true, u"-989.898", u"mV", u"DC", false, -989898},
+        {"23S digits' high bits", 1, {0x01, 1, 1, 0xF0, 0x83, 0x80, 0x80, 0x80, 0x80}, true, u"+0.30000", u"V", u"DC", false, 30000},
         {"23S overload", 1, {0x21, 3, 4, 9, 9, 9, 9, 9, 9}, true, u"+9999.99", u"V", u"AC+DC", true, 999999},
         {"23S bad digit", 1, {0x01, 1, 2, 0, 0x0C, 0, 0, 0, 0}, true, u"+0?.0000", u"V", u"DC", false, kNaN},
         {"23S no meter", 1, {0, 1, 1, 0, 0, 0, 0, 0, 0}, false, u"", u"", u"", false, 0},

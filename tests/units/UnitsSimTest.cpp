@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <string>
 #include <thread>
 
 #include "FakeServices.h"
@@ -281,5 +282,18 @@ TEST_P(UnitsAgainstSimulator, PollingThreadAnnouncesMeterBlocks)
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, UnitsAgainstSimulator, ::testing::Values(1, 2, 3));
+
+TEST(MetraHitTelegrams, TheUnitReadsThe23SAnswersOfTheSimulator)
+{
+    for (double volts : {0.2875, -0.2875, 2.5, -2.5, -28.9898, 250.0, -0.0009}) {
+        const auto answer =
+            vexasim::MetraHitAnswer(vexasim::MetraHitModel::M23S, vexasim::MetraHitRequest::P, volts, true);
+        CMetraHit meter(nullptr, nullptr);
+        ASSERT_TRUE(meter.Decode23S(answer));
+        const double shown = std::stod(StringToUtf8(meter.DisplayText()));
+        EXPECT_NEAR(meter.UnitText() == u"mV" ? shown / 1000 : shown, volts, 1e-6) << volts << " V";
+        EXPECT_EQ(meter.Reading() < 0, volts < 0) << volts << " V";
+    }
+}
 
 } // namespace
