@@ -134,19 +134,6 @@ TEST(ButtonRecords, ConstructorDefaults)
     EXPECT_EQ(group.m_rect, (CRect{5, 6, 205, 29}));
 }
 
-TEST(ButtonRecords, LayoutDecidesOnlyTheLowHalfOfTheFlags)
-{
-    CHotspot plain;
-    plain.m_flags = 0x00010001;  // stored
-    const std::vector<uint8_t> bytes = Store(plain);
-    auto power = LoadAs(kHotPowerButton, [&] {
-        std::vector<uint8_t> record = bytes;
-        record.insert(record.end(), {0, 0});  // style 0, off
-        return record;
-    }());
-    EXPECT_EQ(power->m_flags, 0x00010001u);
-}
-
 TEST(ButtonRecords, PowerStyleSetsItsFlagOnLoad)
 {
     const std::pair<uint8_t, uint32_t> cases[] = {{0, 0}, {1, 0}, {2, kHotPowerStyle2}, {3, kHotPowerStyle3}};

@@ -2,6 +2,7 @@
 // as it was stored, and a layout of them read through the standard factory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "ControlTestUtil.h"
@@ -215,6 +216,35 @@ TEST(ControlRecords, ConstructorDefaults)
     EXPECT_EQ(CHotStatus().m_naturalWidth, 21);
 }
 
+TEST(ControlRecords, EveryKindTakesOnlyTheLowHalfOfStoredFlags)
+{
+    constexpr uint32_t kLayoutLow = kHotVisible | kHotDisabled | kHotGroupStart;
+    constexpr size_t kFlagsOffset = 5 * sizeof(uint32_t);  // after rect and id
+    int kinds = 0;
+    for (uint32_t code = kHotLabel; code <= kHotRectangle; ++code) {
+        auto stored = CreateStandardHotspot(code);
+        if (!stored)
+            continue;
+        ++kinds;
+        const uint32_t kindHigh = stored->m_flags & 0xFFFF0000u;
+        // The complement differs from the kind's high half in every bit, so
+        // neither a reader taking the whole word nor one dropping the high
+        // half can pass.
+        stored->m_flags = (~kindHigh & 0xFFFF0000u) | kLayoutLow;
+        const Bytes record = StoreRecord(*stored);
+
+        auto loaded = CreateStandardHotspot(code);
+        ASSERT_EQ(LoadRecord(*loaded, record), record.size()) << code;
+        EXPECT_EQ(loaded->m_flags, kindHigh | kLayoutLow) << code;
+
+        // Storing writes the whole word it holds; the rest of the record is unchanged.
+        Bytes expected = record;
+        const Bytes flags = Encode(kindHigh | kLayoutLow);
+        std::copy(flags.begin(), flags.end(), expected.begin() + kFlagsOffset);
+        EXPECT_EQ(StoreRecord(*loaded), expected) << code;
+    }
+    EXPECT_GE(kinds, 25);  // every standard kind there is today
+}
 
 TEST(ControlRecords, ALayoutOfTheseKindsLoadsThroughTheFactory)
 {

@@ -6,6 +6,7 @@
 #include "ControlTestUtil.h"
 #include "PanelFakes.h"
 #include "viframework/controls/Lcd.h"
+#include "viframework/controls/PanelLayout.h"
 #include "viframework/controls/Seg7.h"
 
 namespace {
@@ -340,6 +341,162 @@ TEST(LcdMatrix, PictureShowsTheGlyphsInTheirCells)
     EXPECT_EQ(picture->Pixel(4 + 1, 1), 0xFFEEEEEEu);
     EXPECT_EQ(picture->Pixel(1, 1), 0xFF333333u);
     EXPECT_EQ(picture->Pixel(3, 1), 0xFF000000u);  // between dots
+}
+
+// ---------------------------------------------------------------- sizes a record can describe
+
+Bytes LcdTail(uint32_t widthDots, uint32_t heightDots, uint32_t pitch)
+{
+    return Encode(widthDots, heightDots, pitch, kSkinColour, kSkinColour, kSkinColour);
+}
+
+Bytes MatrixTail(uint32_t dotSize, uint32_t gap, uint32_t lines, uint32_t columns)
+{
+    return Encode(uint32_t(1), dotSize, kSkinColour, kSkinColour, kSkinColour, gap, lines, columns);
+}
+
+struct DisplayRecord {
+    const char* name;
+    uint32_t type;
+    Bytes tail;
+    CSize size;       // what the size formula gives
+    size_t segments;  // polygons a seven-segment row draws (7 per cell)
+};
+
+std::unique_ptr<CHotspot> LoadDisplay(uint32_t type, const Bytes& tail)
+{
+    auto display = CreateStandardHotspot(type);
+    LoadRecord(*display, Join({CommonPart({}, 9, kHotVisible | kHotStatic), tail}));
+    return display;
+}
+
+TEST(DisplayRecords, EverySizeThatFitsAPanelLoadsSizesAndDraws)
+{
+    const DisplayRecord records[] = {
+        {"320 x 240 LCD", kHotLCD, LcdTail(320, 240, 3), {961, 721}, 0},
+        {"LCD at pitch 20", kHotLCD, LcdTail(128, 64, 20), {2561, 1281}, 0},
+        {"320 x 240 LCD at pitch 20", kHotLCD, LcdTail(320, 240, 20), {6401, 4801}, 0},
+        {"LCD filling the largest panel", kHotLCD, LcdTail(16383, 16383, 2), {32767, 32767}, 0},
+        {"LCD of dots without area", kHotLCD, LcdTail(0xFFFFFFFFu, 0xFFFFFFFFu, 0), {1, 1}, 0},
+        {"40 x 4 character LCD", kHotLcdMatrix, MatrixTail(3, 2, 4, 40), {883, 139}, 0},
+        {"character LCD with large dots", kHotLcdMatrix, MatrixTail(20, 13, 2, 16), {1913, 376}, 0},
+        {"character LCD of 200 lines", kHotLcdMatrix, MatrixTail(3, 1, 200, 100), {2101, 6602}, 0},
+        {"character LCD as wide as a panel", kHotLcdMatrix, MatrixTail(0, 0, 1, 6553), {32764, 9}, 0},
+        {"24-digit row", kHotSeg7, Encode(uint32_t(24)), {24 * 42, 55}, 24 * 7},
+        {"row as wide as a panel", kHotSeg7, Encode(uint32_t(780)), {780 * 42, 55}, 780 * 7},
+        {"12-digit value row", kHotDigSeg7, Encode(uint32_t(12), uint32_t(1), uint32_t(16)), {12 * 42, 55},
+         12 * 7},
+    };
+    CVISkinManager skin;
+    for (const DisplayRecord& r : records) {
+        SCOPED_TRACE(r.name);
+        const auto display = LoadDisplay(r.type, r.tail);
+        display->AutoSize();
+        EXPECT_EQ(display->m_rect, (CRect{0, 0, r.size.cx, r.size.cy}));
+
+        RecordingGraphics g;
+        display->Draw(g, skin);
+        float right = 0, bottom = 0;
+        for (const auto& call : g.calls) {
+            right = std::max(right, call.rect.Right());
+            bottom = std::max(bottom, call.rect.Bottom());
+        }
+        EXPECT_EQ(right, float(r.size.cx));
+        EXPECT_EQ(bottom, float(r.size.cy));
+        EXPECT_EQ(g.Count("FillPolygon"), r.segments);
+    }
+}
+
+TEST(DisplayRecords, SizesBeyondAnyPanelAreDamage)
+{
+    const DisplayRecord records[] = {
+        {"LCD one dot wider than a panel", kHotLCD, LcdTail(32768, 8, 1), {}, 0},
+        {"LCD whose width wraps in 32 bits", kHotLCD, LcdTail(0x80000000u, 8, 2), {}, 0},
+        {"LCD pitch past a panel", kHotLCD, LcdTail(1, 1, 0x10000u), {}, 0},
+        {"character LCD one column too wide", kHotLcdMatrix, MatrixTail(0, 0, 1, 6554), {}, 0},
+        {"character LCD whose pitch wraps", kHotLcdMatrix, MatrixTail(0xFFFFFFFFu, 0, 1, 10), {}, 0},
+        {"character LCD whose gap fills no panel", kHotLcdMatrix, MatrixTail(0, 0x4000, 1, 1), {}, 0},
+        {"row one digit too wide", kHotSeg7, Encode(uint32_t(781)), {}, 0},
+        {"row whose width wraps", kHotDigSeg7, Encode(uint32_t(0x80000000u), uint32_t(0), uint32_t(10)), {}, 0},
+    };
+    for (const DisplayRecord& r : records)
+        EXPECT_THROW(LoadDisplay(r.type, r.tail), CArchiveException) << r.name;
+}
+
+// Draws both displays at the origin and compares the first one's area (but
+// its right and bottom edge, where the second goes on) pixel by pixel.
+void ExpectSameDrawingWithin(CHotspot& small, CHotspot& large, CVISkinManager& skin)
+{
+    for (CHotspot* display : {&small, &large}) {
+        display->m_rect = {};
+        display->AutoSize();
+    }
+    ImageGraphics a(small.m_rect.Width(), small.m_rect.Height());
+    ImageGraphics b(large.m_rect.Width(), large.m_rect.Height());
+    small.Draw(a, skin);
+    large.Draw(b, skin);
+    int differences = 0;
+    for (int32_t y = 0; y + 1 < a.image.height; ++y)
+        for (int32_t x = 0; x + 1 < a.image.width; ++x)
+            differences += a.image.Pixel(x, y) != b.image.Pixel(x, y);
+    EXPECT_EQ(differences, 0);
+    // Nothing of the large one is left unpainted.
+    EXPECT_EQ(std::count(b.image.pixels.begin(), b.image.pixels.end(), Argb(0)), 0);
+}
+
+TEST(DisplayRecords, LcdTooLargeForAPictureDrawsTheSameDots)
+{
+    CVISkinManager skin;
+    constexpr Argb kFrame = 0xFF202020u, kLit = 0xFFE0FFE0u, kUnlit = 0xFF305030u;
+    CHotLCD usual, large;
+    usual.SetGeometry(128, 64, 5);
+    large.SetGeometry(320, 240, 5);
+    for (CHotLCD* lcd : {&usual, &large}) {
+        lcd->SetColours(kFrame, kLit, kUnlit);
+        lcd->SetDot(0, 0);
+        lcd->SetDot(127, 63);
+        lcd->DrawText(10, 2, u"Vexa 42");
+    }
+    // The comparison only means something when the two draw differently.
+    ASSERT_NE(usual.Picture(skin), nullptr);
+    ASSERT_EQ(large.Picture(skin), nullptr);
+    ExpectSameDrawingWithin(usual, large, skin);
+
+    ImageGraphics g(1601, 1201);
+    large.Draw(g, skin);
+    EXPECT_EQ(g.image.Pixel(200 * 5 + 2, 100 * 5 + 2), kUnlit);  // beyond the memory: unlit
+    EXPECT_EQ(g.image.Pixel(200 * 5, 100 * 5 + 2), kFrame);      // the space before it
+    EXPECT_EQ(g.image.Pixel(1600, 1200), kFrame);                // the border
+}
+
+TEST(DisplayRecords, CharacterLcdTooLargeForAPictureDrawsTheSameGlyphs)
+{
+    CVISkinManager skin;
+    CHotLcdMatrix usual, large;
+    usual.SetSize(4, 40);
+    large.SetSize(40, 80);
+    for (CHotLcdMatrix* matrix : {&usual, &large}) {
+        matrix->SetDots(3, 2);
+        matrix->SetColours(0xFF000000u, 0xFFEEEEEEu, 0xFF333333u);
+        matrix->SetLine(0, u"U = 12.5 V");
+        matrix->SetLine(3, u"!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGH");
+    }
+    ASSERT_NE(usual.Picture(skin), nullptr);
+    ASSERT_EQ(large.Picture(skin), nullptr);
+    ExpectSameDrawingWithin(usual, large, skin);
+}
+
+TEST(Seg7, WideRowsShowANumberInTheirLastCells)
+{
+    const auto row = LoadDisplay(kHotSeg7, Encode(uint32_t(24)));
+    auto& seg = static_cast<CHotSeg7&>(*row);
+    EXPECT_TRUE(seg.SetNumber(-42));
+    const auto cells = seg.Cells();
+    ASSERT_EQ(cells.size(), 24u);
+    EXPECT_EQ(cells[20].pattern, P(' '));
+    EXPECT_EQ(cells[21].pattern, P('-'));
+    EXPECT_EQ(cells[22].pattern, P('4'));
+    EXPECT_EQ(cells[23].pattern, P('2'));
 }
 
 }  // namespace

@@ -164,6 +164,31 @@ TEST(ValueDisplay, StateRoundTripAndVersionOne)
     EXPECT_EQ(older.Text(), u"     ");
 }
 
+TEST(ValueDisplay, StateTakesEveryDigitCountAPanelHolds)
+{
+    auto load = [](uint32_t digits) {
+        const Bytes state = Encode(uint32_t(2), uint8_t(0), digits);
+        auto display = std::make_unique<CHotValueDisplay>();
+        CMemFile file(state.data(), state.size());
+        CArchive ar(&file, CArchive::load);
+        display->SerializeState(ar);
+        return display;
+    };
+    RecordingSkin skin;
+    for (uint32_t digits : {0u, 16u, 992u}) {
+        const auto display = load(digits);
+        EXPECT_EQ(display->DigitCount(), digits);
+        display->AutoSize();
+        EXPECT_EQ(display->m_rect.Width(), int32_t(20 + 33 * digits));
+        RecordingGraphics g;
+        display->Draw(g, skin);
+        EXPECT_EQ(g.Count("FillPolygon"), 7u * digits);
+    }
+    // Wider than any panel: damage.
+    EXPECT_THROW(load(993), CArchiveException);
+    EXPECT_THROW(load(0x80000000u), CArchiveException);
+}
+
 // ---------------------------------------------------------------- analog meter
 
 struct RestCase {

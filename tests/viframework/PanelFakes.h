@@ -2,6 +2,7 @@
 // a fake clock, and an in-memory resource source.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <string>
@@ -110,6 +111,38 @@ private:
     {
         calls.push_back(Call{op, {}, {}, {}, {}, {}, {}, 0});
         return calls.back();
+    }
+};
+
+// Paints solid rectangles and unscaled pictures into an image (everything
+// else is only recorded), to compare what different ways of drawing put on
+// the panel pixel by pixel.
+class ImageGraphics : public RecordingGraphics {
+public:
+    ImageGraphics(int32_t width, int32_t height) : image(width, height) {}
+
+    void FillRectangle(const Brush& b, const RectF& r) override
+    {
+        Paint(r, [&](int32_t, int32_t) { return b.colour1; });
+    }
+    void DrawImage(const CPanelImage& picture, const RectF& dest, const CRect*, std::optional<Argb>) override
+    {
+        const RectF within{dest.x, dest.y, std::min(dest.width, float(picture.width)),
+                           std::min(dest.height, float(picture.height))};
+        Paint(within, [&](int32_t x, int32_t y) { return picture.Pixel(x - int32_t(dest.x), y - int32_t(dest.y)); });
+    }
+
+    CPanelImage image;
+
+private:
+    template <class ColourAt>
+    void Paint(const RectF& r, ColourAt colourAt)
+    {
+        const int32_t left = std::max(int32_t(r.x), 0), right = std::min(int32_t(r.Right()), image.width);
+        const int32_t top = std::max(int32_t(r.y), 0), bottom = std::min(int32_t(r.Bottom()), image.height);
+        for (int32_t y = top; y < bottom; ++y)
+            for (int32_t x = left; x < right; ++x)
+                image.pixels[size_t(y) * image.width + x] = colourAt(x, y);
     }
 };
 

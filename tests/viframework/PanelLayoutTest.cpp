@@ -93,7 +93,7 @@ PanelLoadResult Load(const std::vector<uint8_t>& bytes, CPanelLayout& layout, CH
 TEST(PanelLayout, ReadsSizeTitleAndRecordsKeepingTheConstructorsHighFlags)
 {
     LayoutWriter w(239, 149, u"DC SUPPLY");
-    w.Record(kTestCode, {1, 2, 30, 40}, 7, 0x00010001u, 99);
+    w.Record(kTestCode, {1, 2, 30, 40}, 7, 0xFFFE0001u, 99);
     CPanelLayout layout;
     CHotspotArray list;
     TestFactory factory;
@@ -106,7 +106,8 @@ TEST(PanelLayout, ReadsSizeTitleAndRecordsKeepingTheConstructorsHighFlags)
     EXPECT_EQ(h->m_rect, (CRect{1, 2, 30, 40}));
     EXPECT_EQ(h->m_id, 7u);
     EXPECT_EQ(h->m_typeCode, kTestCode);
-    // Stored 0x00010001 on a kind that set 0x00010005: the low half from the file.
+    // Stored 0xFFFE0001 on a kind that set 0x00010005: the low half from the
+    // file, the high half from the kind.
     EXPECT_EQ(h->m_flags, 0x00010001u);
     EXPECT_EQ(h->tail, 99u);
     EXPECT_TRUE(h->loaded);

@@ -8,17 +8,69 @@
 
 namespace {
 
-// Limits of a sane record; anything beyond is damage, not a display.
-// Limits on what a layout may ask for; beyond them it is damaged. They keep
-// the pictures the displays draw into at a few megabytes.
-constexpr uint32_t kMaxDots = 256;   // graphic LCD dots per side
-constexpr uint32_t kMaxPitch = 12;   // dot pitch, dot size and gap [panel units]
-constexpr uint32_t kMaxCells = 32;   // character LCD lines and columns
+// Pictures are kept up to this many pixels (4 MB). Larger displays, which a
+// panel may hold, are drawn as rectangles on every paint instead, so that no
+// accepted record can ask for gigabytes.
+constexpr int64_t kMaxPicturePixels = int64_t(1) << 20;
+
+// A stored count or size bounded just past the largest panel: sizing from it
+// cannot overflow, and a size that does not fit a panel still comes out too large.
+int64_t Bounded(uint32_t v)
+{
+    return std::min<int64_t>(v, int64_t(kMaxPanelCoordinate) + 1);
+}
+
+// Whether a size (panel units, from bounded counts) fits a panel; only damaged
+// records give sizes that do not.
+bool FitsPanel(int64_t width, int64_t height)
+{
+    return width <= kMaxPanelCoordinate && height <= kMaxPanelCoordinate;
+}
+
+int64_t LcdExtent(uint32_t dots, uint32_t pitch)
+{
+    return Bounded(dots) * Bounded(pitch) + 1;
+}
+
+CSize LcdMatrixSize(uint32_t dotSize, uint32_t gap, uint32_t lineCount, uint32_t columnCount)
+{
+    const int64_t pitch = Bounded(dotSize) + 1, space = Bounded(gap);
+    const int64_t columns = Bounded(columnCount), lines = Bounded(lineCount);
+    return {CRect::Saturate(pitch * columns * 5 + (columns + 2) * space - 1),
+            CRect::Saturate((lines + 1) * space + pitch * lines * 8 + 1)};
+}
 
 // A control's colour, or the skin's graphic-LCD colour (a COLORREF) for kSkinColour.
 Argb LcdColour(Argb own, uint32_t skinColorRef)
 {
     return own == kSkinColour ? ArgbFromColorRef(skinColorRef) : own;
+}
+
+std::array<Argb, 3> LcdColours(const std::array<Argb, 3>& own, const CVISkinManager& skin)
+{
+    return {LcdColour(own[0], skin.m_lcdColours[0]), LcdColour(own[1], skin.m_lcdColours[1]),
+            LcdColour(own[2], skin.m_lcdColours[2])};
+}
+
+bool PictureFits(int32_t width, int32_t height)
+{
+    return int64_t(std::max(width, 0)) * std::max(height, 0) <= kMaxPicturePixels;
+}
+
+// Square dots of side `side` at every pair of column and row positions
+// (ascending, panel units): one rectangle per row of dots and one per space
+// between columns, so that the count follows the rows and columns, not the dots.
+void FillDotGrid(IPanelGraphics& g, const std::vector<float>& columns, const std::vector<float>& rows, float side,
+                 Argb dot, Argb space)
+{
+    if (columns.empty() || rows.empty() || side <= 0)
+        return;
+    const float width = columns.back() + side - columns.front(), height = rows.back() + side - rows.front();
+    const Brush dots = Brush::Solid(dot), spaces = Brush::Solid(space);
+    for (float y : rows)
+        g.FillRectangle(dots, {columns.front(), y, width, side});
+    for (size_t i = 0; i + 1 < columns.size(); ++i)
+        g.FillRectangle(spaces, {columns[i] + side, rows.front(), columns[i + 1] - columns[i] - side, height});
 }
 
 void FillSquare(CPanelImage& image, int32_t x, int32_t y, int32_t side, Argb colour)
@@ -52,8 +104,8 @@ CHotLCD::CHotLCD() : m_font(BuiltInLcdFont())
 
 void CHotLCD::UpdateSize()
 {
-    m_naturalWidth = int32_t(m_widthDots * m_dotPitch + 1);
-    m_naturalHeight = int32_t(m_heightDots * m_dotPitch + 1);
+    m_naturalWidth = CRect::Saturate(LcdExtent(m_widthDots, m_dotPitch));
+    m_naturalHeight = CRect::Saturate(LcdExtent(m_heightDots, m_dotPitch));
     m_pictureStale = true;
 }
 
@@ -67,7 +119,7 @@ void CHotLCD::Serialize(CArchive& ar)
         // the panel and must still be drawable.
         uint32_t width = 0, height = 0, pitch = 0;
         ar >> width >> height >> pitch;
-        if (width > kMaxDots || height > kMaxDots || pitch > kMaxPitch)
+        if (!FitsPanel(LcdExtent(width, pitch), LcdExtent(height, pitch)))
             throw CArchiveException(CArchiveException::genericException);
         m_widthDots = width;
         m_heightDots = height;
@@ -152,16 +204,17 @@ void CHotLCD::DrawText(int32_t column, int32_t line, const CString& text)
 
 std::shared_ptr<const CPanelImage> CHotLCD::Picture(const CVISkinManager& skin)
 {
-    const std::array<Argb, 3> colours = {LcdColour(m_frameColour, skin.m_lcdColours[0]),
-                                         LcdColour(m_litColour, skin.m_lcdColours[1]),
-                                         LcdColour(m_unlitColour, skin.m_lcdColours[2])};
+    if (!PictureFits(m_naturalWidth, m_naturalHeight))
+        return nullptr;
+    const std::array<Argb, 3> colours = LcdColours({m_frameColour, m_litColour, m_unlitColour}, skin);
     if (m_picture && !m_pictureStale && colours == m_pictureColours)
         return m_picture;
     // A fresh picture each time: the backend keeps its converted copy with the old one.
     auto picture = std::make_shared<CPanelImage>(m_naturalWidth, m_naturalHeight);
     std::fill(picture->pixels.begin(), picture->pixels.end(), colours[0]);
     const int32_t pitch = int32_t(m_dotPitch);
-    const uint32_t rows = (m_heightDots / 8) * 8;
+    // Below a pitch of 2 dots have no area, however many there are.
+    const uint32_t rows = pitch > 1 ? (m_heightDots / 8) * 8 : 0;
     for (uint32_t y = 0; y < rows; ++y)
         for (uint32_t x = 0; x < m_widthDots; ++x)
             FillSquare(*picture, int32_t(x) * pitch + 1, int32_t(y) * pitch + 1, pitch - 1,
@@ -172,10 +225,33 @@ std::shared_ptr<const CPanelImage> CHotLCD::Picture(const CVISkinManager& skin)
     return m_picture;
 }
 
+void CHotLCD::DrawDots(IPanelGraphics& g, const CVISkinManager& skin) const
+{
+    const std::array<Argb, 3> colours = LcdColours({m_frameColour, m_litColour, m_unlitColour}, skin);
+    const float left = float(m_rect.left), top = float(m_rect.top);
+    g.FillRectangle(Brush::Solid(colours[0]), {left, top, float(m_naturalWidth), float(m_naturalHeight)});
+    if (m_dotPitch < 2)
+        return;
+    const float pitch = float(m_dotPitch), side = pitch - 1;
+    std::vector<float> columns(m_widthDots), rows((m_heightDots / 8) * 8);
+    for (size_t x = 0; x < columns.size(); ++x)
+        columns[x] = left + 1 + float(x) * pitch;
+    for (size_t y = 0; y < rows.size(); ++y)
+        rows[y] = top + 1 + float(y) * pitch;
+    FillDotGrid(g, columns, rows, side, colours[2], colours[0]);
+    const Brush lit = Brush::Solid(colours[1]);
+    for (uint32_t y = 0; y < std::min<size_t>(rows.size(), kMemoryHeight); ++y)
+        for (uint32_t x = 0; x < std::min<size_t>(columns.size(), kMemoryWidth); ++x)
+            if (Dot(x, y))
+                g.FillRectangle(lit, {columns[x], rows[y], side, side});
+}
+
 void CHotLCD::Draw(IPanelGraphics& g, CVISkinManager& skin)
 {
-    const auto picture = Picture(skin);
-    g.DrawImage(*picture, {float(m_rect.left), float(m_rect.top), float(picture->width), float(picture->height)});
+    if (const auto picture = Picture(skin))
+        g.DrawImage(*picture, {float(m_rect.left), float(m_rect.top), float(picture->width), float(picture->height)});
+    else
+        DrawDots(g, skin);
 }
 
 // ---------------------------------------------------------------- CHotLcdMatrix
@@ -190,9 +266,7 @@ CHotLcdMatrix::CHotLcdMatrix()
 
 CSize CHotLcdMatrix::ComputedSize() const
 {
-    const int32_t pitch = int32_t(m_dotSize) + 1, gap = int32_t(m_gap);
-    const int32_t columns = int32_t(m_columnCount), lines = int32_t(m_lineCount);
-    return {pitch * columns * 5 + (columns + 2) * gap - 1, (lines + 1) * gap + pitch * lines * 8 + 1};
+    return LcdMatrixSize(m_dotSize, m_gap, m_lineCount, m_columnCount);
 }
 
 void CHotLcdMatrix::UpdateSize()
@@ -213,7 +287,8 @@ void CHotLcdMatrix::Serialize(CArchive& ar)
     }
     uint32_t version = 0, dotSize = 0, gap = 0, lines = 0, columns = 0;
     ar >> version >> dotSize >> m_colours[0] >> m_colours[1] >> m_colours[2] >> gap >> lines >> columns;
-    if (dotSize > kMaxPitch || gap > kMaxPitch || lines > kMaxCells || columns > kMaxCells)
+    const CSize size = LcdMatrixSize(dotSize, gap, lines, columns);
+    if (!FitsPanel(size.cx, size.cy))
         throw CArchiveException(CArchiveException::genericException);
     m_dotSize = dotSize;
     m_gap = gap;
@@ -292,9 +367,9 @@ bool CHotLcdMatrix::OnPress(IHotspotHost& host)
 
 std::shared_ptr<const CPanelImage> CHotLcdMatrix::Picture(const CVISkinManager& skin)
 {
-    const std::array<Argb, 3> colours = {LcdColour(m_colours[0], skin.m_lcdColours[0]),
-                                         LcdColour(m_colours[1], skin.m_lcdColours[1]),
-                                         LcdColour(m_colours[2], skin.m_lcdColours[2])};
+    if (!PictureFits(m_naturalWidth, m_naturalHeight))
+        return nullptr;
+    const std::array<Argb, 3> colours = LcdColours(m_colours, skin);
     if (m_picture && !m_pictureStale && colours == m_pictureColours)
         return m_picture;
     auto picture = std::make_shared<CPanelImage>(std::max(m_naturalWidth, 0), std::max(m_naturalHeight, 0));
@@ -318,8 +393,39 @@ std::shared_ptr<const CPanelImage> CHotLcdMatrix::Picture(const CVISkinManager& 
     return m_picture;
 }
 
+void CHotLcdMatrix::DrawDots(IPanelGraphics& g, const CVISkinManager& skin) const
+{
+    const std::array<Argb, 3> colours = LcdColours(m_colours, skin);
+    const float left = float(m_rect.left), top = float(m_rect.top);
+    g.FillRectangle(Brush::Solid(colours[0]), {left, top, float(m_naturalWidth), float(m_naturalHeight)});
+    const float pitch = float(m_dotSize) + 1, gap = float(m_gap), side = float(m_dotSize);
+    std::vector<float> columns, rows;
+    for (uint32_t column = 0; column < m_columnCount; ++column)
+        for (int dx = 0; dx < 5; ++dx)
+            columns.push_back(left + gap + float(column) * (5 * pitch + gap) + float(dx) * pitch);
+    for (uint32_t line = 0; line < m_lineCount; ++line)
+        for (int dy = 0; dy < 8; ++dy)
+            rows.push_back(top + gap + float(line) * (8 * pitch + gap) + float(dy) * pitch);
+    FillDotGrid(g, columns, rows, side, colours[2], colours[0]);
+    if (side <= 0)
+        return;
+    const Brush lit = Brush::Solid(colours[1]);
+    for (uint32_t line = 0; line < m_lineCount; ++line) {
+        const CString& text = m_lines[line];
+        for (size_t column = 0; column < std::min<size_t>(text.size(), m_columnCount); ++column) {
+            const auto glyph = BuiltInGlyph(text[column]);
+            for (size_t dx = 0; dx < 5; ++dx)
+                for (size_t dy = 0; dy < 8; ++dy)
+                    if ((glyph[dx] >> dy) & 1)
+                        g.FillRectangle(lit, {columns[column * 5 + dx], rows[line * 8 + dy], side, side});
+        }
+    }
+}
+
 void CHotLcdMatrix::Draw(IPanelGraphics& g, CVISkinManager& skin)
 {
-    const auto picture = Picture(skin);
-    g.DrawImage(*picture, {float(m_rect.left), float(m_rect.top), float(picture->width), float(picture->height)});
+    if (const auto picture = Picture(skin))
+        g.DrawImage(*picture, {float(m_rect.left), float(m_rect.top), float(picture->width), float(picture->height)});
+    else
+        DrawDots(g, skin);
 }

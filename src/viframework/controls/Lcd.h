@@ -43,17 +43,20 @@ public:
     void SetFont(std::span<const uint8_t> table) { m_font = table; }
     void SetWriteMode(uint32_t mode) { m_writeMode = mode; }
     // The dot size rules the control's size: (width x pitch + 1) by (height x pitch + 1).
+    // Dots past the 128 x 64 memory show unlit.
     void SetGeometry(uint32_t widthDots, uint32_t heightDots, uint32_t dotPitch);
     // Own colours (ARGB); kSkinColour takes the skin's graphic-LCD colour.
     void SetColours(Argb frame, Argb lit, Argb unlit);
 
     const std::array<uint8_t, kMemorySize>& Memory() const { return m_memory; }
     bool Dot(uint32_t x, uint32_t y) const;
-    // The picture Draw shows, one pixel per panel unit.
+    // The picture Draw shows, one pixel per panel unit; none for a display
+    // too large to keep one, which Draw draws dot by dot instead.
     std::shared_ptr<const CPanelImage> Picture(const CVISkinManager& skin);
 
 private:
     void UpdateSize();
+    void DrawDots(IPanelGraphics& g, const CVISkinManager& skin) const;
 
     uint32_t m_widthDots = 128;
     uint32_t m_heightDots = 64;
@@ -99,10 +102,12 @@ public:
     const std::vector<CString>& Lines() const { return m_lines; }
     // The size its counts, dot size and gap give, in panel units.
     CSize ComputedSize() const;
+    // As CHotLCD::Picture.
     std::shared_ptr<const CPanelImage> Picture(const CVISkinManager& skin);
 
 private:
     void UpdateSize();
+    void DrawDots(IPanelGraphics& g, const CVISkinManager& skin) const;
 
     uint32_t m_version = 1;
     uint32_t m_dotSize = 3;

@@ -1,5 +1,6 @@
 #include "viframework/controls/Seg7.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "viframework/SkinManager.h"
@@ -109,9 +110,8 @@ CHotSeg7::CHotSeg7() : m_text(u"@@@@@@@@@")
 
 void CHotSeg7::SetDigitCount(uint32_t count)
 {
-    // More cells than the text can ever fill only come from damaged layouts.
-    m_digitCount = std::min<uint32_t>(count, kMaxText);
-    m_naturalWidth = int32_t(m_digitCount) * kCellWidth;
+    m_digitCount = count;
+    m_naturalWidth = int32_t(count) * kCellWidth;
     m_naturalHeight = kCellHeight;
 }
 
@@ -123,6 +123,9 @@ void CHotSeg7::Serialize(CArchive& ar)
     } else {
         uint32_t count = 0;
         ar >> count;
+        // A row wider than any panel only comes from a damaged layout.
+        if (count > uint32_t(kMaxPanelCoordinate / kCellWidth))
+            throw CArchiveException(CArchiveException::genericException);
         SetDigitCount(count);
     }
 }
@@ -147,7 +150,8 @@ bool CHotSeg7::OnPress(IHotspotHost& host)
 
 bool CHotSeg7::SetText(const CString& text)
 {
-    const CString limited = text.substr(0, kMaxText);
+    // A row wider than the usual text keeps as many characters as it has cells.
+    const CString limited = text.substr(0, std::max<size_t>(kMaxText, m_digitCount));
     if (limited == m_text)
         return false;
     m_text = limited;
@@ -156,9 +160,10 @@ bool CHotSeg7::SetText(const CString& text)
 
 bool CHotSeg7::SetNumber(int32_t number)
 {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%*d", int(m_digitCount), int(number));
-    return SetText(Utf8ToString(buffer));
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%d", int(number));
+    const CString text = Utf8ToString(digits);
+    return SetText(text.size() < m_digitCount ? CString(m_digitCount - text.size(), u' ') + text : text);
 }
 
 bool CHotSeg7::SetBlank(bool on)

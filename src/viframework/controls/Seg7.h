@@ -51,7 +51,8 @@ public:
     bool WantsHandCursor() const override { return !IsStatic(); }
     void Draw(IPanelGraphics& graphics, CVISkinManager& skin) override;
 
-    // Shows the text (at most 19 characters); true when it differs from before.
+    // Shows the text (at most 19 characters, or one per cell on wider rows);
+    // true when it differs from before.
     bool SetText(const CString& text);
     // Shows the number right-aligned on the row; true when that changed the text.
     bool SetNumber(int32_t number);

@@ -151,8 +151,8 @@ void CHotValueDisplay::SerializeState(CArchive& ar)
     if (version >= 2) {
         uint32_t digits = 0;
         ar >> digits;
-        // A damaged document must not make a display of millions of digits.
-        if (digits == 0 || digits > kMaxDigits)
+        // A damaged document must not make a display wider than any panel.
+        if (digits > uint32_t((kMaxPanelCoordinate - 20) / kCellWidth))
             throw CArchiveException(CArchiveException::badIndex);
         m_digitCount = digits;
     }

@@ -29,7 +29,6 @@ class CHotValueDisplay : public CHotspot {
 public:
     static constexpr uint32_t kTypeCode = kHotValueDisplay;
     static constexpr int32_t kCellWidth = 33;  // panel units per digit
-    static constexpr uint32_t kMaxDigits = 12;
     static constexpr Argb kBarColour = 0x730000FFu;
 
     CHotValueDisplay();
