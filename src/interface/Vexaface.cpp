@@ -72,7 +72,16 @@ void CVexaface::InstallNullStream()
 
 bool CVexaface::Identify()
 {
-    const InterfaceIdentity id = IdentifyInterface(*m_stream);
+    InterfaceIdentity id;
+    {
+        std::lock_guard<std::recursive_mutex> units(m_unitLock);
+        id = IdentifyInterface(*m_stream);
+    }
+    return AcceptIdentity(id);
+}
+
+bool CVexaface::AcceptIdentity(const InterfaceIdentity& id)
+{
     m_identification = id.text;
     if (!id.recognised) {
         if (!id.text.empty())
@@ -88,12 +97,20 @@ bool CVexaface::Identify()
 
 bool CVexaface::OpenAndIdentify()
 {
+    InterfaceIdentity id;
     try {
-        return m_stream->Open() && Identify();
+        // Instruments may be open and polled while connecting (opened without
+        // a box, or from a document): their units must not talk in between.
+        // The user hears about a stranger only after the lock is let go.
+        std::lock_guard<std::recursive_mutex> units(m_unitLock);
+        if (!m_stream->Open())
+            return false;
+        id = IdentifyInterface(*m_stream);
     } catch (const CStreamException& fault) {
         ReportStreamException(fault);
         return false;
     }
+    return AcceptIdentity(id);
 }
 
 uint16_t CVexaface::GetFirmwareVersion() const

@@ -93,6 +93,8 @@ private:
     CStreamIO* UnitStream() { return m_stream ? m_stream.get() : &m_noStream; }
     // Opens the stream and identifies; faults are reported and count as failure.
     bool OpenAndIdentify();
+    // Keeps what the identification found; a device that is not ours is reported.
+    bool AcceptIdentity(const InterfaceIdentity& id);
     bool ConnectUsbOnly(bool allowCancel, bool forceChoice);
     bool ConnectTunnel(bool allowDemonstration, bool allowCancel);
     void LoadInstrumentSet(CArchive& ar);
