@@ -208,12 +208,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
         if (g_options.zoom2)
             for (HWND window : frame.InstrumentWindows())
                 SendMessageW(window, WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
-        if (!g_options.load.empty())
-            frame.OpenDocument(g_options.load);
+        // Timed first: a document that cannot be read stops here with a
+        // message box, and a scripted run must still end.
         if (!g_options.capture.empty())
             SetTimer(nullptr, 0, static_cast<UINT>(g_options.delay) * 1000, OnTimer);
         else if (g_options.exitAfter > 0)
             SetTimer(nullptr, 0, static_cast<UINT>(g_options.exitAfter) * 1000, OnTimer);
+        if (!g_options.load.empty())
+            frame.OpenDocument(g_options.load);
         result = frame.Run();
         g_frame = nullptr;
     }

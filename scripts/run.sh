@@ -8,6 +8,7 @@
 #   scripts/run.sh --skin NAME       front panels in skin NAME (gray, blue)
 #   scripts/run.sh --overlay N       demonstration overlay with opacity N (0-255)
 #   scripts/run.sh --zoom2           instruments at their second zoom level
+#   scripts/run.sh --load FILE       opens a host document (a saved instrument set)
 # With a DISPLAY the host runs there until it is closed. Without one it runs
 # on a private Xvfb for a few seconds and saves pictures of the screen and of
 # the host's windows to build/screenshots/.
@@ -29,6 +30,7 @@ while [ $# -gt 0 ]; do
         --open) open=$2; shift 2 ;;
         --skin|--overlay) extra+=("$1" "$2"); shift 2 ;;
         --zoom2) extra+=("$1"); shift ;;
+        --load) extra+=("$1" "Z:$(readlink -f "$2" | tr / '\\\\')"); shift 2 ;;
         *) echo "unknown option $1 (see the head of $0)" >&2; exit 2 ;;
     esac
 done
