@@ -289,7 +289,6 @@ bool HostFrame::OpenDocument(const std::wstring& path)
 
 void HostFrame::SetDocument(const std::wstring& path)
 {
-    m_document = path;
     const std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
     SetWindowTextW(m_window, (name + L" - Torvane").c_str());
 }

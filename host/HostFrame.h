@@ -27,7 +27,6 @@ public:
     // user and leaves the current document (and on saving, the file) as it was.
     bool SaveDocument(const std::wstring& path);
     bool OpenDocument(const std::wstring& path);
-    const std::wstring& Document() const { return m_document; }
 
     // The message loop, with the plug-ins' pre-translation and idle work.
     int Run();
@@ -49,5 +48,4 @@ private:
     HMENU m_windowMenu = nullptr;
     std::vector<ITorvanePlugIn*> m_plugIns;
     std::wstring m_status;
-    std::wstring m_document;  // the document last opened or saved
 };

@@ -83,7 +83,7 @@ void CInterfaceVI::ReportStreamException(const CStreamException& fault)
 
 void CInterfaceVI::OnConnectionLost(const CStreamException& fault)
 {
-    m_pollRequest = false;
+    m_pollRequest = false;  // at once: a polling thread must not begin another cycle
     ReportStreamException(fault);
     std::vector<CVIEventSink*> sinks;
     {
@@ -99,7 +99,6 @@ void CInterfaceVI::OnConnectionLost(const CStreamException& fault)
     const int removed = m_events.RemoveIf([](CVIEventSink* s) { return s->State() == kSinkReleased; });
     if (removed > 0)
         m_pollerCount.fetch_sub(removed);
-    m_pollRequest = false;
 }
 
 // ---------------------------------------------------------------- polling
