@@ -172,13 +172,23 @@ void CInterfaceVI::AddPoller()
 void CInterfaceVI::WaitUntilStopped()
 {
     m_pollRequest = false;
-    // The polling thread cannot wait for itself.
+    // The polling thread cannot wait for itself. A thread that was started
+    // but has not begun its loop yet counts too: it would run after the stop.
     if (!OnPollingThread()) {
         const auto deadline = Clock::now() + std::chrono::milliseconds(kStopWaitMs);
-        while (m_running.load() && Clock::now() < deadline)
+        while ((m_running.load() || AnyThreadUnfinished()) && Clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     m_pollerCount = 0;
+}
+
+bool CInterfaceVI::AnyThreadUnfinished()
+{
+    std::lock_guard<std::mutex> g(m_threadsLock);
+    for (const PollThread& t : m_threads)
+        if (!t.done->load())
+            return true;
+    return false;
 }
 
 void CInterfaceVI::RemovePoller()

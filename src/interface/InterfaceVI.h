@@ -104,6 +104,7 @@ protected:
 private:
     void StartPollingThread();
     void WaitUntilStopped();
+    bool AnyThreadUnfinished();
 
     struct PollThread {
         std::thread thread;
