@@ -82,6 +82,14 @@ protected:
     {
         return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
     }
+    // Registers the library and creates its class as the host does.
+    static void CreateRegistered(ITorvanePlugIn*& plugIn)
+    {
+        ASSERT_EQ(Export<RegisterFn>("DllRegisterServer")(), S_OK);
+        ASSERT_EQ(CoCreateInstance(CLSID_VexaPlugIn, nullptr, CLSCTX_INPROC_SERVER, IID_ITorvanePlugIn,
+                                   reinterpret_cast<void**>(&plugIn)),
+                  S_OK);
+    }
     static HMODULE module;
 };
 HMODULE PlugIn::module = nullptr;
@@ -113,11 +121,8 @@ TEST_F(PlugIn, RegistersClassProgIdAndCategoryAndUnregistersAllButTheCategory)
 
 TEST_F(PlugIn, SlotsBehaveAsTheHostExpects)
 {
-    ASSERT_EQ(Export<RegisterFn>("DllRegisterServer")(), S_OK);
     ITorvanePlugIn* plugIn = nullptr;
-    ASSERT_EQ(CoCreateInstance(CLSID_VexaPlugIn, nullptr, CLSCTX_INPROC_SERVER, IID_ITorvanePlugIn,
-                               reinterpret_cast<void**>(&plugIn)),
-              S_OK);
+    ASSERT_NO_FATAL_FAILURE(CreateRegistered(plugIn));
     EXPECT_EQ(Export<RegisterFn>("DllCanUnloadNow")(), S_FALSE) << "an object is alive";
 
     EXPECT_TRUE(plugIn->IsReady());
@@ -173,11 +178,8 @@ TEST_F(PlugIn, SlotsBehaveAsTheHostExpects)
 // and no message box of the plug-in's own (the host tells its user).
 TEST_F(PlugIn, ADocumentThatCannotBeReadIsHandedBackAsAFailure)
 {
-    ASSERT_EQ(Export<RegisterFn>("DllRegisterServer")(), S_OK);
     ITorvanePlugIn* plugIn = nullptr;
-    ASSERT_EQ(CoCreateInstance(CLSID_VexaPlugIn, nullptr, CLSCTX_INPROC_SERVER, IID_ITorvanePlugIn,
-                               reinterpret_cast<void**>(&plugIn)),
-              S_OK);
+    ASSERT_NO_FATAL_FAILURE(CreateRegistered(plugIn));
     ASSERT_TRUE(plugIn->Connect());
     CMemFile stored;
     {
@@ -206,11 +208,8 @@ TEST_F(PlugIn, ADocumentThatCannotBeReadIsHandedBackAsAFailure)
 
 TEST_F(PlugIn, MenuCarriesThePopupsAndTheReconnectItemUnlessSwitchedOff)
 {
-    ASSERT_EQ(Export<RegisterFn>("DllRegisterServer")(), S_OK);
     ITorvanePlugIn* plugIn = nullptr;
-    ASSERT_EQ(CoCreateInstance(CLSID_VexaPlugIn, nullptr, CLSCTX_INPROC_SERVER, IID_ITorvanePlugIn,
-                               reinterpret_cast<void**>(&plugIn)),
-              S_OK);
+    ASSERT_NO_FATAL_FAILURE(CreateRegistered(plugIn));
     const std::wstring wlan = std::wstring(kInterfaceKey) + L"\\WLAN";
     SetNumber(wlan, L"NoReconnect", 0);
     HMENU menu = plugIn->GetMenu(0);
