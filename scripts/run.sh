@@ -9,6 +9,7 @@
 #   scripts/run.sh --overlay N       demonstration overlay with opacity N (0-255)
 #   scripts/run.sh --zoom2           instruments at their second zoom level
 #   scripts/run.sh --load FILE       opens a host document (a saved instrument set)
+# VEXA_SIM_PORT sets the simulator's port (3060), so that two trees can run at once.
 # With a DISPLAY the host runs there until it is closed. Without one it runs
 # on a private Xvfb for a few seconds and saves pictures of the screen and of
 # the host's windows to build/screenshots/.
@@ -43,7 +44,7 @@ export WINEPREFIX=$BUILD/wine
 hostArgs=()
 if $sim; then
     ./scripts/build.sh native
-    port=3060
+    port=${VEXA_SIM_PORT:-3060}
     "$BUILD/native/bin/vexa-sim" --port "$port" --no-discovery --no-tunnel >"$BUILD/vexa-sim.log" 2>&1 &
     simPid=$!
     trap 'kill $simPid 2>/dev/null' EXIT
