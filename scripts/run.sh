@@ -9,7 +9,8 @@
 #   scripts/run.sh --overlay N       demonstration overlay with opacity N (0-255)
 #   scripts/run.sh --zoom2           instruments at their second zoom level
 #   scripts/run.sh --load FILE       opens a host document (a saved instrument set)
-# VEXA_SIM_PORT sets the simulator's port (3060), so that two trees can run at once.
+# VEXA_SIM_PORT sets the simulator's port (3060), so that two trees can run at
+# once; VEXA_SIM_ARGS adds options of the simulator (vexa-sim --help).
 # With a DISPLAY the host runs there until it is closed. Without one it runs
 # on a private Xvfb for a few seconds and saves pictures of the screen and of
 # the host's windows to build/screenshots/.
@@ -45,7 +46,12 @@ hostArgs=()
 if $sim; then
     ./scripts/build.sh native
     port=${VEXA_SIM_PORT:-3060}
-    "$BUILD/native/bin/vexa-sim" --port "$port" --no-discovery --no-tunnel >"$BUILD/vexa-sim.log" 2>&1 &
+    # A signal on every input, so that the meters show something: a 50 Hz sine
+    # of 4 V peak from the generator (A through the low-pass, B directly) and
+    # 7 V RMS on the three-phase outputs (C, D).
+    # shellcheck disable=SC2086
+    "$BUILD/native/bin/vexa-sim" --port "$port" --no-discovery --no-tunnel \
+        --generator sine,50,4 --three-phase 7,50 ${VEXA_SIM_ARGS:-} >"$BUILD/vexa-sim.log" 2>&1 &
     simPid=$!
     trap 'kill $simPid 2>/dev/null' EXIT
     sleep 0.5

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <type_traits>
+#include <vector>
 
 namespace vexasim {
 
@@ -44,6 +45,59 @@ bool ParseMac(const std::string& text, MacAddress& mac)
     return true;
 }
 
+// Splits "a,b,c" into its parts.
+std::vector<std::string> SplitCommas(const std::string& text)
+{
+    std::vector<std::string> parts(1);
+    for (char c : text) {
+        if (c == ',')
+            parts.emplace_back();
+        else
+            parts.back() += c;
+    }
+    return parts;
+}
+
+bool ParseNumber(const std::string& text, double min, double max, double& value)
+{
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && value >= min && value <= max;
+}
+
+// "WAVE,HZ,VOLTS": the function generator on from the start, in its 10 V range.
+bool ParseGenerator(const std::string& text, GeneratorSettings& g)
+{
+    static const std::map<std::string, int> waves = {{"sine", 0}, {"triangle", 1}, {"square", 2}, {"dc", 4}};
+    const auto parts = SplitCommas(text);
+    double hz = 0, volts = 0;
+    if (parts.size() != 3 || !waves.count(parts[0]) || !ParseNumber(parts[1], 0.01, 1e6, hz) ||
+        !ParseNumber(parts[2], 0, 10, volts))
+        return false;
+    g.outputOn = true;
+    g.waveform = waves.at(parts[0]);
+    g.frequency = hz;
+    g.outputRange = 0;
+    g.amplitude = static_cast<uint8_t>(volts / 10.0 * 255.0 + 0.5);
+    return true;
+}
+
+// "VOLTS_RMS,HZ": the three-phase outputs on from the start, as sines.
+bool ParseThreePhase(const std::string& text, ThreePhaseSettings& t)
+{
+    const auto parts = SplitCommas(text);
+    double rms = 0, hz = 0;
+    if (parts.size() != 2 || !ParseNumber(parts[0], 0, 14, rms) || !ParseNumber(parts[1], 1, 255, hz))
+        return false;
+    t.outputOn = true;
+    t.dcMode = false;
+    t.waveform = 0;
+    const auto amplitude = static_cast<uint8_t>(rms / 14.0 * 255.0 + 0.5);
+    t.amplitude = {amplitude, amplitude, amplitude};
+    t.settingD = static_cast<uint8_t>(hz + 0.5);
+    return true;
+}
+
 } // namespace
 
 bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::string& error)
@@ -77,6 +131,8 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
          }},
         {"--corner", [&](const std::string& v) { return ParseSeconds(v, o.box.dut.cornerHz) && o.box.dut.cornerHz > 0; }},
         {"--digital-input", unsignedInto(o.box.digitalInput, 0, 65535)},
+        {"--generator", [&](const std::string& v) { return ParseGenerator(v, o.box.generator); }},
+        {"--three-phase", [&](const std::string& v) { return ParseThreePhase(v, o.box.threePhase); }},
         {"--metrahit", [&](const std::string& v) {
              static const std::map<std::string, MetraHitModel> models = {
                  {"none", MetraHitModel::None}, {"23s", MetraHitModel::M23S}, {"13s", MetraHitModel::One13S},
@@ -178,6 +234,10 @@ The box:
   --corner HZ            corner frequency of the RC low-pass (1000)
   --no-loopback          digital outputs are not wired to the inputs
   --digital-input WORD   input word without the loopback (0)
+  --generator WAVE,HZ,V  function generator on from the start: sine, triangle,
+                         square or dc, frequency, peak volts (0 to 10)
+  --three-phase V,HZ     three-phase outputs on from the start: RMS volts (0 to
+                         14) and frequency (1 to 255 Hz)
   --metrahit MODEL       meter on unit 8: none, 23s, 13s, 18s, teach (18s)
   --strict-attach        answer "?" to commands of units not attached
 

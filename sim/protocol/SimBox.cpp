@@ -15,6 +15,8 @@ CSimBox::CSimBox(BoxOptions options, const ISimClock& clock, CDeviceIdentity& id
     : model(options.dut), scope(*this), bode(*this), meter(*this), digital(*this), m_options(std::move(options)),
       m_clock(clock), m_identity(identity)
 {
+    model.UpdateGenerator([this](GeneratorSettings& g) { g = m_options.generator; });
+    model.UpdateThreePhase([this](ThreePhaseSettings& t) { t = m_options.threePhase; });
 }
 
 std::string CSimBox::Identification() const

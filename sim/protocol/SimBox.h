@@ -28,6 +28,9 @@ struct BoxOptions {
     bool loopback = true;         // digital outputs wired to the inputs
     uint16_t digitalInput = 0;    // input word without the loopback
     MetraHitModel metraHit = MetraHitModel::M18S;
+    // The generators as they are when the box starts (switched off unless told).
+    GeneratorSettings generator;
+    ThreePhaseSettings threePhase;
     bool strictAttach = false;    // refuse commands of units not attached
 };
 

@@ -159,20 +159,20 @@ bool CVIEventHub::IsResourceUsed(int word, uint32_t bits) const
     return false;
 }
 
-CVIEventSink* CVIEventHub::FindResourceConflict(const uint32_t* mask) const
+CVIEventSink* CVIEventHub::FindResourceConflict(const uint32_t* mask, const CVIEventSink* except) const
 {
     for (CVIEventSink* sink : m_sinks.Snapshot())
-        if (sink->SharesResources(mask))
+        if (sink != except && sink->SharesResources(mask))
             return sink;
     return nullptr;
 }
 
 bool CVIEventHub::CheckResourcesFree(const uint32_t* mask, IStringSource& strings, IUserInteraction& ui,
-                                     uint32_t id) const
+                                     uint32_t id, const CVIEventSink* except) const
 {
     CVIEventSink* holder = id != 0 ? FindSink(id) : nullptr;
     if (holder == nullptr)
-        holder = FindResourceConflict(mask);
+        holder = FindResourceConflict(mask, except);
     if (holder == nullptr)
         return true;
     ui.ShowMessage(FormatText(strings, kMessageResourceConflict, {holder->GetTitle()}), MessageIcon::None);

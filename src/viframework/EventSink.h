@@ -93,13 +93,14 @@ public:
     CVIEventSink* FindSink(uint32_t id) const;
     bool IsAnyVisible() const;
     bool IsResourceUsed(int word, uint32_t bits) const;
-    // The first sink that shares a bit with the ten-word mask, or none.
-    CVIEventSink* FindResourceConflict(const uint32_t* mask) const;
+    // The first sink other than `except` that shares a bit with the ten-word mask, or none.
+    CVIEventSink* FindResourceConflict(const uint32_t* mask, const CVIEventSink* except = nullptr) const;
     // True when no sink shares a bit with the mask (nor, for an id other than
     // 0, has that id); otherwise tells the user which instrument holds the
-    // resources (message 5019) and returns false.
+    // resources (message 5019) and returns false. An instrument that moves to
+    // other resources passes itself as `except`.
     bool CheckResourcesFree(const uint32_t* mask, IStringSource& strings, IUserInteraction& ui,
-                            uint32_t id = 0) const;
+                            uint32_t id = 0, const CVIEventSink* except = nullptr) const;
     int GetCount() const { return m_sinks.GetCount(); }
     CVIEventSink* GetAt(int index) const { return m_sinks.GetAt(index); }
     std::vector<CVIEventSink*> Snapshot() const { return m_sinks.Snapshot(); }

@@ -131,6 +131,16 @@ bool CHotValueDisplay::SetText(const CString& text)
     return true;
 }
 
+bool CHotValueDisplay::SetBarValue(double value)
+{
+    if (!std::isfinite(value))
+        value = 0.0;
+    if (value == m_shownValue)
+        return false;
+    m_shownValue = value;
+    return true;
+}
+
 bool CHotValueDisplay::SetUnit(const CString& unit)
 {
     if (unit == m_unit)

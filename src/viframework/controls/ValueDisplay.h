@@ -50,6 +50,9 @@ public:
     bool SetText(const char* format, double value);
     // Shows a text as it is (dashes while nothing is measured).
     bool SetText(const CString& text);
+    // The value the bar stands for, apart from the text (a meter whose digits
+    // are scaled differently from its bar); true when the bar changed.
+    bool SetBarValue(double value);
     bool SetUnit(const CString& unit);
 
     // The instrument's part of a window state: version 2, range index, digit count.
