@@ -46,12 +46,12 @@ hostArgs=()
 if $sim; then
     ./scripts/build.sh native
     port=${VEXA_SIM_PORT:-3060}
-    # A signal on every input, so that the meters show something: a 50 Hz sine
-    # of 4 V peak from the generator (A through the low-pass, B directly) and
-    # 7 V RMS on the three-phase outputs (C, D).
+    # Sources on the inputs, so that the meters show something: 2.5 V DC on A,
+    # 50 Hz sines of 0.5 V and 9.9 V peak on B and C, a 3 V triangle on D.
     # shellcheck disable=SC2086
     "$BUILD/native/bin/vexa-sim" --port "$port" --no-discovery --no-tunnel \
-        --generator sine,50,4 --three-phase 7,50 ${VEXA_SIM_ARGS:-} >"$BUILD/vexa-sim.log" 2>&1 &
+        --input a=dc,0,2.5 --input b=sine,50,0.5 --input c=sine,50,9.9 --input d=triangle,50,3 \
+        ${VEXA_SIM_ARGS:-} >"$BUILD/vexa-sim.log" 2>&1 &
     simPid=$!
     trap 'kill $simPid 2>/dev/null' EXIT
     sleep 0.5

@@ -65,36 +65,20 @@ bool ParseNumber(const std::string& text, double min, double max, double& value)
     return !text.empty() && *end == '\0' && value >= min && value <= max;
 }
 
-// "WAVE,HZ,VOLTS": the function generator on from the start, in its 10 V range.
-bool ParseGenerator(const std::string& text, GeneratorSettings& g)
+// "CH=WAVE,HZ,VOLTS": a source wired to input A, B, C or D from outside.
+bool ParseInput(const std::string& text, std::array<ExternalSource, 4>& inputs)
 {
     static const std::map<std::string, int> waves = {{"sine", 0}, {"triangle", 1}, {"square", 2}, {"dc", 4}};
-    const auto parts = SplitCommas(text);
-    double hz = 0, volts = 0;
-    if (parts.size() != 3 || !waves.count(parts[0]) || !ParseNumber(parts[1], 0.01, 1e6, hz) ||
-        !ParseNumber(parts[2], 0, 10, volts))
+    if (text.size() < 2 || text[1] != '=' || text[0] < 'a' || text[0] > 'd')
         return false;
-    g.outputOn = true;
-    g.waveform = waves.at(parts[0]);
-    g.frequency = hz;
-    g.outputRange = 0;
-    g.amplitude = static_cast<uint8_t>(volts / 10.0 * 255.0 + 0.5);
-    return true;
-}
-
-// "VOLTS_RMS,HZ": the three-phase outputs on from the start, as sines.
-bool ParseThreePhase(const std::string& text, ThreePhaseSettings& t)
-{
-    const auto parts = SplitCommas(text);
-    double rms = 0, hz = 0;
-    if (parts.size() != 2 || !ParseNumber(parts[0], 0, 14, rms) || !ParseNumber(parts[1], 1, 255, hz))
+    const auto parts = SplitCommas(text.substr(2));
+    ExternalSource source;
+    if (parts.size() != 3 || !waves.count(parts[0]) || !ParseNumber(parts[1], 0, 1e6, source.frequency) ||
+        !ParseNumber(parts[2], -50, 50, source.peak))
         return false;
-    t.outputOn = true;
-    t.dcMode = false;
-    t.waveform = 0;
-    const auto amplitude = static_cast<uint8_t>(rms / 14.0 * 255.0 + 0.5);
-    t.amplitude = {amplitude, amplitude, amplitude};
-    t.settingD = static_cast<uint8_t>(hz + 0.5);
+    source.on = true;
+    source.waveform = waves.at(parts[0]);
+    inputs[static_cast<size_t>(text[0] - 'a')] = source;
     return true;
 }
 
@@ -131,8 +115,7 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
          }},
         {"--corner", [&](const std::string& v) { return ParseSeconds(v, o.box.dut.cornerHz) && o.box.dut.cornerHz > 0; }},
         {"--digital-input", unsignedInto(o.box.digitalInput, 0, 65535)},
-        {"--generator", [&](const std::string& v) { return ParseGenerator(v, o.box.generator); }},
-        {"--three-phase", [&](const std::string& v) { return ParseThreePhase(v, o.box.threePhase); }},
+        {"--input", [&](const std::string& v) { return ParseInput(v, o.box.inputs); }},
         {"--metrahit", [&](const std::string& v) {
              static const std::map<std::string, MetraHitModel> models = {
                  {"none", MetraHitModel::None}, {"23s", MetraHitModel::M23S}, {"13s", MetraHitModel::One13S},
@@ -234,10 +217,10 @@ The box:
   --corner HZ            corner frequency of the RC low-pass (1000)
   --no-loopback          digital outputs are not wired to the inputs
   --digital-input WORD   input word without the loopback (0)
-  --generator WAVE,HZ,V  function generator on from the start: sine, triangle,
-                         square or dc, frequency, peak volts (0 to 10)
-  --three-phase V,HZ     three-phase outputs on from the start: RMS volts (0 to
-                         14) and frequency (1 to 255 Hz)
+  --input CH=WAVE,HZ,V   a source wired to input a, b, c or d from outside,
+                         in place of what the box drives there: sine,
+                         triangle, square or dc, frequency, peak volts (the
+                         DC level for dc); repeat for other inputs
   --metrahit MODEL       meter on unit 8: none, 23s, 13s, 18s, teach (18s)
   --strict-attach        answer "?" to commands of units not attached
 

@@ -40,8 +40,24 @@ double CSignalModel::ThreePhaseOutput(int phase, double t) const
     return sign * peak * WaveShape(s.waveform, cycles, 0.5, s.formula);
 }
 
+const ExternalSource* CSignalModel::External(int channel) const
+{
+    if (channel < 0 || channel > 3 || !m_external[static_cast<size_t>(channel)].on)
+        return nullptr;
+    return &m_external[static_cast<size_t>(channel)];
+}
+
+double CSignalModel::InternalOutput(int channel, double t) const
+{
+    if (const ExternalSource* source = External(channel))
+        return source->peak * WaveShape(source->waveform, source->frequency * t, 0.5, {});
+    return channel <= 1 ? GeneratorOutput(t) : ThreePhaseOutput(channel - 2, t);
+}
+
 double CSignalModel::Period(int channel) const
 {
+    if (const ExternalSource* source = External(channel))
+        return source->frequency > 0 && !IsConstantShape(source->waveform) ? 1.0 / source->frequency : 0.0;
     if (channel == 0 || channel == 1) {
         const GeneratorSettings& g = m_generator;
         return g.outputOn && g.frequency > 0 && !IsConstantShape(g.waveform) ? 1.0 / g.frequency : 0.0;
@@ -52,20 +68,14 @@ double CSignalModel::Period(int channel) const
 
 double CSignalModel::Channel(int channel, double t, bool acCoupled) const
 {
+    if (channel < 0 || channel > 3)
+        return 0.0;
     Refresh();
     double v = 0.0;
-    switch (channel) {
-    case 0:
-        if (m_dut.kind == DutKind::Wire || Period(0) == 0.0)
-            v = GeneratorOutput(t);  // a wire, or a settled DC level
-        else
-            v = m_dutOutput.At(m_generator.frequency * t);
-        break;
-    case 1: v = GeneratorOutput(t); break;
-    case 2: v = ThreePhaseOutput(0, t); break;
-    case 3: v = ThreePhaseOutput(1, t); break;
-    default: return 0.0;
-    }
+    if (channel == 0 && !External(0) && m_dut.kind == DutKind::RcLowPass && Period(0) > 0.0)
+        v = m_dutOutput.At(m_generator.frequency * t);
+    else
+        v = InternalOutput(channel, t);  // a wire, a settled DC level, or no device under test
     return acCoupled ? v - m_mean[static_cast<size_t>(channel)] : v;
 }
 
@@ -89,7 +99,7 @@ void CSignalModel::Refresh() const
     for (int c = 0; c < 4; ++c) {
         const double period = Period(c);
         CPeriodTable table;
-        if (c == 0 && m_dut.kind == DutKind::RcLowPass && period > 0) {
+        if (c == 0 && !External(0) && m_dut.kind == DutKind::RcLowPass && period > 0) {
             CPeriodTable input(kTableSize, [&](double p) { return GeneratorOutput(p * period); });
             m_dutOutput = SteadyStateRc(input);
             table = m_dutOutput;
@@ -97,8 +107,7 @@ void CSignalModel::Refresh() const
             // Channel is cached only after this loop, so sample the outputs directly.
             const double span = period > 0 ? period : 0.0;
             table = CPeriodTable(period > 0 ? kTableSize : 1, [&](double p) {
-                const double t = p * span;
-                return c <= 1 ? GeneratorOutput(t) : ThreePhaseOutput(c - 2, t);
+                return InternalOutput(c, p * span);
             });
         }
         m_mean[static_cast<size_t>(c)] = table.Mean();

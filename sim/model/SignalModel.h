@@ -35,6 +35,15 @@ struct ThreePhaseSettings {
     std::vector<double> formula;  // one period for waveform 6
 };
 
+// A source wired straight to an input instead of what the box drives there
+// (a student's bench generator, say).
+struct ExternalSource {
+    bool on = false;
+    int waveform = 0;        // as the generator's
+    double frequency = 0.0;  // [Hz]
+    double peak = 0.0;       // [V]
+};
+
 enum class DutKind { RcLowPass, Wire };
 
 struct DutSettings {
@@ -69,6 +78,14 @@ public:
         m_dut = dut;
         m_cacheValid = false;
     }
+    // Channel 0 to 3 shows the external source while it is on.
+    void SetExternal(int channel, const ExternalSource& source)
+    {
+        if (channel < 0 || channel > 3)
+            return;
+        m_external[static_cast<size_t>(channel)] = source;
+        m_cacheValid = false;
+    }
 
     // Voltage [V] of channel 0 to 3 at time t [s]; AC coupling removes the
     // signal's mean over its period.
@@ -84,12 +101,16 @@ public:
     double ThreePhaseOutput(int phase, double t) const;
 
 private:
+    const ExternalSource* External(int channel) const;
+    // What the box itself drives on a channel (channel A before the device under test).
+    double InternalOutput(int channel, double t) const;
     void Refresh() const;
     CPeriodTable SteadyStateRc(const CPeriodTable& input) const;
 
     GeneratorSettings m_generator;
     ThreePhaseSettings m_threePhase;
     DutSettings m_dut;
+    std::array<ExternalSource, 4> m_external{};
 
     // Derived from the settings on first use.
     mutable bool m_cacheValid = false;

@@ -15,8 +15,8 @@ CSimBox::CSimBox(BoxOptions options, const ISimClock& clock, CDeviceIdentity& id
     : model(options.dut), scope(*this), bode(*this), meter(*this), digital(*this), m_options(std::move(options)),
       m_clock(clock), m_identity(identity)
 {
-    model.UpdateGenerator([this](GeneratorSettings& g) { g = m_options.generator; });
-    model.UpdateThreePhase([this](ThreePhaseSettings& t) { t = m_options.threePhase; });
+    for (int channel = 0; channel < 4; ++channel)
+        model.SetExternal(channel, m_options.inputs[static_cast<size_t>(channel)]);
 }
 
 std::string CSimBox::Identification() const

@@ -28,9 +28,8 @@ struct BoxOptions {
     bool loopback = true;         // digital outputs wired to the inputs
     uint16_t digitalInput = 0;    // input word without the loopback
     MetraHitModel metraHit = MetraHitModel::M18S;
-    // The generators as they are when the box starts (switched off unless told).
-    GeneratorSettings generator;
-    ThreePhaseSettings threePhase;
+    // Sources wired to the inputs A to D from outside (none unless told).
+    std::array<ExternalSource, 4> inputs{};
     bool strictAttach = false;    // refuse commands of units not attached
 };
 

@@ -86,6 +86,24 @@ TEST(SignalModel, AcCouplingRemovesTheMean)
     EXPECT_NEAR(model.Channel(1, 0.001, true), 10.0 - model.Mean(1), 1e-9);
 }
 
+TEST(SignalModel, AnExternalSourceTakesOverItsInputOnly)
+{
+    // The generator drives A (through the low-pass) and B; a source wired to A
+    // replaces what A shows, B still shows the generator.
+    CSignalModel model = SineModel({DutKind::RcLowPass, 1000.0}, 50.0);
+    model.SetExternal(0, {.on = true, .waveform = 0, .frequency = 200.0, .peak = 2.0});
+    EXPECT_NEAR(model.Rms(0), 2.0 / std::sqrt(2.0), 1e-3);
+    EXPECT_NEAR(model.Channel(0, 1.0 / 800.0), 2.0, 1e-9);  // a quarter of the 200 Hz period
+    EXPECT_NEAR(model.Rms(1), 10.0 / std::sqrt(2.0), 1e-3);
+    model.SetExternal(3, {.on = true, .waveform = 4, .frequency = 0.0, .peak = -1.5});
+    EXPECT_DOUBLE_EQ(model.Channel(3, 0.123), -1.5);
+    EXPECT_DOUBLE_EQ(model.Mean(3), -1.5);
+
+    model.SetExternal(0, {});
+    EXPECT_LT(model.Rms(0), 10.0 / std::sqrt(2.0));  // the low-pass again, not the source
+    EXPECT_GT(model.Rms(0), 6.0);
+}
+
 TEST(SignalModel, ThreePhaseOutputsLagBy120Degrees)
 {
     SimHarness sim;

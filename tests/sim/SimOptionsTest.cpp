@@ -43,25 +43,20 @@ TEST(SimOptions, ReadsEveryKindOfOption)
     EXPECT_EQ(o.name, "Rack 4");
 }
 
-TEST(SimOptions, StartsTheGeneratorsAsTold)
+TEST(SimOptions, WiresSourcesToTheInputs)
 {
     SimOptions o;
     std::string error;
-    ASSERT_TRUE(Parse({"--generator", "square,1000,5", "--three-phase", "7,60"}, o, error)) << error;
-    EXPECT_TRUE(o.box.generator.outputOn);
-    EXPECT_EQ(o.box.generator.waveform, 2);
-    EXPECT_DOUBLE_EQ(o.box.generator.frequency, 1000.0);
-    EXPECT_EQ(o.box.generator.outputRange, 0);
-    EXPECT_EQ(o.box.generator.amplitude, 128);  // half of the 10 V range, rounded
-    EXPECT_TRUE(o.box.threePhase.outputOn);
-    EXPECT_FALSE(o.box.threePhase.dcMode);
-    EXPECT_EQ(o.box.threePhase.amplitude, (std::array<uint8_t, 3>{128, 128, 128}));
-    EXPECT_EQ(o.box.threePhase.settingD, 60);
-
-    SimOptions quiet;
-    ASSERT_TRUE(Parse({}, quiet, error));
-    EXPECT_FALSE(quiet.box.generator.outputOn);
-    EXPECT_FALSE(quiet.box.threePhase.outputOn);
+    ASSERT_TRUE(Parse({"--input", "b=square,1000,5", "--input", "d=dc,0,-2.5"}, o, error)) << error;
+    EXPECT_FALSE(o.box.inputs[0].on);
+    EXPECT_TRUE(o.box.inputs[1].on);
+    EXPECT_EQ(o.box.inputs[1].waveform, 2);
+    EXPECT_DOUBLE_EQ(o.box.inputs[1].frequency, 1000.0);
+    EXPECT_DOUBLE_EQ(o.box.inputs[1].peak, 5.0);
+    EXPECT_FALSE(o.box.inputs[2].on);
+    EXPECT_TRUE(o.box.inputs[3].on);
+    EXPECT_EQ(o.box.inputs[3].waveform, 4);
+    EXPECT_DOUBLE_EQ(o.box.inputs[3].peak, -2.5);
 }
 
 TEST(SimOptions, RefusesBadArgumentsWithAReason)
@@ -70,8 +65,8 @@ TEST(SimOptions, RefusesBadArgumentsWithAReason)
         {"--level", "4"},      {"--level", "0"},          {"--port", "70000"}, {"--port", "-1"},
         {"--dut", "coil"},     {"--corner", "0"},         {"--mac", "00-11"},  {"--metrahit", "99s"},
         {"--wrong-ack", "0"},  {"--stall-seconds", "x"},  {"--port"},          {"--frobnicate"},
-        {"--generator", "sine,50"}, {"--generator", "saw,50,1"}, {"--generator", "sine,50,11"},
-        {"--three-phase", "15,50"}, {"--three-phase", "7,0"},    {"--three-phase", "7,50,1"},
+        {"--input", "e=sine,50,1"}, {"--input", "a=saw,50,1"}, {"--input", "a=sine,50"},
+        {"--input", "a:sine,50,1"}, {"--input", "b=sine,-5,1"}, {"--input", "c=dc,0,99"},
     };
     for (const auto& args : bad) {
         SimOptions o;
@@ -86,7 +81,7 @@ TEST(SimOptions, HelpNamesEveryOption)
     const std::string help = SimHelpText();
     for (const char* option : {"--address", "--port", "--discovery-port", "--no-discovery", "--tunnel-port", "--no-tunnel",
                                "--level", "--firmware", "--ident", "--name", "--mac", "--dut", "--corner", "--no-loopback",
-                               "--digital-input", "--generator", "--three-phase", "--metrahit", "--strict-attach", "--close-after-bytes",
+                               "--digital-input", "--input", "--metrahit", "--strict-attach", "--close-after-bytes",
                                "--close-after-seconds", "--wrong-ack", "--stall-after", "--stall-seconds",
                                "--garbage-after", "--garbage-bytes", "--verbose", "--help"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
