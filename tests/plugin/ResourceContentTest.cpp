@@ -1,11 +1,13 @@
 // What the two libraries carry that the build compiled from our own sources:
 // the plug-in's built-in panel layout, the resource library's pictures and
-// icon, and the control kinds' names in English and German.
+// icon, the control kinds' names in English and German, and what the meters
+// need from the library (layouts, menu, dialogs, messages).
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 
 namespace {
@@ -83,7 +85,9 @@ TEST(CompiledResources, ResourceLibraryCarriesThePictures)
     const struct {
         int id;
         uint32_t width, height;
-    } bitmaps[] = {{5130, 48, 16}, {5135, 80, 16}, {5500, 48, 16}, {5501, 16, 16}, {5504, 12, 54}};
+    } bitmaps[] = {{5130, 48, 16}, {5135, 192, 16}, {5201, 288, 32}, {5202, 224, 32},
+                   {5203, 320, 32}, {5204, 288, 32}, {5500, 48, 16},  {5501, 16, 16},
+                   {5504, 12, 54}};
     for (const auto& b : bitmaps) {
         SCOPED_TRACE(b.id);
         const std::string dib = library.Find(MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(b.id));  // RT_BITMAP
@@ -152,6 +156,92 @@ TEST(CompiledResources, ControlKindsHaveANameAndADescriptionInBothLanguages)
     }
     EXPECT_EQ(FindText(library, 32829, english), L"knob\nRotary knob");
     EXPECT_EQ(FindText(library, 32829, german), L"knob\nDrehknopf");
+}
+
+const UINT kMeterLayouts[] = {10061, 10062, 10063, 10064, 10065, 10066, 10067, 10068, 10069, 10070,
+                              10071, 10072, 10120, 10121, 10122, 10123, 10124, 10125, 10211, 10212};
+
+TEST(CompiledResources, ResourceLibraryCarriesTheMeterLayouts)
+{
+    DataModule library(L"VexaRes.dll");
+    ASSERT_NE(library.get(), nullptr) << GetLastError();
+    for (UINT id : kMeterLayouts) {
+        SCOPED_TRACE(id);
+        const std::string layout = library.Find(MAKEINTRESOURCEW(301), MAKEINTRESOURCEW(id));
+        ASSERT_GT(layout.size(), 56u);
+        EXPECT_EQ(U32(layout, 0), 1u);
+        EXPECT_EQ(U32(layout, layout.size() - 4), 32808u) << "ends with the end code";
+    }
+}
+
+// Menu 4001 offers, in both languages, the meters that menu 4000 leaves out,
+// each with an access key.
+TEST(CompiledResources, MoreMetersMenuInBothLanguages)
+{
+    DataModule library(L"VexaRes.dll");
+    ASSERT_NE(library.get(), nullptr) << GetLastError();
+    const std::set<UINT> wanted{10061, 10062, 10063, 10064, 10065, 10066, 10124, 10125, 10068};
+    for (WORD language : {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)}) {
+        SCOPED_TRACE(language);
+        const std::string data = library.Find(MAKEINTRESOURCEW(4), MAKEINTRESOURCEW(4001), language);  // RT_MENU
+        ASSERT_FALSE(data.empty());
+        HMENU menu = LoadMenuIndirectW(data.data());
+        ASSERT_NE(menu, nullptr);
+        HMENU popup = GetSubMenu(menu, 0);
+        ASSERT_NE(popup, nullptr);
+        std::set<UINT> ids;
+        for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+            const UINT id = GetMenuItemID(popup, i);
+            if (id == 0)
+                continue;  // separator
+            wchar_t text[80] = {};
+            GetMenuStringW(popup, i, text, 80, MF_BYPOSITION);
+            EXPECT_NE(std::wstring(text).find(L'&'), std::wstring::npos) << id;
+            EXPECT_TRUE(ids.insert(id).second) << id;
+        }
+        EXPECT_EQ(ids, wanted);
+        DestroyMenu(menu);
+    }
+}
+
+INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+// The shunt and calibration dialogs have their value field, OK and Cancel,
+// and the messages that refuse an entry exist, in both languages.
+TEST(CompiledResources, MeterDialogsAndTheirMessagesInBothLanguages)
+{
+    DataModule library(L"VexaRes.dll");
+    ASSERT_NE(library.get(), nullptr) << GetLastError();
+    const WORD english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    const WORD german = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
+    for (WORD language : {english, german}) {
+        for (UINT id : {6007u, 6008u}) {
+            SCOPED_TRACE(std::to_string(language) + " " + std::to_string(id));
+            const std::string data = library.Find(MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(id), language);  // RT_DIALOG
+            ASSERT_FALSE(data.empty());
+            HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                                     reinterpret_cast<LPCDLGTEMPLATEW>(data.data()), nullptr,
+                                                     QuietDialog, 0);
+            ASSERT_NE(dialog, nullptr) << GetLastError();
+            wchar_t className[16] = {};
+            GetClassNameW(GetDlgItem(dialog, 151), className, 16);
+            EXPECT_EQ(std::wstring(className), L"Edit");
+            EXPECT_NE(GetDlgItem(dialog, IDOK), nullptr);
+            EXPECT_NE(GetDlgItem(dialog, IDCANCEL), nullptr);
+            DestroyWindow(dialog);
+        }
+    }
+    for (UINT id : {6010u, 6011u}) {
+        SCOPED_TRACE(id);
+        const std::wstring en = FindText(library, id, english);
+        const std::wstring de = FindText(library, id, german);
+        EXPECT_FALSE(en.empty());
+        EXPECT_FALSE(de.empty());
+        EXPECT_NE(en, de);
+    }
 }
 
 } // namespace

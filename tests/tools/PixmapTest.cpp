@@ -188,7 +188,10 @@ struct ProjectPixmap {
 const ProjectPixmap kProjectPixmaps[] = {
     {"5504.bmp.pixmap", 1, 12, 54, true},  {"5500.bmp.pixmap", 1, 48, 16, true},
     {"5501.bmp.pixmap", 1, 16, 16, true},  {"5130.bmp.pixmap", 3, 16, 16, true},
-    {"5135.bmp.pixmap", 5, 16, 16, true},  {"5001.ico.pixmap", 2, 0, 0, false},
+    {"5135.bmp.pixmap", 12, 16, 16, true}, {"5001.ico.pixmap", 2, 0, 0, false},
+    // The METRAHit range pictures: as many frames as the model's display codes.
+    {"5201.bmp.pixmap", 9, 32, 32, true},  {"5202.bmp.pixmap", 7, 32, 32, true},
+    {"5203.bmp.pixmap", 10, 32, 32, true}, {"5204.bmp.pixmap", 9, 32, 32, true},
 };
 
 TEST(ProjectPixmaps, HaveTheirSizesAndKeepTheColourKeyFree)

@@ -1,0 +1,409 @@
+// The meter panels as the build compiles them (vexares/panels), read by the
+// real layout reader: each carries the controls its instrument looks up, its
+// controls lie apart and inside the margins, and the resource records refuse
+// exactly the instruments that would share a channel.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "framework/File.h"
+#include "viframework/EventSink.h"
+#include "viframework/controls/PanelLayout.h"
+
+namespace {
+
+// ---------------------------------------------------------------- what the instruments expect
+
+struct ControlRef {
+    uint32_t type;
+    uint32_t id;
+};
+
+struct MeterPanel {
+    uint32_t id = 0;
+    const char16_t* title = u"";
+    // What the instrument occupies: meter channels A to D, L the METRAHit link.
+    std::string occupies;
+    std::vector<ControlRef> controls;
+    // Radio buttons that clear each other, by id; every other radio button of
+    // the panel must lie in one of them.
+    std::vector<std::set<uint32_t>> radioGroups;
+    // param1 of the rectangle records where the instrument makes its own controls.
+    std::multiset<uint32_t> customs;
+    uint32_t rangePictures = 0;  // bitmap of the range picture (METRAHit), 0 for none
+    uint32_t rangeFrames = 0;
+};
+
+// Failures name the panel by its command id.
+void PrintTo(const MeterPanel& panel, std::ostream* out)
+{
+    *out << panel.id;
+}
+
+MeterPanel Panel(uint32_t id, const char16_t* title, std::string occupies)
+{
+    MeterPanel p;
+    p.id = id;
+    p.title = title;
+    p.occupies = std::move(occupies);
+    return p;
+}
+
+constexpr uint32_t kGauge = 500;
+constexpr uint32_t kReadOut = 501;
+constexpr uint32_t kMetraLcd = 100;
+
+MeterPanel SingleMeter(uint32_t id, const char16_t* title, char channel, bool ammeter)
+{
+    MeterPanel p = Panel(id, title, std::string(1, channel));
+    p.controls = {{kHotLabel, 50}, {kHotValueDisplay, 1}, {kHotMenu, 30}, {kHotMenu, 20},
+                  {kHotRadio, 10}, {kHotRadio, 11},       {kHotStatus, 2}};
+    if (ammeter)
+        p.controls.push_back({kHotButton, 300});
+    p.radioGroups = {{10, 11}};
+    return p;
+}
+
+MeterPanel DualMeter(uint32_t id, const char16_t* title)
+{
+    MeterPanel p = Panel(id, title, "CD");
+    p.controls = {{kHotValueDisplay, 1}, {kHotMenu, 30},     {kHotMenu, 20},    {kHotRadio, 10},  {kHotRadio, 11},
+                  {kHotStatus, 1},       {kHotValueDisplay, 101}, {kHotMenu, 130}, {kHotMenu, 120}, {kHotRadio, 110},
+                  {kHotRadio, 111},      {kHotStatus, 2},    {kHotToolButton, 50}};
+    p.radioGroups = {{10, 11}, {110, 111}};
+    return p;
+}
+
+MeterPanel AnalogMeter(uint32_t id, const char16_t* title, char channel, bool ammeter)
+{
+    MeterPanel p = Panel(id, title, std::string(1, channel));
+    p.controls = {{kHotLabel, 1},    {kHotStatus, 4000}, {kHotLabel, 4002},  {kHotStatus, 4001},
+                  {kHotMenu, 200},   {kHotRadio, 100},   {kHotRadio, 101},   {kHotRadio, 110},
+                  {kHotRadio, 111},  {kHotButton, 230},  {kHotButton, 231},  {kHotButton, 240}};
+    if (ammeter)
+        p.controls.push_back({kHotButton, 300});
+    p.radioGroups = {{100, 101}, {110, 111}};
+    p.customs = {kGauge, kReadOut};
+    return p;
+}
+
+MeterPanel MetraHit(uint32_t id, const char16_t* title, uint32_t model, uint32_t frames)
+{
+    MeterPanel p = Panel(id, title, "L");
+    p.customs = {kMetraLcd};
+    p.rangePictures = 5200 + model;
+    p.rangeFrames = frames;
+    return p;
+}
+
+std::vector<MeterPanel> MeterPanels()
+{
+    MeterPanel power = Panel(10067, u"POWER METER", "AB");
+    power.controls = {{kHotValueDisplay, 100}, {kHotValueDisplay, 101}, {kHotValueDisplay, 102},
+                      {kHotMenu, 30},          {kHotMenu, 50},          {kHotLabel, 1},
+                      {kHotStatus, 1},         {kHotStatus, 2},         {kHotButton, 300}};
+    MeterPanel thermometer = Panel(10068, u"THERMOMETER", "A");
+    thermometer.controls = {{kHotValueDisplay, 1}, {kHotRadio, 201}, {kHotRadio, 202},
+                            {kHotRadio, 204},      {kHotRadio, 205}, {kHotButton, 203}};
+    thermometer.radioGroups = {{201, 202}, {204, 205}};
+    return {
+        SingleMeter(10120, u"VOLTMETER A", 'A', false),
+        SingleMeter(10121, u"VOLTMETER B", 'B', false),
+        SingleMeter(10122, u"AMPEREMETER A", 'A', true),
+        SingleMeter(10123, u"AMPEREMETER B", 'B', true),
+        SingleMeter(10124, u"dB METER A", 'A', false),
+        SingleMeter(10125, u"dB METER B", 'B', false),
+        DualMeter(10211, u"DUAL VOLTMETER"),
+        DualMeter(10212, u"DUAL AMPEREMETER"),
+        power,
+        AnalogMeter(10061, u"ANALOG VOLTMETER A", 'A', false),
+        AnalogMeter(10062, u"ANALOG VOLTMETER B", 'B', false),
+        AnalogMeter(10063, u"ANALOG AMPEREMETER A", 'A', true),
+        AnalogMeter(10064, u"ANALOG AMPEREMETER B", 'B', true),
+        AnalogMeter(10065, u"ANALOG dB METER A", 'A', false),
+        AnalogMeter(10066, u"ANALOG dB METER B", 'B', false),
+        thermometer,
+        MetraHit(10069, u"METRAHIT 23S", 1, 9),
+        MetraHit(10070, u"METRAHIT ONE/13S", 2, 7),
+        MetraHit(10071, u"METRAHIT 18S", 3, 10),
+        MetraHit(10072, u"METRAHIT TEACH", 4, 9),
+    };
+}
+
+// ---------------------------------------------------------------- reading a compiled panel
+
+// The bitmap switch's record (bitmap id, frame count, frame) for panels
+// read without a view; the control kind itself is not in the standard set.
+class BitmapSwitchRecord : public CHotspot {
+public:
+    void Serialize(CArchive& ar) override
+    {
+        CHotspot::Serialize(ar);
+        ar >> bitmap >> frames >> frame;
+    }
+    uint32_t bitmap = 0;
+    uint32_t frames = 0;
+    uint32_t frame = 0;
+};
+
+struct CustomRecord {
+    uint32_t param1;
+    CRect rect;
+};
+
+// The standard kinds, the bitmap switch's record, and a note of every
+// rectangle record where the instrument makes a control of its own.
+class MeterPanelFactory : public CStandardHotspotFactory {
+public:
+    std::unique_ptr<CHotspot> CreateHotspot(int32_t x, int32_t y, uint32_t typeCode) override
+    {
+        if (typeCode == kHotBitmapKnob)
+            return std::make_unique<BitmapSwitchRecord>();
+        return CStandardHotspotFactory::CreateHotspot(x, y, typeCode);
+    }
+    std::unique_ptr<CHotspot> CreateCustomHotspot(uint32_t param1, uint32_t, const CRect& rect) override
+    {
+        customs.push_back({param1, rect});
+        return nullptr;
+    }
+    std::vector<CustomRecord> customs;
+};
+
+struct LoadedPanel {
+    size_t bytes = 0;
+    size_t bytesRead = 0;
+    PanelLoadResult result = PanelLoadResult::UnknownControl;
+    CPanelLayout layout;
+    CHotspotArray controls;
+    std::vector<CustomRecord> customs;
+};
+
+std::unique_ptr<LoadedPanel> LoadCompiledPanel(uint32_t id)
+{
+    auto panel = std::make_unique<LoadedPanel>();
+    std::ifstream in(std::string(VEXA_COMPILED_RESOURCES "/") + std::to_string(id) + ".bin", std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    panel->bytes = bytes.size();
+    if (bytes.empty())
+        return panel;
+    CMemFile file(bytes.data(), bytes.size());
+    CArchive ar(&file, CArchive::load);
+    MeterPanelFactory factory;
+    ReadLayoutHeader(ar, panel->layout);
+    panel->result = ReadPanel(ar, panel->layout, panel->controls, factory);
+    panel->bytesRead = size_t(file.GetPosition());
+    panel->customs = factory.customs;
+    return panel;
+}
+
+bool Overlap(const CRect& a, const CRect& b)
+{
+    return std::max(a.left, b.left) < std::min(a.right, b.right) &&
+           std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
+}
+
+std::string Describe(uint32_t type, uint32_t id, const CRect& r)
+{
+    return std::to_string(type) + "/" + (id == kNoHotspotId ? std::string("-") : std::to_string(id)) + " at " +
+           std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
+// ---------------------------------------------------------------- each panel
+
+class MeterPanelLayout : public testing::TestWithParam<MeterPanel> {
+protected:
+    void SetUp() override
+    {
+        panel = LoadCompiledPanel(GetParam().id);
+        ASSERT_GT(panel->bytes, 0u) << "no compiled layout " << GetParam().id;
+    }
+    std::unique_ptr<LoadedPanel> panel;
+};
+
+TEST_P(MeterPanelLayout, LoadsCompletelyWithItsTitle)
+{
+    EXPECT_EQ(panel->result, PanelLoadResult::Complete);
+    EXPECT_EQ(panel->bytesRead, panel->bytes) << "every byte belongs to a record";
+    EXPECT_EQ(panel->layout.title, CString(GetParam().title));
+}
+
+TEST_P(MeterPanelLayout, CarriesEachControlItsInstrumentLooksUpExactlyOnce)
+{
+    for (const ControlRef& wanted : GetParam().controls) {
+        const auto found = std::count_if(panel->controls.begin(), panel->controls.end(), [&](const auto& c) {
+            return c->m_typeCode == wanted.type && c->m_id == wanted.id;
+        });
+        EXPECT_EQ(found, 1) << "type " << wanted.type << " id " << wanted.id;
+    }
+    // No addressed control shares kind and id with another, chosen or not.
+    std::set<std::pair<uint32_t, uint32_t>> seen;
+    for (const auto& c : panel->controls) {
+        if (c->m_id != kNoHotspotId) {
+            EXPECT_TRUE(seen.insert({c->m_typeCode, c->m_id}).second) << "type " << c->m_typeCode << " id " << c->m_id;
+        }
+    }
+}
+
+// A radio button clears the radio buttons next to it in the list, so each
+// group must be one unbroken run, parted from the next by another control.
+TEST_P(MeterPanelLayout, RadioButtonsClearOnlyTheirOwnGroup)
+{
+    std::vector<std::set<uint32_t>> runs;
+    bool inRun = false;
+    for (const auto& c : panel->controls) {
+        const bool radio = c->m_typeCode == kHotRadio;
+        if (radio && !inRun)
+            runs.emplace_back();
+        if (radio)
+            runs.back().insert(c->m_id);
+        inRun = radio;
+    }
+    std::vector<std::set<uint32_t>> wanted = GetParam().radioGroups;
+    std::sort(runs.begin(), runs.end());
+    std::sort(wanted.begin(), wanted.end());
+    EXPECT_EQ(runs, wanted);
+}
+
+TEST_P(MeterPanelLayout, MarksWhereTheInstrumentMakesItsOwnControls)
+{
+    std::multiset<uint32_t> params;
+    for (const CustomRecord& c : panel->customs)
+        params.insert(c.param1);
+    EXPECT_EQ(params, GetParam().customs);
+
+    const auto find = [&](uint32_t param1) {
+        const auto it = std::find_if(panel->customs.begin(), panel->customs.end(),
+                                     [&](const CustomRecord& c) { return c.param1 == param1; });
+        return it == panel->customs.end() ? CRect{} : it->rect;
+    };
+    if (GetParam().customs.count(kGauge) != 0) {
+        const CRect gauge = find(kGauge);
+        const CRect readOut = find(kReadOut);
+        EXPECT_EQ(gauge.Width(), 200);
+        EXPECT_EQ(gauge.Height(), 112);
+        EXPECT_EQ(readOut.Width(), 187);
+        EXPECT_EQ(readOut.Height(), 80);
+        // Centred: the two centres at most half a unit apart on each axis.
+        EXPECT_LE(std::abs((gauge.left + gauge.right) - (readOut.left + readOut.right)), 1);
+        EXPECT_LE(std::abs((gauge.top + gauge.bottom) - (readOut.top + readOut.bottom)), 1);
+    }
+    if (GetParam().customs.count(kMetraLcd) != 0) {
+        const CRect lcd = find(kMetraLcd);
+        EXPECT_GE(lcd.Width(), 200) << "room for the LCD's digits, unit and mode";
+        EXPECT_GE(lcd.Height(), 60);
+    }
+}
+
+TEST_P(MeterPanelLayout, KeepsItsControlsApartAndAtLeastEightUnitsInsideTheEdge)
+{
+    struct Placed {
+        std::string name;
+        CRect rect;
+        uint32_t param1;  // of a rectangle record, else 0
+    };
+    std::vector<Placed> placed;
+    for (const auto& c : panel->controls)
+        if (c->IsVisible())
+            placed.push_back({Describe(c->m_typeCode, c->m_id, c->m_rect), c->m_rect, 0});
+    for (const CustomRecord& c : panel->customs)
+        placed.push_back({"rectangle " + Describe(kHotRectangle, c.param1, c.rect), c.rect, c.param1});
+
+    constexpr int32_t kMargin = 8;
+    const int32_t width = panel->layout.width;
+    const int32_t height = panel->layout.height;
+    for (size_t i = 0; i < placed.size(); ++i) {
+        const CRect& r = placed[i].rect;
+        SCOPED_TRACE(placed[i].name);
+        EXPECT_GT(r.Width(), 0);
+        EXPECT_GT(r.Height(), 0);
+        EXPECT_GE(r.left, kMargin);
+        EXPECT_GE(r.top, kMargin);
+        EXPECT_LE(r.right, width - kMargin);
+        EXPECT_LE(r.bottom, height - kMargin);
+        for (size_t j = i + 1; j < placed.size(); ++j) {
+            // The analog meters show either the gauge or the read-out in one place.
+            const std::set<uint32_t> pair{placed[i].param1, placed[j].param1};
+            if (pair == std::set<uint32_t>{kGauge, kReadOut})
+                continue;
+            EXPECT_FALSE(Overlap(r, placed[j].rect)) << "overlaps " << placed[j].name;
+        }
+    }
+}
+
+// The METRAHit instrument takes the first bitmap switch as its range picture.
+TEST_P(MeterPanelLayout, GivesTheRangePictureTheModelsStrip)
+{
+    std::vector<const BitmapSwitchRecord*> switches;
+    for (const auto& c : panel->controls)
+        if (c->m_typeCode == kHotBitmapKnob)
+            switches.push_back(static_cast<const BitmapSwitchRecord*>(c.get()));
+    if (GetParam().rangePictures == 0) {
+        EXPECT_TRUE(switches.empty());
+        return;
+    }
+    ASSERT_EQ(switches.size(), 1u);
+    EXPECT_EQ(switches[0]->bitmap, GetParam().rangePictures);
+    EXPECT_EQ(switches[0]->frames, GetParam().rangeFrames);
+}
+
+INSTANTIATE_TEST_SUITE_P(Meters, MeterPanelLayout, testing::ValuesIn(MeterPanels()),
+                         [](const testing::TestParamInfo<MeterPanel>& info) {
+                             return "Panel" + std::to_string(info.param.id);
+                         });
+
+// ---------------------------------------------------------------- resource records
+
+class OpenInstrument : public CVIEventSink {
+public:
+    explicit OpenInstrument(const uint32_t* record) { std::copy(record, record + kResourceWords, m_resourceMask); }
+    CString GetTitle() override { return u""; }
+    void ShowInstrument(bool) override {}
+    void ToggleVisible() override {}
+    bool IsInstrumentVisible() override { return true; }
+    bool OnEvent(uint32_t, uintptr_t) override { return false; }
+    void SerializeState(CArchive&) override {}
+};
+
+// Opening one instrument beside another: refused exactly when the two would
+// use a channel (or the METRAHit link) together. The DC supply shares nothing.
+TEST(MeterPanelRecords, RefuseExactlyTheInstrumentsThatShareAChannel)
+{
+    struct Entry {
+        uint32_t id;
+        std::string occupies;
+        CPanelLayout layout;
+    };
+    std::vector<Entry> entries;
+    for (const MeterPanel& p : MeterPanels())
+        entries.push_back({p.id, p.occupies, {}});
+    entries.push_back({10040, "", {}});
+    for (Entry& e : entries) {
+        const auto panel = LoadCompiledPanel(e.id);
+        ASSERT_GT(panel->bytes, 0u) << e.id;
+        e.layout = panel->layout;
+    }
+
+    for (const Entry& open : entries) {
+        CVIEventHub hub;
+        OpenInstrument sink(open.layout.resourceRecord);
+        hub.AddSink(&sink);
+        for (const Entry& next : entries) {
+            if (next.id == open.id)
+                continue;
+            const bool shared = std::any_of(open.occupies.begin(), open.occupies.end(),
+                                            [&](char c) { return next.occupies.find(c) != std::string::npos; });
+            EXPECT_EQ(hub.FindResourceConflict(next.layout.resourceRecord) != nullptr, shared)
+                << next.id << " beside " << open.id;
+        }
+    }
+}
+
+}  // namespace
