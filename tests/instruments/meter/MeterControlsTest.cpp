@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <limits>
+#include <string>
 #include <numbers>
 
 #include "../../viframework/ControlTestUtil.h"
@@ -359,6 +362,44 @@ TEST(VexaValueDisplayDrawing, DigitsUnitRangeAndBarFitTheNaturalSize)
             EXPECT_FLOAT_EQ(f->rect.width, std::floor(area.width * 0.25f + 0.5f));
         }
     EXPECT_TRUE(barFound);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- the face bitmaps as built
+
+namespace {
+
+std::shared_ptr<CPanelImage> BuiltBitmap(const char* name)
+{
+    std::ifstream in(std::string(VEXA_COMPILED_RESOURCES) + "/" + name, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    constexpr size_t kFileHeader = 14;  // a bitmap resource is the file without it
+    if (bytes.size() <= kFileHeader)
+        return nullptr;
+    return DecodeDib(bytes.data() + kFileHeader, bytes.size() - kFileHeader);
+}
+
+TEST(GaugeBitmaps, BuiltFaceAndElevenPrintsWithTransparentMargins)
+{
+    const auto face = BuiltBitmap("5270.bmp");
+    ASSERT_NE(face, nullptr);
+    EXPECT_GT(face->width, face->height) << "a landscape face";
+    for (Argb p : face->pixels)
+        ASSERT_NE(p & 0xFFFFFFu, 0xFF00FFu) << "the face has no transparent pixels";
+
+    const auto prints = BuiltBitmap("5271.bmp");
+    ASSERT_NE(prints, nullptr);
+    ASSERT_EQ(prints->width % CHotGauge::kPrintCount, 0);
+    const int32_t frame = prints->width / CHotGauge::kPrintCount;
+    for (int32_t i = 0; i < CHotGauge::kPrintCount; ++i) {
+        size_t inked = 0;
+        for (int32_t y = 0; y < prints->height; ++y)
+            for (int32_t x = 0; x < frame; ++x)
+                inked += (prints->Pixel(i * frame + x, y) & 0xFFFFFFu) != 0xFF00FFu;
+        EXPECT_GT(inked, 0u) << "print " << i;
+        EXPECT_LT(inked, size_t(frame * prints->height / 2)) << "print " << i << " is mostly see-through";
+    }
 }
 
 }  // namespace
