@@ -113,6 +113,11 @@ double CHotGauge::NeedleAngle() const
     return (m_startAngle - m_endAngle) * Fraction() - m_startAngle;
 }
 
+int32_t CHotGauge::PrintIndex() const
+{
+    return int32_t(std::clamp<int64_t>(int64_t{kDefaultPrint} - m_style, -1, kPrintCount));
+}
+
 CString CHotGauge::LabelText(int32_t division) const
 {
     const double part = double(division) / double(m_divisions);

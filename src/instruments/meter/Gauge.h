@@ -59,8 +59,9 @@ public:
     double NeedleAngle() const;
     // The label under major tick `division` (0..divisions).
     CString LabelText(int32_t division) const;
-    // The scale print drawn from bitmap 5271: 8 - style.
-    int32_t PrintIndex() const { return kDefaultPrint - m_style; }
+    // The scale print drawn from bitmap 5271: 8 - style (-1 or kPrintCount
+    // for styles that have none).
+    int32_t PrintIndex() const;
 
     // Geometry in the control's rectangle [panel units]: the pivot, the
     // needle's length and the face radius it is a percentage of.

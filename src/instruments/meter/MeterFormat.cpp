@@ -83,6 +83,9 @@ void FormatNormalised(double value, double fullScale, std::u16string_view unit, 
 {
     const int exponent = EngineeringExponent(fullScale);
     const double scale = std::pow(10.0, exponent);
+    // A full scale too small for a double's exponents has nothing to show.
+    if (!(fullScale > 0) || !(scale > 0) || !std::isfinite(fullScale))
+        return;
     const double normalisedScale = fullScale / scale;
     const char* format = normalisedScale >= 100 ? "% 4.0lf" : normalisedScale < 10 ? "% 5.2lf" : "% 5.1lf";
     out.text = Format(format, value / scale);
@@ -131,10 +134,15 @@ GaugeScale AnalogGaugeScale(int range)
 
 AmmeterScale ComputeAmmeterScale(double fullScaleVolts, double shuntOhms)
 {
+    const AmmeterScale none{0, 0, u"-- A", "%6.2lf"};
+    if (!UsableShunt(shuntOhms))
+        return none;
     const double amperes = fullScaleVolts / shuntOhms;
-    if (!UsableShunt(shuntOhms) || !std::isfinite(amperes) || !(amperes > 0))
-        return {0, 0, u"-- A", "%6.2lf"};
+    if (!std::isfinite(amperes) || !(amperes > 0))
+        return none;
     const int exponent = EngineeringExponent(amperes);
+    if (!(std::pow(10.0, exponent) > 0))
+        return none;
     const double normalised = amperes / std::pow(10.0, exponent);
     CString text = Format("%.0lf ", normalised);
     text += PrefixedUnit(exponent, u"A");
@@ -144,7 +152,8 @@ AmmeterScale ComputeAmmeterScale(double fullScaleVolts, double shuntOhms)
 
 CString FormatAmmeterValue(const AmmeterScale& scale, double amperes)
 {
-    if (!std::isfinite(amperes) || !(scale.fullScale > 0) || scale.format == nullptr)
+    if (!std::isfinite(amperes) || !(scale.fullScale > 0) || scale.format == nullptr ||
+        !(std::pow(10.0, scale.exponent) > 0))
         return kDashes;
     return Format(scale.format, amperes / std::pow(10.0, scale.exponent));
 }
