@@ -180,22 +180,21 @@ bool CVexaMeter::Flush()
 void CVexaMeter::ReadAB()
 {
     const bool wide = VariantLevel() >= 2;
-    m_stream->WriteByte(wide ? kCmdReadAB16 : kCmdReadAB8);
-    ReadBlock(wide, 0, 1, Shared().records[0], Shared().records[1]);
+    ReadBlock(wide ? kCmdReadAB16 : kCmdReadAB8, wide, 0, 1, Shared().records[0], Shared().records[1]);
 }
 
 void CVexaMeter::ReadCD(MeterRecord& c, MeterRecord& d)
 {
     if (VariantLevel() < 3)
         return;
-    m_stream->WriteByte(kCmdReadCD);
-    ReadBlock(true, 2, 3, c, d);
+    ReadBlock(kCmdReadCD, true, 2, 3, c, d);
 }
 
-void CVexaMeter::ReadBlock(bool wide, int x, int y, MeterRecord& recordX, MeterRecord& recordY)
+std::array<MeterRawBlock, 2> CVexaMeter::ReadRawBlock(uint8_t command, bool wide)
 {
     // Instantaneous values, four pairs of 32-bit sums, then minimum and
     // maximum of X and of Y; the small values are 16 or 8 bits wide.
+    m_stream->WriteByte(command);
     const size_t small = wide ? 2 : 1;
     constexpr size_t kSums = 6;
     std::vector<uint8_t> reply(small * 6 + 4 * kSums, 0);
@@ -207,22 +206,35 @@ void CVexaMeter::ReadBlock(bool wide, int x, int y, MeterRecord& recordX, MeterR
     };
     auto sumAt = [&](size_t index) { return static_cast<double>(BigEndian32(reply.data() + 2 * small + index * 4)); };
 
-    const double n = m_sampleCount > 0 ? m_sampleCount : 1;
+    std::array<MeterRawBlock, 2> blocks;
+    for (size_t k = 0; k < 2; ++k)
+        blocks[k] = {smallAt(k), sumAt(k), sumAt(2 + k), sumAt(4 + k), smallAt(2 + 2 * k), smallAt(3 + 2 * k)};
+    return blocks;
+}
+
+bool CVexaMeter::ConvertBlock(const MeterRawBlock& raw, bool wide, uint16_t sampleCount,
+                              const std::function<double(double)>& convert, MeterRecord& r)
+{
+    const double n = sampleCount > 0 ? sampleCount : 1;
+    r[kMeterInstant] = convert(raw.instant);
+    r[kMeterAverage] = convert(raw.sum / n);
+    r[kMeterAbsAverage] = convert(raw.absSum / n);
+    r[kMeterRms] = convert(std::sqrt(std::fabs(raw.squares) / n));
+    r[kMeterPeak] = convert(raw.maximum);
+    r[kMeterPeakToPeak] = std::fabs(convert(raw.maximum) - convert(raw.minimum));
+    return wide ? (raw.maximum >= 511 || raw.minimum <= -511) : (raw.maximum >= 127 || raw.minimum <= -128);
+}
+
+void CVexaMeter::ReadBlock(uint8_t command, bool wide, int x, int y, MeterRecord& recordX, MeterRecord& recordY)
+{
+    const std::array<MeterRawBlock, 2> blocks = ReadRawBlock(command, wide);
     const int channels[2] = {x, y};
     MeterRecord* records[2] = {&recordX, &recordY};
     for (size_t k = 0; k < 2; ++k) {
         const int c = channels[k];
-        const int32_t minimum = smallAt(2 + 2 * k);
-        const int32_t maximum = smallAt(3 + 2 * k);
-        MeterRecord& r = *records[k];
-        r[kMeterInstant] = Convert(c, smallAt(k));
-        r[kMeterAverage] = Convert(c, sumAt(k) / n);
-        r[kMeterAbsAverage] = Convert(c, sumAt(2 + k) / n);
-        r[kMeterRms] = Convert(c, std::sqrt(std::fabs(sumAt(4 + k)) / n));
-        r[kMeterPeak] = Convert(c, maximum);
-        r[kMeterPeakToPeak] = std::fabs(Convert(c, maximum) - Convert(c, minimum));
-        m_overflow[static_cast<size_t>(c)] =
-            wide ? (maximum >= 511 || minimum <= -511) : (maximum >= 127 || minimum <= -128);
+        const bool overflow =
+            ConvertBlock(blocks[k], wide, m_sampleCount, [&](double raw) { return Convert(c, raw); }, *records[k]);
+        m_overflow[static_cast<size_t>(c)] = overflow ? 1 : 0;
     }
 }
 

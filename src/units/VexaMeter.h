@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "units/CommandBytes.h"
@@ -26,6 +27,17 @@ enum MeterQuantity : int {
     kMeterPeakToPeak = 3,    // [V]
     kMeterRms = 4,           // [V]
     kMeterInstant = 5,       // the first value of the reply [V]
+};
+
+// One channel's part of a block reply as the interface sends it, before
+// conversion: raw converter counts.
+struct MeterRawBlock {
+    int32_t instant = 0;
+    double sum = 0;
+    double absSum = 0;
+    double squares = 0;
+    int32_t minimum = 0;
+    int32_t maximum = 0;
 };
 
 struct CMeterSettings : CUnitSettings {
@@ -91,9 +103,19 @@ public:
     static double Shunt(int channel);
     static void SetShunt(int channel, double ohms);
 
+    // Sends a read command and reads its block reply (16-bit or 8-bit form)
+    // of the command's two channels, unconverted. For instruments that read
+    // a block the unit does not convert itself; call under the unit lock.
+    std::array<MeterRawBlock, 2> ReadRawBlock(uint8_t command, bool wide);
+    // Fills a record from one channel's raw block, convert turning counts
+    // into the record's unit; sums are divided by sampleCount (0 counts as
+    // 1). Returns whether the block reached the end of the converter.
+    static bool ConvertBlock(const MeterRawBlock& raw, bool wide, uint16_t sampleCount,
+                             const std::function<double(double)>& convert, MeterRecord& record);
+
 private:
-    // Reads one block reply (16-bit or 8-bit form) of channels x and y.
-    void ReadBlock(bool wide, int x, int y, MeterRecord& recordX, MeterRecord& recordY);
+    // Reads one block reply of channels x and y into their records.
+    void ReadBlock(uint8_t command, bool wide, int x, int y, MeterRecord& recordX, MeterRecord& recordY);
     UnitCommand ChannelCommandAB();
     UnitCommand AcquisitionCommand();
 

@@ -13,34 +13,6 @@
 
 namespace {
 
-struct ChannelBlock {
-    int32_t instant, sum, absSum, squares, minimum, maximum;
-};
-
-// The reply to "f" or "k" (wide) or "d" (8-bit) for channels X and Y.
-Bytes BlockReply(const ChannelBlock& x, const ChannelBlock& y, bool wide)
-{
-    Bytes b;
-    auto small = [&](int32_t v) {
-        if (wide)
-            PutWord(b, v);
-        else
-            b.push_back(static_cast<uint8_t>(v));
-    };
-    small(x.instant);
-    small(y.instant);
-    for (int32_t v : {x.sum, y.sum, x.absSum, y.absSum, x.squares, y.squares})
-        PutLong(b, v);
-    for (int32_t v : {x.minimum, x.maximum, y.minimum, y.maximum})
-        small(v);
-    return b;
-}
-
-ChannelBlock Constant(int32_t raw, int32_t n = 2048)
-{
-    return {raw, raw * n, std::abs(raw) * n, raw * raw * n, raw, raw};
-}
-
 TEST(Meter, BlockAtTheTopOfTheRangeReadsFullScaleAndOverflows)
 {
     ScriptedInterface level2(2);

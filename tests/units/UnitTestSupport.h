@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "FakeServices.h"
@@ -39,4 +40,34 @@ inline void PutLong(Bytes& b, int32_t v)
 {
     PutWord(b, static_cast<int32_t>(static_cast<uint32_t>(v) >> 16));
     PutWord(b, v);
+}
+
+// One channel's part of a multimeter block reply, in converter counts.
+struct ChannelBlock {
+    int32_t instant, sum, absSum, squares, minimum, maximum;
+};
+
+// The reply to a block read ("f", "k", "l": wide; "d": 8-bit) for channels X and Y.
+inline Bytes BlockReply(const ChannelBlock& x, const ChannelBlock& y, bool wide)
+{
+    Bytes b;
+    auto small = [&](int32_t v) {
+        if (wide)
+            PutWord(b, v);
+        else
+            b.push_back(static_cast<uint8_t>(v));
+    };
+    small(x.instant);
+    small(y.instant);
+    for (int32_t v : {x.sum, y.sum, x.absSum, y.absSum, x.squares, y.squares})
+        PutLong(b, v);
+    for (int32_t v : {x.minimum, x.maximum, y.minimum, y.maximum})
+        small(v);
+    return b;
+}
+
+// Every one of n samples at raw.
+inline ChannelBlock Constant(int32_t raw, int32_t n = 2048)
+{
+    return {raw, raw * n, std::abs(raw) * n, raw * raw * n, raw, raw};
 }

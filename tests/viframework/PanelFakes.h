@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ public:
         CString text;
         FontRecord font;
         Argb colour = 0;
+        std::optional<CRect> source;  // DrawImage: the part of the picture drawn
     };
 
     void SetRendering(uint32_t s, uint32_t c, uint32_t t) override
@@ -77,11 +79,13 @@ public:
         const float h = float(font.height < 0 ? -font.height : font.height);
         return {0.6f * h * float(text.size()), h * 1.2f};
     }
-    void DrawImage(const CPanelImage& image, const RectF& dest, const CRect*, std::optional<Argb> key) override
+    void DrawImage(const CPanelImage& image, const RectF& dest, const CRect* source, std::optional<Argb> key) override
     {
         Call& c = Add("DrawImage");
         c.rect = dest;
         c.colour = key.value_or(0);
+        if (source)
+            c.source = *source;
     }
     void DrawMetafile(const std::vector<uint8_t>&, const RectF& dest) override { Add("DrawMetafile").rect = dest; }
     void PushClip(const RectF& r) override { Add("PushClip").rect = r; }
@@ -109,7 +113,7 @@ public:
 private:
     Call& Add(const char* op)
     {
-        calls.push_back(Call{op, {}, {}, {}, {}, {}, {}, 0});
+        calls.push_back(Call{op, {}, {}, {}, {}, {}, {}, 0, {}});
         return calls.back();
     }
 };

@@ -1,7 +1,6 @@
 #include "viframework/controls/HotButton.h"
 
 #include <algorithm>
-#include <map>
 
 #include "viframework/SkinManager.h"
 #include "viframework/controls/PanelResources.h"
@@ -9,12 +8,6 @@
 namespace {
 
 constexpr Argb kStripKey = 0x00C0C0C0u;
-
-std::map<uint32_t, std::shared_ptr<const CPanelImage>>& Strips()
-{
-    static std::map<uint32_t, std::shared_ptr<const CPanelImage>> strips;
-    return strips;
-}
 
 }  // namespace
 
@@ -123,20 +116,12 @@ bool CHotButton::OnPress(IHotspotHost& host)
 
 std::shared_ptr<const CPanelImage> ToolButtonStrip(uint32_t bitmapId)
 {
-    auto& strips = Strips();
-    const auto found = strips.find(bitmapId);
-    if (found != strips.end())
-        return found->second;
-    auto image = PanelResources().LoadBitmap(bitmapId);
-    // A missing bitmap is asked for again next time: the resources may come later.
-    if (image)
-        strips[bitmapId] = image;
-    return image;
+    return SharedBitmap(bitmapId);
 }
 
 void ClearToolButtonStrips()
 {
-    Strips().clear();
+    ClearSharedBitmaps();
 }
 
 CHotToolButton::CHotToolButton()

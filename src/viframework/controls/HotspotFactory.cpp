@@ -1,6 +1,7 @@
 #include "viframework/controls/PanelLayout.h"
 
 #include "viframework/controls/AnalogMeter.h"
+#include "viframework/controls/BitmapKnob.h"
 #include "viframework/controls/Frame.h"
 #include "viframework/controls/Label.h"
 #include "viframework/controls/Lcd.h"
@@ -29,6 +30,7 @@ std::unique_ptr<CHotspot> CreateStandardHotspot(uint32_t typeCode)
     case kHotFrame: return std::make_unique<CHotFrame>();
     case kHotGroupBox: return std::make_unique<CHotGroupBox>();
     case kHotLCD: return std::make_unique<CHotLCD>();
+    case kHotBitmapKnob: return std::make_unique<CHotBitmapKnob>();
     case kHotValueDisplay: return std::make_unique<CHotValueDisplay>();
     case kHotMenu: return std::make_unique<CHotMenu>();
     case kHotLcdMatrix: return std::make_unique<CHotLcdMatrix>();

@@ -1,5 +1,7 @@
 #include "viframework/controls/PanelResources.h"
 
+#include <map>
+
 namespace {
 
 class CNoPanelResources : public IPanelResources {
@@ -34,4 +36,33 @@ FontRecord MakeFont(const char16_t* face, int32_t height, int32_t weight)
     font.height = height;
     font.weight = weight;
     return font;
+}
+
+namespace {
+
+// Controls are drawn on the user-interface thread only.
+std::map<uint32_t, std::shared_ptr<const CPanelImage>>& LoadedBitmaps()
+{
+    static std::map<uint32_t, std::shared_ptr<const CPanelImage>> loaded;
+    return loaded;
+}
+
+}  // namespace
+
+std::shared_ptr<const CPanelImage> SharedBitmap(uint32_t id)
+{
+    auto& loaded = LoadedBitmaps();
+    const auto found = loaded.find(id);
+    if (found != loaded.end())
+        return found->second;
+    auto image = PanelResources().LoadBitmap(id);
+    // The resources may come later: only a found bitmap is kept.
+    if (image)
+        loaded[id] = image;
+    return image;
+}
+
+void ClearSharedBitmaps()
+{
+    LoadedBitmaps().clear();
 }

@@ -45,3 +45,10 @@ public:
 // The process-wide source; without one installed every lookup finds nothing.
 IPanelResources& PanelResources();
 void SetPanelResources(IPanelResources* resources);
+
+// A bitmap of the process-wide source, loaded on first use and shared by
+// every control that draws it (image strips, gauge faces, switch frames).
+// A missing bitmap is asked for again next time.
+std::shared_ptr<const CPanelImage> SharedBitmap(uint32_t id);
+// Forgets the shared bitmaps (a new resource source was installed).
+void ClearSharedBitmaps();

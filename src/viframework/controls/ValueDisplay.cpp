@@ -220,30 +220,38 @@ void CHotValueDisplay::DrawFrame(IPanelGraphics& g) const
 
 void CHotValueDisplay::DrawDigits(IPanelGraphics& g) const
 {
-    const Brush lit = Brush::Solid(kLitSegment), unlit = Brush::Solid(kUnlitSegment);
-    const float scaleX = float(kCellWidth) / float(CHotSeg7::kCellWidth);
-    auto cellLeft = [this](size_t cell) { return float(m_rect.left + 10 + kCellWidth * int32_t(cell)); };
+    DrawValueDigits(g, m_text, {float(m_rect.left + 10), float(m_rect.top + 10)}, m_digitCount, float(kCellWidth),
+                    float(CHotSeg7::kCellHeight), kLitSegment, kUnlitSegment);
+}
+
+void DrawValueDigits(IPanelGraphics& g, const CString& text, PointF origin, size_t cellCount, float cellWidth,
+                     float cellHeight, Argb litColour, Argb unlitColour)
+{
+    const Brush lit = Brush::Solid(litColour), unlit = Brush::Solid(unlitColour);
+    const float scaleX = cellWidth / float(CHotSeg7::kCellWidth);
+    const float scaleY = cellHeight / float(CHotSeg7::kCellHeight);
+    auto cellLeft = [&](size_t cell) { return origin.x + cellWidth * float(cell); };
     auto drawCell = [&](size_t cell, uint8_t pattern) {
         PointF corners[6];
         for (int segment = 0; segment < 7; ++segment) {
-            Seg7SegmentPolygon(segment, {cellLeft(cell), float(m_rect.top + 10)}, scaleX, 1.0f, corners);
+            Seg7SegmentPolygon(segment, {cellLeft(cell), origin.y}, scaleX, scaleY, corners);
             g.FillPolygon((pattern >> segment) & 1 ? lit : unlit, corners, 6);
         }
     };
     size_t cell = 0;
     bool afterDigit = false;
-    for (char16_t c : m_text) {
+    for (char16_t c : text) {
         if (IsPoint(c) && afterDigit) {
-            g.FillRectangle(lit, {cellLeft(cell), float(m_rect.top + 54), 4, 4});
+            g.FillRectangle(lit, {cellLeft(cell), origin.y + 44 * scaleY, 4 * scaleY, 4 * scaleY});
             afterDigit = false;
             continue;
         }
-        if (cell == m_digitCount)
+        if (cell == cellCount)
             break;
         drawCell(cell++, DigitPattern(c));
         afterDigit = !IsPoint(c);
     }
-    for (; cell < m_digitCount; ++cell)
+    for (; cell < cellCount; ++cell)
         drawCell(cell, DigitPattern(u' '));
 }
 

@@ -25,6 +25,14 @@ struct ValueDisplayRange {
     const char* format;
 };
 
+// Draws text as the value display's seven-segment cells: '0'-'9', 'L', '-'
+// and blank for anything else; a '.' or ',' after a digit is a dot at the
+// foot of the next cell and takes no cell of its own. cellCount cells of
+// cellWidth from origin (the first cell's top-left corner), each cellHeight
+// high (55 is the unscaled cell). Lit segments in lit, the others in unlit.
+void DrawValueDigits(IPanelGraphics& g, const CString& text, PointF origin, size_t cellCount, float cellWidth,
+                     float cellHeight, Argb lit, Argb unlit);
+
 class CHotValueDisplay : public CHotspot {
 public:
     static constexpr uint32_t kTypeCode = kHotValueDisplay;

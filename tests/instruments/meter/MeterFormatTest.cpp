@@ -1,0 +1,284 @@
+// The meters' number arithmetic: range tables, the ammeter's scale across
+// prefixes, dB, power, the meters' own display texts and the temperature
+// sensors.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "instruments/meter/MeterFormat.h"
+#include "viframework/controls/ValueDisplay.h"
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+const CString kMicro = u"\u00B5";
+
+// ---------------------------------------------------------------- tables
+
+TEST(MeterTables, EveryVoltmeterRowMeasuresItsRangesFullScaleAndLabelsItsEnd)
+{
+    CHotValueDisplay display;
+    display.m_rect = {0, 0, 187, 120};
+    display.SetRanges(VoltmeterDisplayTable(), 0);
+    ASSERT_EQ(display.RangeCount(), size_t(kVoltageRangeCount));
+    for (int range = 0; range < kVoltageRangeCount; ++range) {
+        const ValueDisplayRange& row = VoltmeterDisplayTable()[range];
+        EXPECT_DOUBLE_EQ(row.fullScale / row.factor, VoltageFullScale(range)) << "range " << range;
+        const GaugeScale gauge = AnalogGaugeScale(range);
+        EXPECT_DOUBLE_EQ(gauge.end / gauge.factor, VoltageFullScale(range)) << "range " << range;
+        display.SetRange(size_t(range));
+        EXPECT_EQ(display.Divisions(), 10);
+        // The last labelled tick names the full scale.
+        const ValueScaleMark* last = nullptr;
+        for (const ValueScaleMark* m = row.marks; m->label && m->label[0]; ++m)
+            last = m;
+        ASSERT_NE(last, nullptr);
+        EXPECT_EQ(last->tick, 10);
+        char end[16];
+        std::snprintf(end, sizeof end, "%g", row.fullScale);
+        EXPECT_STREQ(last->label, end);
+    }
+}
+
+TEST(MeterTables, VoltmeterDigitsFollowTheRangesFormat)
+{
+    CHotValueDisplay display;
+    display.SetRanges(VoltmeterDisplayTable(), 0);
+    EXPECT_TRUE(display.SetValue(0.05));
+    EXPECT_EQ(display.Text(), u"   50") << "millivolts, right-aligned in five places";
+    display.SetRange(3);
+    display.SetValue(0.5);
+    EXPECT_EQ(display.Text(), u"  0.50");
+    display.SetRange(7);
+    display.SetValue(-7.3);
+    EXPECT_EQ(display.Text(), u"  -7.3");
+}
+
+TEST(MeterTables, CurrentTablesHoldTheirRows)
+{
+    CHotValueDisplay display;
+    display.SetRanges(CurrentDisplayTable(), 0);
+    ASSERT_EQ(display.RangeCount(), 1u);
+    EXPECT_EQ(display.Range()->fullScale, 1);
+    EXPECT_STREQ(display.Range()->format, "%6.1lf");
+    display.SetRanges(DualCurrentDisplayTable(), 0);
+    ASSERT_EQ(display.RangeCount(), size_t(kDualCurrentRangeCount));
+    display.SetValue(123.4);
+    EXPECT_EQ(display.Text(), u" 123.4") << "300 mA in milliamperes";
+    display.SetRange(1);
+    display.SetValue(1.5);
+    EXPECT_EQ(display.Text(), u"  1.50");
+}
+
+TEST(MeterTables, RangeIndexesOutsideTheTableTakeTheNearestEnd)
+{
+    EXPECT_EQ(VoltageFullScale(-1), 0.1);
+    EXPECT_EQ(VoltageFullScale(INT_MIN), 0.1);
+    EXPECT_EQ(VoltageFullScale(9), 50);
+    EXPECT_EQ(VoltageFullScale(INT_MAX), 50);
+    EXPECT_EQ(AnalogGaugeScale(-5).end, 100);
+    EXPECT_EQ(AnalogGaugeScale(-5).factor, 1000);
+    EXPECT_EQ(AnalogGaugeScale(99).end, 50);
+    EXPECT_EQ(AnalogGaugeScale(99).factor, 1);
+}
+
+// ---------------------------------------------------------------- ammeter
+
+TEST(AmmeterScale, FullScaleTextAndFormatFollowThePrefix)
+{
+    struct Case {
+        double volts, ohms;
+        double fullScale;
+        int exponent;
+        CString text;
+        const char* format;
+    };
+    const Case cases[] = {
+        {10, 10, 1, 0, u"1 A", "%6.2lf"},
+        {0.1, 10, 0.01, -3, u"10 mA", "%6.1lf"},
+        {0.5, 1, 0.5, -3, u"500 mA", "%5.0lf"},
+        {0.1, 1000, 1e-4, -6, u"100 " + kMicro + u"A", "%5.0lf"},
+        {0.2, 1e6, 2e-7, -9, u"200 nA", "%5.0lf"},
+        {50, 0.01, 5000, 3, u"5 kA", "%6.2lf"},
+    };
+    for (const Case& c : cases) {
+        const AmmeterScale s = ComputeAmmeterScale(c.volts, c.ohms);
+        EXPECT_DOUBLE_EQ(s.fullScale, c.fullScale) << c.volts << " V / " << c.ohms << " Ohm";
+        EXPECT_EQ(s.exponent, c.exponent) << c.volts << " V / " << c.ohms << " Ohm";
+        EXPECT_EQ(s.scaleText, c.text) << c.volts << " V / " << c.ohms << " Ohm";
+        EXPECT_STREQ(s.format, c.format) << c.volts << " V / " << c.ohms << " Ohm";
+    }
+    EXPECT_EQ(ComputeAmmeterScale(0.1, 1000).scaleText[4], char16_t(181)) << "the micro sign";
+}
+
+TEST(AmmeterScale, ValuesAreShownInTheScalesUnit)
+{
+    const AmmeterScale amperes = ComputeAmmeterScale(VoltageFullScale(6), 10);
+    EXPECT_EQ(amperes.scaleText, u"1 A");
+    EXPECT_EQ(FormatAmmeterValue(amperes, 0.5 / 10), u"  0.05");
+    const AmmeterScale milli = ComputeAmmeterScale(VoltageFullScale(0), 10);
+    EXPECT_EQ(FormatAmmeterValue(milli, 0.0042), u"   4.2");
+    const AmmeterScale micro = ComputeAmmeterScale(VoltageFullScale(0), 1000);
+    EXPECT_EQ(FormatAmmeterValue(micro, 42e-6), u"   42");
+}
+
+TEST(AmmeterScale, UnusableShuntsAndValuesShowDashes)
+{
+    for (double ohms : {0.0, -10.0, kNaN, kInf, -kInf}) {
+        const AmmeterScale s = ComputeAmmeterScale(10, ohms);
+        EXPECT_EQ(s.fullScale, 0) << ohms;
+        EXPECT_EQ(FormatAmmeterValue(s, 0.5), u"----") << ohms;
+    }
+    const AmmeterScale good = ComputeAmmeterScale(10, 10);
+    EXPECT_EQ(FormatAmmeterValue(good, kNaN), u"----");
+    EXPECT_EQ(FormatAmmeterValue(good, kInf), u"----");
+}
+
+TEST(AmmeterScale, ShuntTextUsesTheOhmSign)
+{
+    EXPECT_EQ(FormatShunt(10), u"10 \u03A9");
+    EXPECT_EQ(FormatShunt(2500), u"2.5 k\u03A9");
+    EXPECT_EQ(FormatShunt(0.01), u"10 m\u03A9");
+    EXPECT_EQ(FormatShunt(kNaN), u"-- \u03A9");
+}
+
+// ---------------------------------------------------------------- dB
+
+TEST(DbMeter, SingleMetersTextAndItsDashes)
+{
+    EXPECT_EQ(FormatSingleDb(0.775, 3), u"  0.0");
+    EXPECT_EQ(FormatSingleDb(-0.775, 0), u"  0.0") << "the magnitude counts";
+    EXPECT_EQ(FormatSingleDb(7.75, 7), u" 20.0");
+    EXPECT_EQ(FormatSingleDb(7.75, 8), u"  20") << "no decimals on the 50 V range";
+    EXPECT_EQ(FormatSingleDb(0.0775, 2), u"-20.0");
+    EXPECT_EQ(FormatSingleDb(0, 3), u"----");
+    EXPECT_EQ(FormatSingleDb(kNaN, 3), u"----");
+    EXPECT_EQ(FormatSingleDb(0.775, 42), u"   0") << "range clamped to 8";
+}
+
+// ---------------------------------------------------------------- the meters' own display
+
+TEST(MeterReading, VoltageByRangeGroup)
+{
+    MeterReading r = FormatMeterReading(MeterDisplayKind::Voltage, 0.05, 0, 10);
+    EXPECT_EQ(r.text, u"  50");
+    EXPECT_EQ(r.unit, u"mV");
+    EXPECT_EQ(r.rangeText, u" 100 mV");
+    EXPECT_DOUBLE_EQ(r.fraction, 0.5);
+
+    r = FormatMeterReading(MeterDisplayKind::Voltage, 1.5, 4, 10);
+    EXPECT_EQ(r.text, u" 1.50");
+    EXPECT_EQ(r.unit, u"V");
+    EXPECT_EQ(r.rangeText, u"   2 V");
+    EXPECT_DOUBLE_EQ(r.fraction, 0.75);
+
+    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Voltage, -7.3, 6, 10).text, u" -7.3");
+    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Voltage, 25, 8, 10).text, u"  25");
+    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Voltage, 25, 12, 10).rangeText, u"  50 V");
+    EXPECT_DOUBLE_EQ(FormatMeterReading(MeterDisplayKind::Voltage, -3, 0, 10).fraction, 1.0) << "clamped";
+
+    r = FormatMeterReading(MeterDisplayKind::Voltage, kNaN, 3, 10);
+    EXPECT_EQ(r.text, u"----");
+    EXPECT_EQ(r.fraction, 0);
+}
+
+TEST(MeterReading, CurrentIsNormalisedByTheFullScalesPrefix)
+{
+    MeterReading r = FormatMeterReading(MeterDisplayKind::Current, 0.5, 6, 10);
+    EXPECT_EQ(r.text, u" 0.05");
+    EXPECT_EQ(r.unit, u"A") << "no prefix: the unit alone";
+    EXPECT_EQ(r.rangeText, u"1 A");
+    EXPECT_DOUBLE_EQ(r.fraction, 0.05);
+
+    r = FormatMeterReading(MeterDisplayKind::Current, 0.05, 0, 10);  // 5 mA of 10 mA
+    EXPECT_EQ(r.text, u"  5.0");
+    EXPECT_EQ(r.unit, u"mA");
+    EXPECT_EQ(r.rangeText, u"10 mA");
+
+    r = FormatMeterReading(MeterDisplayKind::Current, 25, 8, 0.1);  // 250 A of 500 A
+    EXPECT_EQ(r.text, u" 250");
+    EXPECT_EQ(r.rangeText, u"500 A");
+
+    r = FormatMeterReading(MeterDisplayKind::Current, 0.05, 0, 1000);
+    EXPECT_EQ(r.unit, kMicro + u"A");
+
+    for (double ohms : {0.0, -1.0, kNaN}) {
+        r = FormatMeterReading(MeterDisplayKind::Current, 1, 6, ohms);
+        EXPECT_EQ(r.text, u"----") << ohms;
+        EXPECT_EQ(r.fraction, 0) << ohms;
+    }
+}
+
+TEST(MeterReading, DbShowsOverloadFromTwiceFullScaleAndAtZero)
+{
+    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Db, 0.775, 3, 10).text, u" 0.0");
+    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Db, 0.775, 3, 10).unit, u"dB");
+    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Db, 0, 3, 10).text, u"  0L");
+    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Db, -2.0, 3, 10).text, u"  0L") << "|v| = 2 F";
+    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Db, 1.99, 3, 10).text, u" 8.2");
+    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Db, 7.75, 8, 10).text, u"  20");
+    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Db, 0.0775, 2, 10).text, u"-20.0");
+}
+
+TEST(MeterReading, PowerMultipliesBothChannelsOverChannelBsShunt)
+{
+    MeterReading r = FormatMeterReading(MeterDisplayKind::Power, 10, 6, 10, 0.5, 6);
+    EXPECT_EQ(r.text, u"  0.5");  // 0.5 VA of 10 VA
+    EXPECT_EQ(r.unit, u"VA");
+    EXPECT_EQ(r.rangeText, u"10 VA");
+    EXPECT_DOUBLE_EQ(r.fraction, 0.05);
+
+    r = FormatMeterReading(MeterDisplayKind::Power, 0.05, 0, 10, 0.1, 0);  // 0.5 mVA of 1 mVA
+    EXPECT_EQ(r.text, u" 0.50");
+    EXPECT_EQ(r.unit, u"mVA");
+    EXPECT_EQ(r.rangeText, u"1 mVA");
+
+    r = FormatMeterReading(MeterDisplayKind::Power, 50, 8, 0.01, 50, 8);  // 250 kVA
+    EXPECT_EQ(r.text, u" 250");
+    EXPECT_EQ(r.unit, u"kVA");
+
+    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Power, 1, 6, 0, 1, 6).text, u"----");
+    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Power, 1, 6, 10, kNaN, 6).text, u"----");
+}
+
+// ---------------------------------------------------------------- temperature
+
+TEST(Temperature, LinearSensorGivesTenDegreesPerVolt)
+{
+    const auto t = TemperatureCelsius(2.5, 1, 0);
+    ASSERT_TRUE(t.has_value());
+    EXPECT_DOUBLE_EQ(*t, 25);
+    EXPECT_EQ(FormatTemperature(t, false, false), u"  25");
+    EXPECT_EQ(FormatTemperature(t, true, false), u"  77");
+    EXPECT_EQ(FormatTemperature(TemperatureCelsius(-0.5, 1, 0), false, false), u"  -5");
+}
+
+TEST(Temperature, DiodeSensorHasNoValueBelowItsFormulasRoot)
+{
+    EXPECT_NEAR(*TemperatureCelsius(0.995109435779713, 0, 0), 0.0, 1e-9);
+    EXPECT_NEAR(*TemperatureCelsius(1.2, 0, 0), 24.1, 0.1);
+    EXPECT_FALSE(TemperatureCelsius(0.1, 0, 0).has_value()) << "d < 0";
+    EXPECT_EQ(FormatTemperature(TemperatureCelsius(0.1, 0, 0), false, false), u" -0L");
+}
+
+TEST(Temperature, OffsetCorrectsOnlyTheDiodeSensor)
+{
+    EXPECT_DOUBLE_EQ(*TemperatureCelsius(1.2, 0, 5), *TemperatureCelsius(1.2, 0, 0) + 5);
+    EXPECT_DOUBLE_EQ(*TemperatureCelsius(2.5, 1, 5), 25);
+}
+
+TEST(Temperature, OverloadAndBadInputShowTheOverloadText)
+{
+    EXPECT_EQ(FormatTemperature(25.0, false, true), u" -0L");
+    EXPECT_EQ(FormatTemperature(std::nullopt, true, false), u" -0L");
+    EXPECT_FALSE(TemperatureCelsius(kNaN, 0, 0).has_value());
+    EXPECT_FALSE(TemperatureCelsius(kInf, 1, 0).has_value());
+    EXPECT_FALSE(TemperatureCelsius(2.5, 2, 0).has_value()) << "no third sensor";
+    EXPECT_EQ(FormatTemperature(kInf, false, false), u" -0L");
+}
+
+}  // namespace
