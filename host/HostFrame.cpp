@@ -154,6 +154,7 @@ int HostFrame::LoadPlugIns()
         // The plug-in's pop-ups go into the menu bar before "Window"; its
         // plain items (the reconnect command) into a pop-up of its own name.
         HMENU own = nullptr;
+        bool separatorPending = false;
         for (int n = 0;; ++n) {
             HMENU menu = plugIn->GetMenu(n);
             if (!menu)
@@ -172,10 +173,14 @@ int HostFrame::LoadPlugIns()
                 }
                 if (!own)
                     own = CreatePopupMenu();
+                // Every menu of a plug-in may carry the same plain item (its
+                // reconnect command): it is shown once.
                 if (state & MF_SEPARATOR) {
-                    if (GetMenuItemCount(own) > 0)
+                    separatorPending = GetMenuItemCount(own) > 0;
+                } else if (GetMenuState(own, id, MF_BYCOMMAND) == UINT(-1)) {
+                    if (separatorPending)
                         AppendMenuW(own, MF_SEPARATOR, 0, nullptr);
-                } else {
+                    separatorPending = false;
                     AppendMenuW(own, MF_STRING, id, text);
                 }
             }

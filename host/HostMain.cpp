@@ -167,6 +167,9 @@ void CaptureAll(HostFrame& frame, const std::wstring& folder)
     CaptureWindowToPng(frame.Window(), folder + L"\\frame.png");
     int n = 0;
     for (HWND window : frame.InstrumentWindows()) {
+        // Each picture shows its window whole, whatever cascades over it.
+        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
         wchar_t name[32];
         swprintf(name, 32, L"\\instrument-%02d.png", ++n);
         CaptureWindowToPng(window, folder + name);

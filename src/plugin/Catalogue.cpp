@@ -3,10 +3,18 @@
 #include <algorithm>
 
 #include "framework/win32/Win32Services.h"
+#include "instruments/meter/AnalogMeterVI.h"
+#include "instruments/meter/DualMeterVI.h"
+#include "instruments/meter/MetraHitVI.h"
+#include "instruments/meter/PowerMeterVI.h"
+#include "instruments/meter/SingleMeterVI.h"
+#include "instruments/meter/TemperatureVI.h"
 #include "instruments/supply/FixedDcVI.h"
 #include "interface/Interface.h"
 #include "plugin/WindowStyle.h"
+#include "units/MetraHit.h"
 #include "units/ThreePhaseGen.h"
+#include "units/VexaMeter.h"
 
 namespace {
 
@@ -30,13 +38,40 @@ CVIEventSink* CInstrumentCatalogue::CreateInstrument(uint32_t id, const uint32_t
 {
     if (!m_interface)
         return nullptr;
-    switch (id) {
-    case kFixedDcId: {
+    if (id == kFixedDcId) {
         auto* unit = dynamic_cast<C3PhaseGen*>(m_interface->UnitForInstrument(kUnitThreePhase));
-        if (!unit)
-            return nullptr;
-        return new CFixedDcVI(unit, kFixedDcVolts, kFixedDcRawAmplitude);
+        return unit ? new CFixedDcVI(unit, kFixedDcVolts, kFixedDcRawAmplitude) : nullptr;
     }
+    if (id >= kFirstMetraHitId && id <= kLastMetraHitId) {
+        // The interface attached the link just before (under its unit lock).
+        auto* unit = dynamic_cast<CMetraHit*>(m_interface->UnitForInstrument(kUnitMetraHit));
+        return unit ? new CMetraHitVI(unit, int(id & 0xFF) - 84) : nullptr;
+    }
+    return CreateMeter(id);
+}
+
+CVIEventSink* CInstrumentCatalogue::CreateMeter(uint32_t id)
+{
+    auto* meter = dynamic_cast<CVexaMeter*>(m_interface->UnitForInstrument(kUnitMeter));
+    if (!meter)
+        return nullptr;
+    switch (id) {
+    case 10061:
+    case 10062: return new CMeterVI(meter, id == 10061);
+    case 10063:
+    case 10064: return new CAmpereMeterVI(meter, id == 10063);
+    case 10065:
+    case 10066: return new CDBMeterVI(meter, id == 10065);
+    case 10067: return new CPowerMeterVI(meter);
+    case 10068: return new CTemperatureVI(meter);
+    case 10120:
+    case 10121: return new CVoltageMeterVI(meter, int(id - 10120));
+    case 10122:
+    case 10123: return new CCurrentMeterVI(meter, int(id - 10122));
+    case 10124:
+    case 10125: return new CDbMeterVI(meter, int(id - 10124));
+    case kDualVoltmeterId: return new CDualVoltageMeterVI(meter);
+    case kDualAmmeterId: return new CDualCurrentMeterVI(meter);
     default:
         // The other instruments of the menus are not part of this build yet.
         return nullptr;

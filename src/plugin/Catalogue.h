@@ -19,5 +19,8 @@ public:
     void DestroyInstrument(CVIEventSink* sink) override;
 
 private:
+    // The instruments of the multimeter unit; none for other ids.
+    CVIEventSink* CreateMeter(uint32_t id);
+
     CInterface* m_interface = nullptr;
 };

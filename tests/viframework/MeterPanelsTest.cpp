@@ -65,8 +65,10 @@ MeterPanel SingleMeter(uint32_t id, const char16_t* title, char channel, bool am
     MeterPanel p = Panel(id, title, std::string(1, channel));
     p.controls = {{kHotLabel, 50}, {kHotValueDisplay, 1}, {kHotMenu, 30}, {kHotMenu, 20},
                   {kHotRadio, 10}, {kHotRadio, 11},       {kHotStatus, 2}};
-    if (ammeter)
+    if (ammeter) {
         p.controls.push_back({kHotButton, 300});
+        p.controls.push_back({kHotLabel, 301});
+    }
     p.radioGroups = {{10, 11}};
     return p;
 }

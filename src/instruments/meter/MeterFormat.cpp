@@ -50,9 +50,7 @@ const CString kOverload = u"  0L";
 
 CString Format(const char* format, double value)
 {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return Utf8ToString(buffer);
+    return FormatReading(format, value);
 }
 
 // The prefix of an exponent followed by a unit; no prefix leaves the unit alone.
@@ -166,11 +164,13 @@ CString FormatSingleDb(double volts, int range)
     return Format(ClampVoltageRange(range) == 8 ? "%4.0lf" : "%5.1lf", db);
 }
 
+// The ohm sign U+2126 rather than the Greek capital omega: the panels' font
+// under Wine has only the former.
 CString FormatShunt(double ohms)
 {
     if (!std::isfinite(ohms))
-        return u"-- \u03A9";
-    return FormatEngineering(ohms, u"\u03A9");
+        return u"-- \u2126";
+    return FormatEngineering(ohms, u"\u2126");
 }
 
 MeterReading FormatMeterReading(MeterDisplayKind kind, double v, int range, double shunt, double vB, int rangeB)

@@ -32,9 +32,9 @@ bool CHotMetraLcd::SetReading(const CString& display, const CString& unit, const
     return changed;
 }
 
-void CHotMetraLcd::Blank()
+bool CHotMetraLcd::Blank()
 {
-    SetReading({}, {}, {}, false);
+    return SetReading({}, {}, {}, false);
 }
 
 void CHotMetraLcd::AutoSize()

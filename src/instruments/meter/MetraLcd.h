@@ -20,8 +20,8 @@ public:
     // Takes the meter's display text (sign first), unit, mode name and
     // overload flag; true when anything shown changed.
     bool SetReading(const CString& display, const CString& unit, const CString& modeName, bool overload);
-    // Shows nothing (the meter stopped answering).
-    void Blank();
+    // Shows nothing (the meter stopped answering); true when that changed it.
+    bool Blank();
 
     void AutoSize() override;
     void Draw(IPanelGraphics& graphics, CVISkinManager& skin) override;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "viframework/SkinManager.h"
 #include "viframework/controls/Seg7.h"
@@ -35,12 +36,6 @@ bool IsPoint(char16_t c)
     return c == u'.' || c == u',';
 }
 
-CString FormatValue(const char* format, double value)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return Utf8ToString(buffer);
-}
 
 // A sunken rectangle: shadow on the upper and left edges, light on the others.
 void DrawSunken(IPanelGraphics& g, const CRect& r, Argb shadow, Argb light)
@@ -53,6 +48,17 @@ void DrawSunken(IPanelGraphics& g, const CRect& r, Argb shadow, Argb light)
 }
 
 }  // namespace
+
+CString FormatReading(const char* format, double value)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    // A small negative value rounds to "-0.0"; no meter shows a signed zero.
+    char* minus = std::strchr(buffer, '-');
+    if (minus && std::strpbrk(buffer, "123456789") == nullptr)
+        *minus = ' ';
+    return Utf8ToString(buffer);
+}
 
 CHotValueDisplay::CHotValueDisplay()
 {
@@ -105,7 +111,7 @@ bool CHotValueDisplay::SetValue(double value)
 {
     const ValueDisplayRange* range = Range();
     const double factor = range ? range->factor : 1.0;
-    const CString text = FormatValue(range ? range->format : "%6.2lf", factor * value);
+    const CString text = FormatReading(range ? range->format : "%6.2lf", factor * value);
     if (text == m_text)
         return false;
     m_text = text;
@@ -115,7 +121,7 @@ bool CHotValueDisplay::SetValue(double value)
 
 bool CHotValueDisplay::SetText(const char* format, double value)
 {
-    const CString text = FormatValue(format, value);
+    const CString text = FormatReading(format, value);
     if (text == m_text)
         return false;
     m_text = text;
@@ -197,14 +203,28 @@ int32_t CHotValueDisplay::BarLength() const
     return int32_t(width * shown / range->fullScale + 0.5);
 }
 
+float CHotValueDisplay::DigitScale() const
+{
+    // The digits fill the height above the bar (or the frame's inside), never
+    // more than a full cell, so that a display drawn shorter than the cells
+    // keeps digits and bar apart; the width follows in proportion.
+    const ValueDisplayRange* range = Range();
+    const bool bar = range && range->fullScale > 0;
+    const int32_t bottom = bar ? m_rect.bottom - (HasLabels() ? 37 : 30) - 10 - 4 : m_rect.bottom - 10;
+    const float height = float(bottom - (m_rect.top + 10));
+    return std::clamp(height / float(CHotSeg7::kCellHeight), 0.0f, 1.0f);
+}
+
 void CHotValueDisplay::Draw(IPanelGraphics& g, CVISkinManager& skin)
 {
     DrawFrame(g);
     DrawDigits(g);
     if (!m_unit.empty()) {
-        const float left = float(m_rect.left + 10 + kCellWidth * int32_t(m_digitCount));
-        const RectF area{left, float(m_rect.top + 20), float(m_rect.right - 10) - left, float(m_rect.Height() - 30)};
-        g.DrawString(m_unit, m_unitFont, area, kLitSegment, {});
+        const float scale = DigitScale();
+        const float left = float(m_rect.left + 10) + kCellWidth * scale * float(m_digitCount) + 4;
+        const float top = float(m_rect.top + 10);
+        const RectF area{left, top, float(m_rect.right - 10) - left, float(CHotSeg7::kCellHeight) * scale};
+        g.DrawString(m_unit, m_unitFont, area, kLitSegment, {TextAlign::Near, TextAlign::Far, false});
     }
     DrawBar(g);
 }
@@ -220,8 +240,9 @@ void CHotValueDisplay::DrawFrame(IPanelGraphics& g) const
 
 void CHotValueDisplay::DrawDigits(IPanelGraphics& g) const
 {
-    DrawValueDigits(g, m_text, {float(m_rect.left + 10), float(m_rect.top + 10)}, m_digitCount, float(kCellWidth),
-                    float(CHotSeg7::kCellHeight), kLitSegment, kUnlitSegment);
+    const float scale = DigitScale();
+    DrawValueDigits(g, m_text, {float(m_rect.left + 10), float(m_rect.top + 10)}, m_digitCount, kCellWidth * scale,
+                    float(CHotSeg7::kCellHeight) * scale, kLitSegment, kUnlitSegment);
 }
 
 void DrawValueDigits(IPanelGraphics& g, const CString& text, PointF origin, size_t cellCount, float cellWidth,

@@ -33,6 +33,10 @@ struct ValueDisplayRange {
 void DrawValueDigits(IPanelGraphics& g, const CString& text, PointF origin, size_t cellCount, float cellWidth,
                      float cellHeight, Argb lit, Argb unlit);
 
+// A reading in a printf format of one double; a value that rounds to zero
+// shows no minus sign.
+CString FormatReading(const char* format, double value);
+
 class CHotValueDisplay : public CHotspot {
 public:
     static constexpr uint32_t kTypeCode = kHotValueDisplay;
@@ -79,6 +83,9 @@ public:
     bool HasLabels() const;
     // The bar's length for the shown value, in panel units.
     int32_t BarLength() const;
+
+    // How much the digit cells shrink to stay above the bar (1: full size).
+    float DigitScale() const;
 
 protected:
     void DrawFrame(IPanelGraphics& g) const;

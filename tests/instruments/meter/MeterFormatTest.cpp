@@ -140,10 +140,10 @@ TEST(AmmeterScale, UnusableShuntsAndValuesShowDashes)
 
 TEST(AmmeterScale, ShuntTextUsesTheOhmSign)
 {
-    EXPECT_EQ(FormatShunt(10), u"10 \u03A9");
-    EXPECT_EQ(FormatShunt(2500), u"2.5 k\u03A9");
-    EXPECT_EQ(FormatShunt(0.01), u"10 m\u03A9");
-    EXPECT_EQ(FormatShunt(kNaN), u"-- \u03A9");
+    EXPECT_EQ(FormatShunt(10), u"10 \u2126");
+    EXPECT_EQ(FormatShunt(2500), u"2.5 k\u2126");
+    EXPECT_EQ(FormatShunt(0.01), u"10 m\u2126");
+    EXPECT_EQ(FormatShunt(kNaN), u"-- \u2126");
 }
 
 // ---------------------------------------------------------------- dB
@@ -151,6 +151,8 @@ TEST(AmmeterScale, ShuntTextUsesTheOhmSign)
 TEST(DbMeter, SingleMetersTextAndItsDashes)
 {
     EXPECT_EQ(FormatSingleDb(0.775, 3), u"  0.0");
+    // A quantised reading just below the reference rounds to zero without a sign.
+    EXPECT_EQ(FormatSingleDb(396.0 / 511.0, 3), u"  0.0");
     EXPECT_EQ(FormatSingleDb(-0.775, 0), u"  0.0") << "the magnitude counts";
     EXPECT_EQ(FormatSingleDb(7.75, 7), u" 20.0");
     EXPECT_EQ(FormatSingleDb(7.75, 8), u"  20") << "no decimals on the 50 V range";

@@ -1,0 +1,290 @@
+// The meters against the simulator, read as a user reads them: the plug-in
+// is loaded like the host loads it, menu commands open the panels, sources
+// wired to the simulator's inputs give known signals, and a click on a
+// read-out copies what it shows to the clipboard.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cwchar>
+#include <optional>
+#include <vector>
+
+#include "framework/Archive.h"
+#include "framework/CmdTarget.h"
+#include "framework/File.h"
+#include "framework/win32/WinApp.h"
+#include "../PlugInHarness.h"
+
+namespace {
+
+using namespace harness;
+
+// The text a value display shows, taken by clicking it; empty when the click
+// copied nothing.
+std::wstring ReadDisplay(HWND panel, uint32_t layoutId, uint32_t displayId)
+{
+    ClearClipboard();
+    ClickAt(panel, ControlCentre(L"VexaRes.dll", layoutId, kHotValueDisplay, displayId, panel));
+    std::wstring text;
+    PumpUntil([&] { return !(text = ClipboardText()).empty(); }, 1000);
+    return text;
+}
+
+std::optional<double> Number(const std::wstring& text)
+{
+    wchar_t* end = nullptr;
+    const double value = std::wcstod(text.c_str(), &end);
+    if (end == text.c_str())
+        return std::nullopt;
+    return value;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+std::wstring Trimmed(const std::wstring& text)
+{
+    const size_t first = text.find_first_not_of(L' ');
+    return first == std::wstring::npos ? L"" : text.substr(first, text.find_last_not_of(L' ') - first + 1);
+}
+
+// Reads a display until it shows what `accept` wants, for a few seconds;
+// returns the last text.
+std::wstring ReadUntil(HWND panel, uint32_t layoutId, uint32_t displayId,
+                       const std::function<bool(const std::wstring&)>& accept)
+{
+    std::wstring text;
+    PumpUntil([&] { return accept(text = ReadDisplay(panel, layoutId, displayId)); }, 6000);
+    return text;
+}
+
+class Meters : public PlugInWithSimulator {
+protected:
+    void Configure(vexasim::SimOptions& options) override { options.box.inputs = inputs; }
+
+    // Sets the sources before the simulator starts (call before SetUp's work: in the constructor).
+    void Wire(int channel, int waveform, double frequency, double peak)
+    {
+        inputs[size_t(channel)] = {.on = true, .waveform = waveform, .frequency = frequency, .peak = peak};
+    }
+
+    double ModelRms(int channel)
+    {
+        std::lock_guard<std::mutex> lock(sim->Box().Lock());
+        return sim->Box().model.Rms(channel);
+    }
+
+    std::array<vexasim::ExternalSource, 4> inputs{};
+};
+
+constexpr int kSine = 0;
+constexpr int kDc = 4;
+
+class SineOnB : public Meters {
+protected:
+    SineOnB() { Wire(1, kSine, 50.0, 4.0); }
+};
+
+TEST_F(SineOnB, VoltmeterShowsTheRmsOfTheSignalWithinOneDigit)
+{
+    HWND panel = Open(10121, L"VOLTMETER B");
+    ASSERT_NE(panel, nullptr);
+    const double model = ModelRms(1);
+    ASSERT_NEAR(model, 4.0 / std::sqrt(2.0), 0.01);
+    // Range 10 V shows one decimal: one digit is 0.1 V.
+    const std::wstring text = ReadUntil(panel, 10121, 1, [&](const std::wstring& t) {
+        const auto v = Number(t);
+        return v && std::fabs(*v - model) <= 0.1;
+    });
+    EXPECT_TRUE(Number(text) && std::fabs(*Number(text) - model) <= 0.1) << "shown \"" << Narrow(text) << "\"";
+}
+
+class DcOnB : public Meters {
+protected:
+    DcOnB() { Wire(1, kDc, 0.0, 0.775); }
+};
+
+TEST_F(DcOnB, DbMeterReadsZeroAtTheReferenceLevel)
+{
+    HWND panel = Open(10125, L"dB METER B");
+    ASSERT_NE(panel, nullptr);
+    SendMessageW(panel, WM_COMMAND, 30 + 3, 0);  // the 1 V range
+    const std::wstring text =
+        ReadUntil(panel, 10125, 1, [](const std::wstring& t) { return Trimmed(t) == L"0.0"; });
+    EXPECT_EQ(Trimmed(text), L"0.0");
+}
+
+class DcOnA : public Meters {
+protected:
+    DcOnA() { Wire(0, kDc, 0.0, 2.5); }
+};
+
+TEST_F(DcOnA, ThermometerWithTheSecondSensorReads25DegreesOr77Fahrenheit)
+{
+    HWND panel = Open(10068, L"THERMOMETER");
+    ASSERT_NE(panel, nullptr);
+    SendMessageW(panel, WM_COMMAND, 205, 0);  // sensor type 1: 10 degrees per volt
+    SendMessageW(panel, WM_COMMAND, 201, 0);  // Celsius
+    std::wstring text = ReadUntil(panel, 10068, 1, [](const std::wstring& t) { return Trimmed(t) == L"25"; });
+    EXPECT_EQ(Trimmed(text), L"25");
+    SendMessageW(panel, WM_COMMAND, 202, 0);
+    text = ReadUntil(panel, 10068, 1, [](const std::wstring& t) { return Trimmed(t) == L"77"; });
+    EXPECT_EQ(Trimmed(text), L"77");
+    SendMessageW(panel, WM_COMMAND, 201, 0);  // the choice is process-wide: leave it as found
+}
+
+TEST_F(Meters, MetersOnDifferentChannelsOpenTogetherAndTheSameChannelIsRefused)
+{
+    MessageBoxAnswerer answerer;
+    ASSERT_NE(Open(10120, L"VOLTMETER A"), nullptr);
+    ASSERT_NE(Open(10121, L"VOLTMETER B"), nullptr);
+    ASSERT_NE(Open(10211, L"DUAL VOLTMETER"), nullptr);
+    EXPECT_EQ(plugIn->GetInstrumentCount(), 3);
+    EXPECT_TRUE(answerer.Texts().empty());
+
+    for (UINT sameChannel : {10122u, 10067u, 10061u, 10068u, 10212u}) {
+        EXPECT_TRUE(plugIn->OnCmdMsg(sameChannel, CN_COMMAND, nullptr, nullptr));
+        PumpUntil([&] { return false; }, 100);
+    }
+    EXPECT_EQ(plugIn->GetInstrumentCount(), 3) << "nothing more opened";
+    const auto texts = answerer.Texts();
+    ASSERT_EQ(texts.size(), 5u);
+    EXPECT_NE(texts[0].find(L"VOLTMETER A"), std::wstring::npos) << Narrow(texts[0]);
+    EXPECT_NE(texts[4].find(L"DUAL VOLTMETER"), std::wstring::npos) << Narrow(texts[4]);
+}
+
+TEST_F(Meters, EveryMeterOpensFromItsCommand)
+{
+    const std::vector<std::pair<UINT, std::wstring>> meters = {
+        {10061, L"ANALOG VOLTMETER A"},   {10062, L"ANALOG VOLTMETER B"}, {10063, L"ANALOG AMPEREMETER A"},
+        {10064, L"ANALOG AMPEREMETER B"}, {10065, L"ANALOG dB METER A"},  {10066, L"ANALOG dB METER B"},
+        {10067, L"POWER METER"},          {10068, L"THERMOMETER"},        {10069, L"METRAHIT 23S"},
+        {10070, L"METRAHIT ONE/13S"},     {10071, L"METRAHIT 18S"},       {10072, L"METRAHIT TEACH"},
+        {10120, L"VOLTMETER A"},          {10121, L"VOLTMETER B"},        {10122, L"AMPEREMETER A"},
+        {10123, L"AMPEREMETER B"},        {10124, L"dB METER A"},         {10125, L"dB METER B"},
+        {10211, L"DUAL VOLTMETER"},       {10212, L"DUAL AMPEREMETER"},
+    };
+    for (const auto& [command, title] : meters) {
+        HWND panel = Open(command, title);
+        ASSERT_NE(panel, nullptr);
+        EXPECT_TRUE(IsWindowVisible(panel)) << command;
+        SendMessageW(panel, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return plugIn->GetInstrumentCount() == 0; }, 3000)) << command;
+    }
+}
+
+class LevelTwoBox : public Meters {
+protected:
+    void Configure(vexasim::SimOptions& options) override { options.box.level = 2; }
+};
+
+TEST_F(LevelTwoBox, DualMetersAreRefusedWithTheirMessage)
+{
+    MessageBoxAnswerer answerer;
+    EXPECT_TRUE(plugIn->OnCmdMsg(10211, CN_COMMAND, nullptr, nullptr));
+    EXPECT_TRUE(plugIn->OnCmdMsg(10212, CN_COMMAND, nullptr, nullptr));
+    PumpUntil([&] { return answerer.Texts().size() == 2; }, 2000);
+    EXPECT_EQ(plugIn->GetInstrumentCount(), 0);
+    ASSERT_EQ(answerer.Texts().size(), 2u);
+    EXPECT_NE(answerer.Texts()[0].find(L"variant level 3"), std::wstring::npos) << Narrow(answerer.Texts()[0]);
+}
+
+TEST_F(Meters, AnalogMeterAtTheEndOfItsRangesSendsNothing)
+{
+    std::atomic<int> channelCommands{0};
+    {
+        std::lock_guard<std::mutex> lock(sim->Box().Lock());
+        sim->Box().log = [&](const std::string& line) {
+            if (line == "meter channels A B")
+                ++channelCommands;
+        };
+    }
+    HWND panel = Open(10061, L"ANALOG VOLTMETER A");
+    ASSERT_NE(panel, nullptr);
+    for (int i = 0; i < 9; ++i)
+        SendMessageW(panel, WM_COMMAND, 233, 0);  // range down, without the beep
+    PumpUntil([] { return false; }, 500);
+    const int settled = channelCommands.load();
+    EXPECT_GT(settled, 0);
+
+    SendMessageW(panel, WM_COMMAND, 231, 0);  // down again at the bottom: a beep, nothing else
+    PumpUntil([] { return false; }, 500);
+    EXPECT_EQ(channelCommands.load(), settled);
+
+    SendMessageW(panel, WM_COMMAND, 230, 0);  // and up: the box hears of it
+    EXPECT_TRUE(PumpUntil([&] { return channelCommands.load() > settled; }, 2000));
+    {
+        std::lock_guard<std::mutex> lock(sim->Box().Lock());
+        sim->Box().log = nullptr;
+    }
+}
+
+TEST_F(Meters, ADocumentWithEveryMeterThatFitsTogetherSavesAndLoadsToTheSameBytes)
+{
+    struct Placed {
+        UINT command;
+        std::wstring title;
+        int x, y;
+        bool visible;
+    };
+    const std::vector<Placed> meters = {
+        {10120, L"VOLTMETER A", 40, 30, true},
+        {10123, L"AMPEREMETER B", 320, 30, false},
+        {10211, L"DUAL VOLTMETER", 40, 260, true},
+        {10071, L"METRAHIT 18S", 600, 260, true},
+    };
+    for (const Placed& m : meters) {
+        HWND panel = Open(m.command, m.title);
+        ASSERT_NE(panel, nullptr);
+        SetWindowPos(panel, nullptr, m.x, m.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        if (!m.visible)
+            SendMessageW(panel, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    // Settings away from their defaults: range 1 V and |AV| on the voltmeter,
+    // AC on the dual voltmeter's D half, its rate flag cleared.
+    SendMessageW(FindWindowTitled(L"VOLTMETER A"), WM_COMMAND, 33, 0);
+    SendMessageW(FindWindowTitled(L"VOLTMETER A"), WM_COMMAND, 22, 0);
+    SendMessageW(FindWindowTitled(L"DUAL VOLTMETER"), WM_COMMAND, 111, 0);
+    SendMessageW(FindWindowTitled(L"DUAL VOLTMETER"), WM_COMMAND, 50, 0);
+    // The unit takes the channel settings with the next polling pass; the
+    // document holds both the unit's and the instruments' copies.
+    PumpUntil([] { return false; }, 600);
+
+    auto save = [&] {
+        CMemFile file;
+        {
+            CArchive ar(&file, CArchive::store);
+            plugIn->Serialize(ar);
+        }
+        return file.Data();
+    };
+    const std::vector<uint8_t> first = save();
+    {
+        CMemFile in(first.data(), first.size());
+        CArchive ar(&in, CArchive::load);
+        plugIn->Serialize(ar);
+        EXPECT_EQ(ar.Failure(), CArchiveException::none);
+    }
+    EXPECT_EQ(plugIn->GetInstrumentCount(), int(meters.size()));
+    for (const Placed& m : meters) {
+        HWND panel = FindWindowTitled(m.title);
+        ASSERT_NE(panel, nullptr) << Narrow(m.title);
+        RECT r;
+        GetWindowRect(panel, &r);
+        EXPECT_EQ(r.left, m.x) << Narrow(m.title);
+        EXPECT_EQ(r.top, m.y) << Narrow(m.title);
+        EXPECT_EQ(IsWindowVisible(panel) != FALSE, m.visible) << Narrow(m.title);
+    }
+    const std::vector<uint8_t> second = save();
+    EXPECT_EQ(second.size(), first.size());
+    const auto differ = std::mismatch(first.begin(), first.end(), second.begin(), second.end());
+    EXPECT_TRUE(differ.first == first.end() && differ.second == second.end())
+        << "the second save differs from byte " << (differ.first - first.begin()) << " of " << first.size();
+}
+
+}  // namespace
