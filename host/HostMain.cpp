@@ -165,6 +165,8 @@ void CaptureAll(HostFrame& frame, const std::wstring& folder)
     CreateDirectoryW(folder.c_str(), nullptr);
     CaptureWindowToPng(GetDesktopWindow(), folder + L"\\screen.png");
     CaptureWindowToPng(frame.Window(), folder + L"\\frame.png");
+    // instruments.txt names the window of each picture: "NN<tab>title".
+    std::wstring list;
     int n = 0;
     for (HWND window : frame.InstrumentWindows()) {
         // Each picture shows its window whole, whatever cascades over it.
@@ -173,6 +175,17 @@ void CaptureAll(HostFrame& frame, const std::wstring& folder)
         wchar_t name[32];
         swprintf(name, 32, L"\\instrument-%02d.png", ++n);
         CaptureWindowToPng(window, folder + name);
+        wchar_t title[128] = {};
+        GetWindowTextW(window, title, 127);
+        swprintf(name, 32, L"%02d\t", n);
+        list += name + std::wstring(title) + L"\n";
+    }
+    std::string utf8(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, list.c_str(), int(list.size()), nullptr, 0,
+                                                             nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, list.c_str(), int(list.size()), utf8.data(), int(utf8.size()), nullptr, nullptr);
+    if (FILE* file = _wfopen((folder + L"\\instruments.txt").c_str(), L"wb")) {
+        fwrite(utf8.data(), 1, utf8.size(), file);
+        fclose(file);
     }
 }
 

@@ -18,16 +18,15 @@ for skin in ${GALLERY_SKINS:-gray blue}; do
             args=(--sim --open "$group" --skin "$skin" --seconds 4)
             [ "$zoom" = 2 ] && args+=(--zoom2)
             scripts/run.sh "${args[@]}" >/dev/null 2>&1 || echo "run failed: $group $skin $zoom" >&2
-            n=0
-            IFS=, read -ra ids <<<"$group"
-            for id in "${ids[@]}"; do
-                n=$((n + 1))
-                shot=$(printf '%s/screenshots/instrument-%02d.png' "$VEXA_BUILD" "$n")
-                if [ -f "$shot" ]; then cp "$shot" "$out/$id-$skin-z$zoom.png"; else echo "no picture: $id $skin $zoom" >&2; fi
-            done
+            # The host names the window of each picture; the panel sources name the ids.
+            while IFS=$'\t' read -r n title; do
+                id=$(grep -l "^title *\"$title\"" vexares/panels/*.panel | head -n1 | xargs -r basename -s .panel)
+                shot=$VEXA_BUILD/screenshots/instrument-$n.png
+                if [ -n "$id" ] && [ -f "$shot" ]; then cp "$shot" "$out/$id-$skin-z$zoom.png"; else echo "no picture: $title $skin $zoom" >&2; fi
+            done <"$VEXA_BUILD/screenshots/instruments.txt"
         done
         if command -v montage >/dev/null; then
-            montage "$out"/*-"$skin"-z"$zoom".png -tile 4x -geometry +6+6 -background '#808080' \
+            montage "$out"/[0-9]*-"$skin"-z"$zoom".png -tile 4x -geometry +6+6 -background '#808080' \
                 "$out/sheet-$skin-z$zoom.png" 2>/dev/null || true
         fi
     done

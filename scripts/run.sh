@@ -73,6 +73,6 @@ seconds=${seconds:-6}
 wineserver -k 2>/dev/null || true
 shots=$BUILD/screenshots
 mkdir -p "$shots"
-rm -f "$shots"/*.png
+rm -f "$shots"/*.png "$shots"/instruments.txt
 xvfb-run -a -s "-screen 0 1280x960x24" "${host[@]}" --capture "Z:${shots//\//\\}" --delay "$seconds"
 echo "screenshots: $(ls "$shots"/*.png | tr '\n' ' ')"

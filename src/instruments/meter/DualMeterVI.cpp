@@ -17,8 +17,7 @@ constexpr int kChannelD = 3;
 
 }  // namespace
 
-CDualMeterVI::CDualMeterVI(CVexaMeter* meter, bool voltageKind, uint8_t startRange)
-    : CMeterWindowVI(meter), m_voltageKind(voltageKind)
+CDualMeterVI::CDualMeterVI(CVexaMeter* meter, uint8_t startRange) : CMeterWindowVI(meter)
 {
     for (DualHalfSettings& half : m_settings.half)
         half.range = startRange;
@@ -176,7 +175,7 @@ void CDualMeterVI::SerializeInstrument(CArchive& ar)
 
 // ---------------------------------------------------------------- voltmeter
 
-CDualVoltageMeterVI::CDualVoltageMeterVI(CVexaMeter* meter) : CDualMeterVI(meter, true, 6)
+CDualVoltageMeterVI::CDualVoltageMeterVI(CVexaMeter* meter) : CDualMeterVI(meter, 6)
 {
 }
 
@@ -206,7 +205,7 @@ void CDualVoltageMeterVI::ShowRange(CHotValueDisplay& display, int32_t range)
 
 // ---------------------------------------------------------------- ammeter
 
-CDualCurrentMeterVI::CDualCurrentMeterVI(CVexaMeter* meter) : CDualMeterVI(meter, false, 1)
+CDualCurrentMeterVI::CDualCurrentMeterVI(CVexaMeter* meter) : CDualMeterVI(meter, 1)
 {
 }
 

@@ -25,12 +25,11 @@ public:
     // Update bits.
     static constexpr uint32_t kAllBits = 255;
     static constexpr uint32_t kChannelBit = 1;
-    static constexpr uint32_t kUpdatePeriodMs = 300;
     // Frames of the tool-button strip on the rate button.
     static constexpr uint32_t kNormalRateImage = 10;
     static constexpr uint32_t kFastRateImage = 11;
 
-    CDualMeterVI(CVexaMeter* meter, bool voltageKind, uint8_t startRange);
+    CDualMeterVI(CVexaMeter* meter, uint8_t startRange);
 
     bool OnLayoutLoaded() override;
     bool OnCommand(uint32_t id) override;
@@ -51,8 +50,6 @@ protected:
 private:
     void ApplySettings();
 
-    bool m_voltageKind;
-    uint16_t m_sampleCount = 2048;
     CHotValueDisplay* m_displays[2] = {};
     DualMeterSettings m_settings;
     // Written by the polling thread, read by the window's thread (m_dataLock).

@@ -6,6 +6,9 @@
 
 bool CMeterWindowVI::CanOpen()
 {
+    // With a period, a polling pass without news asks the instrument instead
+    // of redrawing it; new blocks come as their own event.
+    SetUpdatePeriod(kUpdatePeriodMs);
     return m_meter != nullptr;
 }
 
@@ -58,11 +61,6 @@ bool CMeterWindowVI::ResourcesFreeForMe(const uint32_t* mask)
     CResourceStrings strings;
     CWin32UserInteraction ui;
     return m_owner->Events().CheckResourcesFree(mask, strings, ui, 0, this);
-}
-
-void CMeterWindowVI::ShowText(uint32_t textId)
-{
-    CWin32UserInteraction().ShowMessage(CResourceStrings().LoadText(textId), MessageIcon::Warning);
 }
 
 int32_t ListItem(uint32_t command, uint32_t first, int32_t count)

@@ -18,6 +18,8 @@ constexpr uint32_t MeterChannelBit(int channel) { return 1u << channel; }  // A 
 
 class CMeterWindowVI : public CVIWindow {
 public:
+    static constexpr uint32_t kUpdatePeriodMs = 300;
+
     explicit CMeterWindowVI(CVexaMeter* meter) : m_meter(meter) {}
 
     bool CanOpen() override;
@@ -46,23 +48,9 @@ protected:
             f();
         }
     }
-    // Exchanges with the box from the window's thread; a transport fault is
-    // reported and ends the connection.
-    template <class F>
-    void Exchange(F&& f)
-    {
-        try {
-            WithUnitLock(f);
-        } catch (const CStreamException& fault) {
-            if (m_owner)
-                m_owner->OnConnectionLost(fault);
-        }
-    }
     // Asks whether the resources of mask are free of every other instrument;
     // tells the user which one holds them otherwise.
     bool ResourcesFreeForMe(const uint32_t* mask);
-    // Shows a text of the resource library as a warning.
-    void ShowText(uint32_t textId);
     void RedrawPanel() { InvalidateRect(m_hWnd, nullptr, FALSE); }
 
     CVexaMeter* m_meter;

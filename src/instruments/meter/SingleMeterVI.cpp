@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "instruments/meter/MeterDialogs.h"
 #include "units/Engineering.h"
 #include "units/VexaMeter.h"
 #include "viframework/controls/HotButton.h"
@@ -10,7 +11,6 @@
 #include "viframework/controls/Menu.h"
 #include "viframework/controls/StatusLamp.h"
 #include "viframework/controls/ValueDisplay.h"
-#include "instruments/meter/MeterDialogs.h"
 
 // The overflow text of the dB read-out, "  0L", serves every meter: a reading
 // beyond the range never shows a number.
@@ -48,30 +48,17 @@ bool CSingleMeterVI::OnLayoutLoaded()
     return true;
 }
 
-bool CSingleMeterVI::CanOpen()
-{
-    if (!CMeterWindowVI::CanOpen())
-        return false;
-    SetUpdatePeriod(kUpdatePeriodMs);
-    return true;
-}
-
 void CSingleMeterVI::ApplySettings()
 {
     SetMenuSelection(kRangeListId, m_settings.range);
     SetMenuSelection(kQuantityListId, m_settings.quantity);
-    SelectRadio(m_settings.mode == 0 ? kDcCommand : kAcCommand);
+    SelectRadioExclusive(Find<CHotRadio>(m_settings.mode == 0 ? kDcCommand : kAcCommand));
     OnScaleChanged();
     if (m_display) {
         m_display->SetText(CString(m_display->DigitCount(), u'-'));  // until the first block
         InvalidateHotspot(m_display);
     }
     MarkChanged(kAllBits);
-}
-
-void CSingleMeterVI::SelectRadio(uint32_t id)
-{
-    SelectRadioExclusive(Find<CHotRadio>(id));
 }
 
 bool CSingleMeterVI::OnCommand(uint32_t id)
@@ -107,7 +94,7 @@ bool CSingleMeterVI::OnCommand(uint32_t id)
             std::lock_guard<std::recursive_mutex> data(m_dataLock);
             m_settings.mode = uint8_t(id - kDcCommand);
         }
-        SelectRadio(id);
+        SelectRadioExclusive(Find<CHotRadio>(id));
         MarkChanged(kChannelBit);
         return true;
     }

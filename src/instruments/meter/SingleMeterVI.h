@@ -30,13 +30,11 @@ public:
     static constexpr uint32_t kAllBits = 255;
     static constexpr uint32_t kChannelBit = 1;
     static constexpr uint32_t kQuantityBit = 2;
-    static constexpr uint32_t kUpdatePeriodMs = 300;
 
     // voltageKind: the value is a voltage (voltmeter, dB meter); channel 0 = A, 1 = B.
     CSingleMeterVI(CVexaMeter* meter, bool voltageKind, int channel);
 
     bool OnLayoutLoaded() override;
-    bool CanOpen() override;
     bool OnCommand(uint32_t id) override;
     bool OnUpdateDue(uintptr_t value, uint32_t changedBits, bool periodElapsed) override;
     void OnUpdateUI(uint32_t eventCode) override;
@@ -54,11 +52,9 @@ protected:
     virtual void PrepareDisplay() {}
     // The settings reach the panel and, through the update bits, the unit.
     void ApplySettings();
-    void SelectRadio(uint32_t id);
 
     bool m_voltageKind;
     int m_channel;
-    uint16_t m_sampleCount = 2048;
     CHotValueDisplay* m_display = nullptr;
     SingleMeterSettings m_settings;
     // Written by the polling thread, read by the window's thread (m_dataLock).
