@@ -348,7 +348,7 @@ bool CMetraHit::DecodeTeach(std::span<const uint8_t> b)
     if (parsed.ec != std::errc() || !std::isfinite(v))
         return false;
     const int exponent = prefixed ? EngineeringExponent(v) : 0;
-    const double scaled = v / std::pow(10.0, exponent);
+    const double scaled = ScaleToExponent(v, exponent);
     char text[64];
     std::snprintf(text, sizeof text, std::fabs(scaled) < 100 ? "% 7.3lf" : "% 7.2lf", scaled);
     SetDisplay(Utf8ToString(text));

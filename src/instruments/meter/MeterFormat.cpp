@@ -80,13 +80,12 @@ bool UsableShunt(double ohms)
 void FormatNormalised(double value, double fullScale, std::u16string_view unit, MeterReading& out)
 {
     const int exponent = EngineeringExponent(fullScale);
-    const double scale = std::pow(10.0, exponent);
+    const double normalisedScale = ScaleToExponent(fullScale, exponent);
     // A full scale too small for a double's exponents has nothing to show.
-    if (!(fullScale > 0) || !(scale > 0) || !std::isfinite(fullScale))
+    if (!(fullScale > 0) || !std::isfinite(fullScale) || !(normalisedScale > 0) || !std::isfinite(normalisedScale))
         return;
-    const double normalisedScale = fullScale / scale;
     const char* format = normalisedScale >= 100 ? "% 4.0lf" : normalisedScale < 10 ? "% 5.2lf" : "% 5.1lf";
-    out.text = Format(format, value / scale);
+    out.text = Format(format, ScaleToExponent(value, exponent));
     out.unit = PrefixedUnit(exponent, unit);
     out.rangeText = FormatEngineering(fullScale, unit);
     out.fraction = Fraction(value, fullScale);
@@ -139,9 +138,9 @@ AmmeterScale ComputeAmmeterScale(double fullScaleVolts, double shuntOhms)
     if (!std::isfinite(amperes) || !(amperes > 0))
         return none;
     const int exponent = EngineeringExponent(amperes);
-    if (!(std::pow(10.0, exponent) > 0))
+    const double normalised = ScaleToExponent(amperes, exponent);
+    if (!(normalised > 0) || !std::isfinite(normalised))
         return none;
-    const double normalised = amperes / std::pow(10.0, exponent);
     CString text = Format("%.0lf ", normalised);
     text += PrefixedUnit(exponent, u"A");
     const char* format = normalised >= 100 ? "%5.0lf" : normalised >= 10 ? "%6.1lf" : "%6.2lf";
@@ -150,10 +149,10 @@ AmmeterScale ComputeAmmeterScale(double fullScaleVolts, double shuntOhms)
 
 CString FormatAmmeterValue(const AmmeterScale& scale, double amperes)
 {
-    if (!std::isfinite(amperes) || !(scale.fullScale > 0) || scale.format == nullptr ||
-        !(std::pow(10.0, scale.exponent) > 0))
+    if (!std::isfinite(amperes) || !(scale.fullScale > 0) || scale.format == nullptr)
         return kDashes;
-    return Format(scale.format, amperes / std::pow(10.0, scale.exponent));
+    const double shown = ScaleToExponent(amperes, scale.exponent);
+    return std::isfinite(shown) ? Format(scale.format, shown) : kDashes;
 }
 
 CString FormatSingleDb(double volts, int range)

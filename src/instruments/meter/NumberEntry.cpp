@@ -88,7 +88,7 @@ CString FormatEntry(double value)
     if (value != 0 && std::fabs(value) < 1e-3)
         exponent = EngineeringExponent(value);
     char text[64];
-    std::snprintf(text, sizeof text, "%.9f", value / std::pow(10.0, exponent));
+    std::snprintf(text, sizeof text, "%.9f", ScaleToExponent(value, exponent));
     std::string trimmed = text;
     trimmed.erase(trimmed.find_last_not_of('0') + 1);
     if (!trimmed.empty() && trimmed.back() == '.')
