@@ -157,16 +157,12 @@ void CDualMeterVI::OnUpdateUI(uint32_t)
 
 void CDualMeterVI::SerializeInstrument(CArchive& ar)
 {
-    if (ar.IsStoring()) {
+    {
+        // A damaged archive throws and leaves the settings as they were.
         std::lock_guard<std::recursive_mutex> data(m_dataLock);
         SerializeSettings(ar, m_settings);
-        return;
-    }
-    DualMeterSettings loaded = m_settings;
-    SerializeSettings(ar, loaded);
-    {
-        std::lock_guard<std::recursive_mutex> data(m_dataLock);
-        m_settings = loaded;
+        if (ar.IsStoring())
+            return;
         m_fresh = false;
     }
     ApplySettings();

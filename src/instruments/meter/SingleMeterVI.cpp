@@ -160,16 +160,12 @@ void CSingleMeterVI::OnScaleChanged()
 
 void CSingleMeterVI::SerializeInstrument(CArchive& ar)
 {
-    if (ar.IsStoring()) {
+    {
+        // A damaged archive throws and leaves the settings as they were.
         std::lock_guard<std::recursive_mutex> data(m_dataLock);
         SerializeSettings(ar, m_settings);
-        return;
-    }
-    SingleMeterSettings loaded = m_settings;
-    SerializeSettings(ar, loaded);
-    {
-        std::lock_guard<std::recursive_mutex> data(m_dataLock);
-        m_settings = loaded;
+        if (ar.IsStoring())
+            return;
         m_lastValue = 0.0;
         m_overflow = false;
     }

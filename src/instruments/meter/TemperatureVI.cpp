@@ -95,12 +95,7 @@ void CTemperatureVI::OnUpdateUI(uint32_t)
 
 void CTemperatureVI::SerializeInstrument(CArchive& ar)
 {
-    if (ar.IsStoring()) {
-        SerializeSettings(ar, g_choices);
-        return;
-    }
-    TemperatureSettings loaded = g_choices;
-    SerializeSettings(ar, loaded);
-    g_choices = loaded;
-    ApplyChoices();
+    SerializeSettings(ar, g_choices);  // a damaged archive throws and changes nothing
+    if (ar.IsLoading())
+        ApplyChoices();
 }
