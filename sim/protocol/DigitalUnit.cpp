@@ -137,7 +137,8 @@ void AnswerMetraHit(CSimBox& box, MetraHitRequest request, CReplyWriter& r)
     // DC, its AC+DC RMS value otherwise.
     const bool dc = box.model.Period(0) == 0.0;
     const double volts = dc ? box.model.Mean(0) : box.model.Rms(0);
-    const auto answer = MetraHitAnswer(box.Options().metraHit, request, volts, dc);
+    const MetraHitModel model = box.metraHitPlugged ? box.Options().metraHit : MetraHitModel::None;
+    const auto answer = MetraHitAnswer(model, request, volts, dc);
     r.Data(answer.data(), answer.size());
 }
 

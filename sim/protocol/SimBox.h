@@ -62,6 +62,8 @@ public:
     CSimDigital digital;
     uint8_t relays = 0;
     bool counterRunning = false;
+    // The METRAHit's cable: pulled, the link answers with zeros as without a meter.
+    bool metraHitPlugged = true;
 
 private:
     std::mutex m_lock;

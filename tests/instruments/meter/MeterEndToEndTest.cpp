@@ -224,6 +224,36 @@ TEST_F(Meters, AnalogMeterAtTheEndOfItsRangesSendsNothing)
     }
 }
 
+TEST_F(DcOnA, MetraHitKeepsItsLastReadingForThreeSecondsThenGoesBlank)
+{
+    HWND panel = Open(10071, L"METRAHIT 18S");
+    ASSERT_NE(panel, nullptr);
+    // The read-out fills the panel's top (8, 8, 232 x 76 of 248 x 132); a
+    // click copies what it shows, and nothing when it is blank.
+    auto read = [&] {
+        RECT client;
+        GetClientRect(panel, &client);
+        ClearClipboard();
+        ClickAt(panel, {124 * client.right / 248, 46 * client.bottom / 132});
+        std::wstring text;
+        PumpUntil([&] { return !(text = ClipboardText()).empty(); }, 300);
+        return text;
+    };
+    std::wstring shown;
+    ASSERT_TRUE(PumpUntil([&] { return (shown = read()).find(L"2.5") != std::wstring::npos; }, 6000))
+        << "shown \"" << Narrow(shown) << "\"";
+
+    {
+        std::lock_guard<std::mutex> lock(sim->Box().Lock());
+        sim->Box().metraHitPlugged = false;
+    }
+    const DWORD unplugged = GetTickCount();
+    PumpUntil([] { return false; }, 1000);
+    EXPECT_EQ(read(), shown) << "answers without a meter keep the last reading for a while";
+    ASSERT_TRUE(PumpUntil([&] { return read().empty(); }, 6000)) << "the display never went blank";
+    EXPECT_GE(GetTickCount() - unplugged, 2900u);
+}
+
 TEST_F(Meters, ADocumentWithEveryMeterThatFitsTogetherSavesAndLoadsToTheSameBytes)
 {
     struct Placed {
