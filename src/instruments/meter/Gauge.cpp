@@ -221,7 +221,12 @@ void CHotGauge::DrawScale(IPanelGraphics& g, const Layout& layout) const
     const int32_t steps = m_divisions * (kMinorTicks + 1);
     const float labelRadius = r - 0.17f * reach;
     FontRecord font = m_labelFont;
-    font.height = -std::max(6, int32_t(std::lround(0.11f * reach)));
+    // Labels with decimals ("2.00") would touch at the top of the arc in the
+    // size that suits whole numbers: they get a smaller type.
+    size_t longest = 0;
+    for (int32_t d = 0; d <= m_divisions; ++d)
+        longest = std::max(longest, LabelText(d).size());
+    font.height = -std::max(6, int32_t(std::lround((longest > 3 ? 0.085f : 0.11f) * reach)));
     for (int32_t i = 0; i <= steps; ++i) {
         const double theta = (m_startAngle - m_endAngle) * double(i) / double(steps) - m_startAngle;
         const bool isMajor = i % (kMinorTicks + 1) == 0;
