@@ -4,6 +4,7 @@
 
 #include "instruments/meter/MeterFormat.h"
 #include "instruments/meter/SingleMeterVI.h"
+#include "interface/Vexaface.h"
 #include "viframework/controls/HotButton.h"
 #include "viframework/controls/HotToggle.h"
 #include "viframework/controls/Menu.h"
@@ -124,7 +125,8 @@ bool CDualMeterVI::OnUpdateDue(uintptr_t, uint32_t changedBits, bool periodElaps
         m_meter->SetChannel(kChannelC, settings.half[0].range, settings.half[0].mode);
         m_meter->SetChannel(kChannelD, settings.half[1].range, settings.half[1].mode);
     }
-    if (!periodElapsed)
+    // Without a box there is nothing to read: the dashes stay, as on every other meter.
+    if (!periodElapsed || IsDemonstrationMode())
         return false;
     MeterRecord records[2] = {};
     bool overflow[2] = {};
