@@ -9,6 +9,7 @@
 #include "interface/net/StreamSocket.h"
 #include "viframework/SkinManager.h"
 #include "viframework/win32/GdiPlusGraphics.h"
+#include "viframework/win32/VIView.h"
 #include "interface/net/StreamSocketUsb.h"
 
 namespace {
@@ -18,7 +19,6 @@ constexpr UINT kTextRegistryKey = 1008;
 constexpr UINT kTextNoSocketLayer = 20017;
 constexpr wchar_t kResourceLibrary[] = L"VexaRes.dll";
 constexpr wchar_t kHelpFile[] = L"QX7000.bkhlp";
-const CString kTouchKey = u"Software\\Brennick\\Common\\Touch";
 
 HINSTANCE g_module = nullptr;
 
@@ -142,29 +142,9 @@ bool CVexaPlugIn::InitInstance()
         m_initResult = false;
         return false;
     }
-    ReadTouchSettings();
+    ReloadTouchSettings();
     m_initResult = true;
     return true;
-}
-
-void CVexaPlugIn::ReadTouchSettings()
-{
-    m_buttonMargin = 6;
-    m_menuMargin = 6;
-    HDC screen = GetDC(nullptr);
-    const int menuImageHeight = MulDiv(16, GetDeviceCaps(screen, LOGPIXELSY), 96);
-    ReleaseDC(nullptr, screen);
-    if (m_settings.KeyExists(SettingsHive::CurrentUser, kTouchKey)) {
-        m_touchMode = m_settings.GetBool(kTouchKey, u"Enable", false);
-        if (m_touchMode && menuImageHeight < 32) {
-            m_buttonMargin = static_cast<int>(m_settings.GetNumber(kTouchKey, u"ButtonMargin", 20));
-            m_menuMargin = static_cast<int>(m_settings.GetNumber(kTouchKey, u"MenuMargin", 20));
-        }
-        return;
-    }
-    m_touchMode = GetSystemMetrics(SM_TABLETPC) && GetSystemMetrics(SM_DIGITIZER) && GetSystemMetrics(0x2003) == 0;
-    if (m_touchMode && menuImageHeight < 32)
-        m_buttonMargin = m_menuMargin = 20;
 }
 
 CVexaPlugIn& VexaApp()

@@ -22,9 +22,6 @@ public:
 
     CString m_helpPath;
     CString m_registryKey;
-    bool m_touchMode = false;
-    int m_buttonMargin = 6;
-    int m_menuMargin = 6;
 
     CRegistrySettings m_settings;
     CResourceStrings m_strings;
@@ -33,9 +30,6 @@ public:
     CUnitFactory m_units;
     CWin32PanelResources m_panelResources{*this};
     IStreamFactory& Streams();
-
-    // Reads the touch settings again (at start and on "ConvertibleSlateMode").
-    void ReadTouchSettings();
 
 private:
     void ApplyLanguage();

@@ -192,6 +192,7 @@ public:
         popupAt = at;
         return popupChoice;
     }
+    void OpenSpinPad(CHotspot& upDown) override { spinPads.push_back(upDown.m_id); }
 
     struct Command {
         uint32_t id;
@@ -209,6 +210,7 @@ public:
     std::vector<ListEntry> popupEntries;
     CPoint popupAt;
     int32_t popupChoice = -1;
+    std::vector<uint32_t> spinPads;
 };
 
 // Counts what controls ask of their view.

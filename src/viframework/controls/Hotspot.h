@@ -135,6 +135,10 @@ public:
         int32_t row;
     };
     virtual int32_t ShowPopupList(const std::vector<ListEntry>& entries, CPoint at, int32_t minWidth) = 0;
+    // Opens the spin pad of an up/down control (touch mode) beside it;
+    // returns when the pad has closed. The pad's buttons send the control's
+    // commands to the window.
+    virtual void OpenSpinPad(CHotspot& upDown) = 0;
 
     static constexpr uint32_t kWaitForever = 0xFFFFFFFFu;
 };

@@ -5,6 +5,7 @@
 #include "framework/win32/Win32Services.h"
 #include "interface/Vexaface.h"
 #include "viframework/SkinManager.h"
+#include "viframework/TouchSettings.h"
 #include "viframework/controls/PanelResources.h"
 #include "viframework/win32/GdiPlusGraphics.h"
 #include "viframework/win32/PopupList.h"
@@ -104,6 +105,7 @@ public:
     {
         return ::ShowPopupList(m_view, entries, at, minWidth);
     }
+    void OpenSpinPad(CHotspot& upDown) override;
 
 private:
     CPoint PanelPoint(LPARAM lParam) const
@@ -113,6 +115,11 @@ private:
 
     CVIView& m_view;
 };
+
+void CVIView::CPressHost::OpenSpinPad(CHotspot&)
+{
+    // The spin pad window comes with the pads.
+}
 
 // ---------------------------------------------------------------- creation
 
@@ -610,4 +617,17 @@ uint8_t DemoOverlayOpacity()
     if (!value)
         value = registry.ReadNumber(SettingsHive::LocalMachine, kVirtualInstrumentsKey, u"Demo");
     return value ? uint8_t(*value & 0xFF) : 0;
+}
+
+void ReloadTouchSettings()
+{
+    HDC screen = GetDC(nullptr);
+    TouchSystemInfo system;
+    system.menuImageHeight = MulDiv(16, GetDeviceCaps(screen, LOGPIXELSY), 96);
+    ReleaseDC(nullptr, screen);
+    system.tabletPc = GetSystemMetrics(SM_TABLETPC) != 0;
+    system.digitizer = GetSystemMetrics(SM_DIGITIZER) != 0;
+    system.slateMode = GetSystemMetrics(0x2003 /* SM_CONVERTIBLESLATEMODE */) == 0;
+    CRegistrySettings registry;
+    SetTouchSettings(ReadTouchSettings(registry, system));
 }

@@ -151,6 +151,10 @@ private:
     class CPressHost;
 };
 
+// Reads the touch settings of the process from the registry and the
+// system metrics (at start-up and on "ConvertibleSlateMode").
+void ReloadTouchSettings();
+
 // Whether the panels show the demonstration overlay ("Demo", current user
 // then local machine), and with what opacity (0: none).
 uint8_t DemoOverlayOpacity();
