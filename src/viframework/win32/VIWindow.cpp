@@ -10,9 +10,11 @@ constexpr uint32_t kInstrumentIcon = 5001;
 constexpr UINT kUpdateUiMessage = 0x0044;
 constexpr uint32_t kFirstInstrumentId = 10000;
 
-// The instrument icon from the resource chain. The resource library is
-// loaded as data, from which the loader's own icon functions cannot make
-// icons; the icon is therefore built from the resource's bytes.
+}  // namespace
+
+// The resource library is loaded as data, from which the loader's own icon
+// functions cannot make icons; the icon is therefore built from the
+// resource's bytes.
 HICON InstrumentIcon()
 {
     static HICON icon = [] {
@@ -34,7 +36,93 @@ HICON InstrumentIcon()
     return icon;
 }
 
-}  // namespace
+// ---------------------------------------------------------------- shared by windows and frames
+
+bool IsUpdateMessage(UINT message)
+{
+    static const UINT updateMessage = RegisterWindowMessageW(L"WM_VI_ONUPDATEUI");
+    return message == updateMessage || message == kUpdateUiMessage;
+}
+
+void ShowInstrumentWindow(HWND window, bool show)
+{
+    if (!window)
+        return;
+    if (show) {
+        ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOWNORMAL);
+        BringWindowToTop(window);
+        UpdateWindow(window);
+    } else {
+        ShowWindow(window, SW_HIDE);
+    }
+}
+
+void LoadInstrumentState(CFile* file, const std::function<void(CArchive&)>& serialize)
+{
+    if (!file || file->GetLength() == 0)
+        return;
+    try {
+        file->Seek(0, CFile::begin);
+        CArchive ar(file, CArchive::load);
+        serialize(ar);
+    } catch (const CException&) {
+        // A damaged state file only costs the saved settings.
+    }
+}
+
+void SaveInstrumentState(CFile* file, const std::function<void(CArchive&)>& serialize)
+{
+    if (!file)
+        return;
+    try {
+        file->Seek(0, CFile::begin);
+        CArchive ar(file, CArchive::store);
+        serialize(ar);
+    } catch (const CException&) {
+    }
+}
+
+void SerializeWindowState(CArchive& ar, CVIEventSink& sink, HWND window,
+                          const std::function<void(CArchive&)>& serializeInstrument)
+{
+    if (ar.IsStoring()) {
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        GetWindowPlacement(window, &placement);
+        ar << uint32_t(sink.m_id - kFirstInstrumentId) << int32_t(placement.rcNormalPosition.left)
+           << int32_t(placement.rcNormalPosition.top) << uint8_t(sink.IsInstrumentVisible() ? 1 : 0);
+        serializeInstrument(ar);
+        return;
+    }
+    int32_t left = 0, top = 0;
+    uint8_t visible = 1;
+    ar >> left >> top >> visible;
+    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    sink.ShowInstrument(visible != 0);
+    serializeInstrument(ar);
+}
+
+void AwaitSinkRelease(CVIEventSink& sink, CInterfaceVI* owner)
+{
+    if (CWnd* main = AfxGetMainWnd(); main && main->GetSafeHwnd())
+        BringWindowToTop(main->GetSafeHwnd());
+    // Destroyed without closing first (with its owner, say): detach now so
+    // that the polling thread releases it.
+    if (sink.State() == kSinkActive)
+        sink.Detach();
+    // The polling thread may still be about to deliver its last event here;
+    // without one, nobody would. Messages other threads send meanwhile are
+    // answered, so a dispatch waiting on another window of this thread cannot
+    // hold this wait up.
+    const DWORD start = GetTickCount();
+    while (sink.State() == kSinkDetached && owner && owner->IsPolling() && GetTickCount() - start < kReleaseWaitMs) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    if (sink.State() == kSinkDetached && owner)
+        owner->ForgetInstrument(&sink);
+}
 
 // ---------------------------------------------------------------- CVIWindowBase
 
@@ -104,16 +192,7 @@ bool CVIWindow::OnPanelReady()
 
 void CVIWindow::RestoreState()
 {
-    CFile* file = GetStateFile();
-    if (!file || file->GetLength() == 0)
-        return;
-    try {
-        file->Seek(0, CFile::begin);
-        CArchive ar(file, CArchive::load);
-        SerializeInstrument(ar);
-    } catch (const CException& e) {
-        // A damaged state file only costs the saved settings.
-    }
+    LoadInstrumentState(GetStateFile(), [this](CArchive& ar) { SerializeInstrument(ar); });
 }
 
 CString CVIWindow::GetTitle()
@@ -126,15 +205,7 @@ CString CVIWindow::GetTitle()
 
 void CVIWindow::ShowInstrument(bool show)
 {
-    if (!m_hWnd)
-        return;
-    if (show) {
-        ShowWindow(m_hWnd, IsIconic(m_hWnd) ? SW_RESTORE : SW_SHOWNORMAL);
-        BringWindowToTop(m_hWnd);
-        UpdateWindow(m_hWnd);
-    } else {
-        ShowWindow(m_hWnd, SW_HIDE);
-    }
+    ShowInstrumentWindow(m_hWnd, show);
 }
 
 void CVIWindow::ToggleVisible()
@@ -160,35 +231,14 @@ bool CVIWindow::OnEvent(uint32_t code, uintptr_t value)
 
 void CVIWindow::SerializeState(CArchive& ar)
 {
-    if (ar.IsStoring()) {
-        WINDOWPLACEMENT placement{};
-        placement.length = sizeof placement;
-        GetWindowPlacement(m_hWnd, &placement);
-        ar << uint32_t(m_id - kFirstInstrumentId) << int32_t(placement.rcNormalPosition.left)
-           << int32_t(placement.rcNormalPosition.top) << uint8_t(IsInstrumentVisible() ? 1 : 0);
-        SerializeInstrument(ar);
-        return;
-    }
-    int32_t left = 0, top = 0;
-    uint8_t visible = 1;
-    ar >> left >> top >> visible;
-    SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ShowInstrument(visible != 0);
-    SerializeInstrument(ar);
+    SerializeWindowState(ar, *this, m_hWnd, [this](CArchive& a) { SerializeInstrument(a); });
 }
 
 void CVIWindow::OnClose()
 {
     OnInstrumentClosing();
     CVIEventSink::Detach();
-    if (CFile* file = GetStateFile()) {
-        try {
-            file->Seek(0, CFile::begin);
-            CArchive ar(file, CArchive::store);
-            SerializeInstrument(ar);
-        } catch (const CException&) {
-        }
-    }
+    SaveInstrumentState(GetStateFile(), [this](CArchive& ar) { SerializeInstrument(ar); });
     ShowWindow(m_hWnd, SW_HIDE);
     if (CWnd* main = AfxGetMainWnd(); main && IsWindowVisible(main->GetSafeHwnd()))
         UpdateWindow(main->GetSafeHwnd());
@@ -197,24 +247,7 @@ void CVIWindow::OnClose()
 void CVIWindow::OnDestroy()
 {
     RemoveAllHotspots();
-    if (CWnd* main = AfxGetMainWnd(); main && main->GetSafeHwnd())
-        BringWindowToTop(main->GetSafeHwnd());
-    // Destroyed without closing first (with its owner, say): detach now so
-    // that the polling thread releases it.
-    if (State() == kSinkActive)
-        CVIEventSink::Detach();
-    // The polling thread may still be about to deliver its last event here;
-    // without one, nobody would. Messages other threads send meanwhile are
-    // answered, so a dispatch waiting on another window of this thread cannot
-    // hold this wait up.
-    const DWORD start = GetTickCount();
-    while (State() == kSinkDetached && m_owner && m_owner->IsPolling() && GetTickCount() - start < kReleaseWaitMs) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-    if (State() == kSinkDetached && m_owner)
-        m_owner->ForgetInstrument(this);
+    AwaitSinkRelease(*this, m_owner);
 }
 
 void CVIWindow::PostNcDestroy()
@@ -226,8 +259,7 @@ void CVIWindow::PostNcDestroy()
 
 LRESULT CVIWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    static const UINT updateMessage = RegisterWindowMessageW(L"WM_VI_ONUPDATEUI");
-    if (message == updateMessage || message == kUpdateUiMessage) {
+    if (IsUpdateMessage(message)) {
         OnUpdateUI(uint32_t(wParam));
         return 0;
     }

@@ -5,6 +5,8 @@
 // the interface's events.
 #pragma once
 
+#include <functional>
+
 #include "framework/File.h"
 #include "viframework/EventSink.h"
 #include "viframework/win32/VIView.h"
@@ -69,3 +71,21 @@ protected:
 
 // The longest a destroyed window waits for the interface to release it.
 constexpr uint32_t kReleaseWaitMs = 5000;
+
+// Shared by instrument windows and instrument frames.
+// The instrument icon (5001) from the resource chain; null without one.
+HICON InstrumentIcon();
+// "WM_VI_ONUPDATEUI" (or the fixed code older hosts send).
+bool IsUpdateMessage(UINT message);
+// Shows (restored, on top, painted) or hides.
+void ShowInstrumentWindow(HWND window, bool show);
+// The instrument's data from or to its state file; a damaged file changes nothing.
+void LoadInstrumentState(CFile* file, const std::function<void(CArchive&)>& serialize);
+void SaveInstrumentState(CFile* file, const std::function<void(CArchive&)>& serialize);
+// Position and visibility in documents, then the instrument's data.
+void SerializeWindowState(CArchive& ar, CVIEventSink& sink, HWND window,
+                          const std::function<void(CArchive&)>& serializeInstrument);
+// In the destroy handler: brings the main window up, detaches the sink if
+// needed and waits (10 ms steps, at most kReleaseWaitMs) until the polling
+// thread has released it; a sink never released is taken off the owner's list.
+void AwaitSinkRelease(CVIEventSink& sink, CInterfaceVI* owner);
