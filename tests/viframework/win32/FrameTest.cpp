@@ -302,8 +302,9 @@ TEST_F(PaneFrame, SmallestSizeKeepsThePaneWhole)
     ASSERT_TRUE(Open(200, 160));
     HWND window = frame.GetSafeHwnd();
     for (bool zoomed : {false, true}) {
-        if (zoomed)
+        if (zoomed) {
             ASSERT_TRUE(frame.ToggleFrameZoom(false));
+        }
         // The window system holds the frame at its smallest size.
         SetWindowPos(window, nullptr, 0, 0, 50, 50, SWP_NOMOVE | SWP_NOZORDER);
         MINMAXINFO info{};
