@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cwchar>
 #include <string>
 
 #include "framework/win32/Win32Services.h"
@@ -15,7 +14,6 @@ namespace {
 
 // Tool bar images use light grey for what lets the bar show through.
 constexpr COLORREF kToolBarKey = RGB(192, 192, 192);
-constexpr wchar_t kSlateModeSetting[] = L"ConvertibleSlateMode";
 
 HINSTANCE ThisModule()
 {
@@ -276,9 +274,9 @@ void CVIFrame::OnDestroy()
     AwaitSinkRelease(*this, m_owner);
 }
 
-void CVIFrame::OnSettingChange(const wchar_t* section)
+void CVIFrame::OnSettingChange(LPARAM section)
 {
-    if (!section || std::wcscmp(section, kSlateModeSetting) != 0)
+    if (!IsSlateModeChange(section))
         return;
     ReloadTouchSettings();
     RecalcLayout();
@@ -345,7 +343,7 @@ LRESULT CVIFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         OnShow(wParam != 0);
         break;
     case WM_SETTINGCHANGE:
-        OnSettingChange(reinterpret_cast<const wchar_t*>(lParam));
+        OnSettingChange(lParam);
         break;
     case WM_SYSCOMMAND:
         // Closing from the caption hides: the instrument stays open in the host.
@@ -499,10 +497,10 @@ void CVIPaneFrame::OnShow(bool show)
         RecalcLayout();
 }
 
-void CVIPaneFrame::OnSettingChange(const wchar_t* section)
+void CVIPaneFrame::OnSettingChange(LPARAM section)
 {
     CVIFrame::OnSettingChange(section);
-    if (m_pane && m_pane->GetSafeHwnd() && section && std::wcscmp(section, kSlateModeSetting) == 0)
+    if (m_pane && m_pane->GetSafeHwnd() && IsSlateModeChange(section))
         InvalidateRect(m_pane->GetSafeHwnd(), nullptr, FALSE);
 }
 

@@ -80,7 +80,8 @@ protected:
     virtual void OnClose();
     virtual void OnDestroy();
     virtual void OnShow(bool show) {}
-    virtual void OnSettingChange(const wchar_t* section);
+    // WM_SETTINGCHANGE with its section name.
+    virtual void OnSettingChange(LPARAM section);
     virtual void GetMinTrackSize(MINMAXINFO* info) {}
 
     HWND m_toolBar = nullptr;
@@ -120,7 +121,7 @@ protected:
     bool OnCreateClient(uint32_t layoutId) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnShow(bool show) override;
-    void OnSettingChange(const wchar_t* section) override;
+    void OnSettingChange(LPARAM section) override;
     void GetMinTrackSize(MINMAXINFO* info) override;
 
     std::unique_ptr<CVIView> m_pane;

@@ -1,5 +1,7 @@
 #include "viframework/win32/VIWindow.h"
 
+#include <cwchar>
+
 #include "framework/win32/Win32Services.h"
 #include "interface/InterfaceVI.h"
 #include "viframework/UpdateGate.h"
@@ -37,6 +39,12 @@ HICON InstrumentIcon()
 }
 
 // ---------------------------------------------------------------- shared by windows and frames
+
+bool IsSlateModeChange(LPARAM lParam)
+{
+    const auto* section = reinterpret_cast<const wchar_t*>(lParam);
+    return section && std::wcscmp(section, L"ConvertibleSlateMode") == 0;
+}
 
 bool IsUpdateMessage(UINT message)
 {
@@ -173,6 +181,11 @@ LRESULT CVIWindowBase::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_SIZE && wParam != SIZE_MINIMIZED) {
         OnUserResize(LOWORD(lParam), HIWORD(lParam));
+    }
+    // Every top-level panel hears the change, so touch mode follows it with no frame open.
+    if (message == WM_SETTINGCHANGE && IsSlateModeChange(lParam)) {
+        ReloadTouchSettings();
+        InvalidateRect(m_hWnd, nullptr, FALSE);
     }
     return CVIView::WindowProc(message, wParam, lParam);
 }

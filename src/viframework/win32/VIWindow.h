@@ -75,6 +75,8 @@ constexpr uint32_t kReleaseWaitMs = 5000;
 // Shared by instrument windows and instrument frames.
 // The instrument icon (5001) from the resource chain; null without one.
 HICON InstrumentIcon();
+// Whether a WM_SETTINGCHANGE reports a change of the convertible-slate mode.
+bool IsSlateModeChange(LPARAM lParam);
 // "WM_VI_ONUPDATEUI" (or the fixed code older hosts send).
 bool IsUpdateMessage(UINT message);
 // Shows (restored, on top, painted) or hides.
