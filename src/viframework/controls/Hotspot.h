@@ -179,6 +179,9 @@ public:
     virtual void Draw(IPanelGraphics& graphics, CVISkinManager& skin) {}
     // Whether the control asks for the hand cursor instead of the default one.
     virtual bool WantsHandCursor() const { return false; }
+    // How far the control may draw beyond its rectangle [panel units]; the
+    // view repaints that much around it.
+    virtual int32_t PaintMargin() const { return 0; }
 
     // Draws at once: the skin prepares the graphics, then Draw.
     void Redraw(IPanelGraphics& graphics, CVISkinManager& skin);
