@@ -9,12 +9,15 @@
 #include "viframework/controls/Menu.h"
 #include "viframework/controls/Pictures.h"
 #include "viframework/controls/Progress.h"
+#include "viframework/controls/ScrollBar.h"
 #include "viframework/controls/Seg7.h"
 #include "viframework/controls/Slider.h"
 #include "viframework/controls/SlidingScale.h"
 #include "viframework/controls/StatusLamp.h"
 #include "viframework/controls/TabControl.h"
+#include "viframework/controls/UpDownButton.h"
 #include "viframework/controls/ValueDisplay.h"
+#include "viframework/controls/ValueField.h"
 #include "viframework/controls/HotButton.h"
 #include "viframework/controls/HotButtonGroup.h"
 #include "viframework/controls/HotPowerButton.h"
@@ -51,6 +54,9 @@ std::unique_ptr<CHotspot> CreateStandardHotspot(uint32_t typeCode)
     case kHotButtonGroup: return std::make_unique<CHotButtonGroup>();
     case kHotKnob: return std::make_unique<CHotKnob>();
     case kHotSlider: return std::make_unique<CHotSlider>();
+    case kHotScrollBar: return std::make_unique<CHotScrollBar>();
+    case kHotUpDownButton: return std::make_unique<CHotUpDownButton>();
+    case kHotValue: return std::make_unique<CHotValue>();
     default:
         return nullptr;
     }
