@@ -156,7 +156,10 @@ void CHotSlider::Draw(IPanelGraphics& g, CVISkinManager& skin)
 
     // The thumb: the bar colour, more opaque under the pointer and fully
     // while dragged, when it also stands out a little.
-    const ThumbLook look = IsDisabled() ? kShadeDisabled : IsDragging() ? kShadeDragging : m_hover ? kShadeHover : kShadeNormal;
+    const ThumbLook look = IsDisabled()   ? kShadeDisabled
+                           : IsDragging() ? kShadeDragging
+                           : m_hover      ? kShadeHover
+                                          : kShadeNormal;
     RectF thumb = thumbRect;
     if (IsDragging())
         thumb = thumb.Inflated(float(kDragMargin - 1), float(kDragMargin - 1));
