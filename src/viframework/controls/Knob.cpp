@@ -10,6 +10,9 @@ namespace {
 
 constexpr double kDegreesPerRadian = 57.29577951308232;
 constexpr int kScaleDivisions = 10;
+// How far each side of the skirt's two seams the shading blends [degrees], in how many steps.
+constexpr float kSeamDegrees = 24.0f;
+constexpr int kSeamSteps = 4;
 
 PointF OnCircle(PointF centre, float radius, double degrees)
 {
@@ -176,6 +179,18 @@ void CHotKnob::Draw(IPanelGraphics& g, CVISkinManager& skin)
             const RectF ring = Circle(c, body - 0.5f - float(i));
             g.DrawArc(Pen{Shade(m_skirtColour, delta), 1.5f}, ring, -45.0f, 180.0f);
             g.DrawArc(Pen{Shade(m_skirtColour, -delta), 1.5f}, ring, 135.0f, 180.0f);
+            // Short arcs of shades in between soften the two seams.
+            for (int k = 0; k < kSeamSteps; ++k) {
+                const float along = float(k + 1) / float(kSeamSteps + 1);  // 0 at the seam, 1 at the full shade
+                const int shade = int(std::lround(delta * along));
+                const float width = kSeamDegrees / kSeamSteps;
+                for (float seam : {-45.0f, 135.0f}) {
+                    const int sign = seam < 0 ? 1 : -1;  // clockwise from -45° it lightens, from 135° it darkens
+                    g.DrawArc(Pen{Shade(m_skirtColour, sign * shade), 1.5f}, ring, seam + width * float(k), width);
+                    g.DrawArc(Pen{Shade(m_skirtColour, -sign * shade), 1.5f}, ring, seam - width * float(k + 1),
+                              width);
+                }
+            }
         }
     }
     const Argb ring = skin.m_colourTable[kSkinHoverRing];
