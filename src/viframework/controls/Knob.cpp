@@ -10,6 +10,8 @@ namespace {
 
 constexpr double kDegreesPerRadian = 57.29577951308232;
 constexpr int kScaleDivisions = 10;
+// How far the skirt's pens are lighter and darker than its colour.
+constexpr int kShadeDelta = 50;
 // How far each side of the skirt's two seams the shading blends [degrees], in how many steps.
 constexpr float kSeamDegrees = 24.0f;
 constexpr int kSeamSteps = 4;
@@ -23,6 +25,30 @@ PointF OnCircle(PointF centre, float radius, double degrees)
 RectF Circle(PointF centre, float radius)
 {
     return {centre.x - radius, centre.y - radius, 2 * radius, 2 * radius};
+}
+
+// The skirt, one pixel ring at a time: the lighter half from -45°, the
+// darker from 135°, strongest at the outer edge, so that the skirt rises from
+// the panel towards the cap. Short arcs of shades in between soften the two
+// seams.
+void PaintSkirtShading(IPanelGraphics& g, PointF c, float outer, float width, Argb colour)
+{
+    const int rings = int(std::ceil(width));
+    const float seamArc = kSeamDegrees / kSeamSteps;
+    for (int i = 0; i < rings; ++i) {
+        const int delta = int(std::lround(kShadeDelta * (1.0 - 0.7 * i / std::max(1, rings))));
+        const RectF ring = Circle(c, outer - 0.5f - float(i));
+        g.DrawArc(Pen{Shade(colour, delta), 1.5f}, ring, -45.0f, 180.0f);
+        g.DrawArc(Pen{Shade(colour, -delta), 1.5f}, ring, 135.0f, 180.0f);
+        for (int k = 0; k < kSeamSteps; ++k) {
+            const int shade = int(std::lround(delta * float(k + 1) / float(kSeamSteps + 1)));
+            for (float seam : {-45.0f, 135.0f}) {
+                const int sign = seam < 0 ? 1 : -1;  // clockwise from -45° it lightens, from 135° it darkens
+                g.DrawArc(Pen{Shade(colour, sign * shade), 1.5f}, ring, seam + seamArc * float(k), seamArc);
+                g.DrawArc(Pen{Shade(colour, -sign * shade), 1.5f}, ring, seam - seamArc * float(k + 1), seamArc);
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -168,31 +194,9 @@ void CHotKnob::Draw(IPanelGraphics& g, CVISkinManager& skin)
     if (AlphaOf(shadow) != 0)
         g.FillEllipse(Brush::Solid(shadow), Circle({c.x, c.y + (radius - body)}, body));
 
-    // The skirt, one pixel ring at a time: the lighter half from -45°, the
-    // darker from 135°, strongest at the outer edge, so that the skirt rises
-    // from the panel towards the cap.
     g.FillEllipse(Brush::Solid(m_skirtColour), Circle(c, body));
-    if (m_shadedSkirt) {
-        const int rings = int(std::ceil(skirt));
-        for (int i = 0; i < rings; ++i) {
-            const int delta = int(std::lround(kShadeDelta * (1.0 - 0.7 * i / std::max(1, rings))));
-            const RectF ring = Circle(c, body - 0.5f - float(i));
-            g.DrawArc(Pen{Shade(m_skirtColour, delta), 1.5f}, ring, -45.0f, 180.0f);
-            g.DrawArc(Pen{Shade(m_skirtColour, -delta), 1.5f}, ring, 135.0f, 180.0f);
-            // Short arcs of shades in between soften the two seams.
-            for (int k = 0; k < kSeamSteps; ++k) {
-                const float along = float(k + 1) / float(kSeamSteps + 1);  // 0 at the seam, 1 at the full shade
-                const int shade = int(std::lround(delta * along));
-                const float width = kSeamDegrees / kSeamSteps;
-                for (float seam : {-45.0f, 135.0f}) {
-                    const int sign = seam < 0 ? 1 : -1;  // clockwise from -45° it lightens, from 135° it darkens
-                    g.DrawArc(Pen{Shade(m_skirtColour, sign * shade), 1.5f}, ring, seam + width * float(k), width);
-                    g.DrawArc(Pen{Shade(m_skirtColour, -sign * shade), 1.5f}, ring, seam - width * float(k + 1),
-                              width);
-                }
-            }
-        }
-    }
+    if (m_shadedSkirt)
+        PaintSkirtShading(g, c, body, skirt, m_skirtColour);
     const Argb ring = skin.m_colourTable[kSkinHoverRing];
     const Pen outline{m_hover && AlphaOf(ring) != 0 ? ring : Shade(m_skirtColour, -kShadeDelta - 20),
                       std::max(1.0f, scale)};

@@ -58,9 +58,6 @@ public:
     Argb m_scaleColour = 0xFF000000u;
 
 private:
-    // How far the shading pens are lighter and darker than the skirt colour.
-    static constexpr int kShadeDelta = 50;
-
     // Takes the value a pointer position asks for, unless that jumps across the gap.
     void Follow(CPoint point);
     // The knob's radius and the factor its stored sizes scale with.
