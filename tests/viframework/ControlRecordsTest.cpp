@@ -1,5 +1,5 @@
-// Layout records of the display and decoration kinds: every tail read back
-// as it was stored, and a layout of them read through the standard factory.
+// Layout records of the display, decoration and value kinds: every tail read
+// back as it was stored, and a layout of them read through the standard factory.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,10 +14,14 @@
 #include "viframework/controls/PanelLayout.h"
 #include "viframework/controls/Pictures.h"
 #include "viframework/controls/Progress.h"
+#include "viframework/controls/ScrollBar.h"
 #include "viframework/controls/Seg7.h"
+#include "viframework/controls/Slider.h"
 #include "viframework/controls/SlidingScale.h"
 #include "viframework/controls/StatusLamp.h"
 #include "viframework/controls/TabControl.h"
+#include "viframework/controls/UpDownButton.h"
+#include "viframework/controls/ValueField.h"
 
 namespace {
 
@@ -140,6 +144,39 @@ const RecordCase kCases[] = {
          h.AddItem(u"B", 8, false);
      }); }},
     {"Metafile", [] { return Made<CHotMetafile>([](CHotMetafile& h) { h.SetMetafile({1, 2, 3, 4, 5}); }); }},
+    {"Slider", [] { return Made<CHotSlider>([](CHotSlider& h) {
+         h.m_style = 0;
+         h.m_colours[0] = 0xFF102030u;
+         h.SetRange(-50, 50);
+         h.SetValue(-20);
+         h.m_factor = 0.25;
+     }); }},
+    {"ScrollBar", [] { return Made<CHotScrollBar>([](CHotScrollBar& h) {
+         h.m_horizontal = 0;
+         h.m_arrowSize = 15;
+         h.m_thumbSize = 20;
+         h.m_colour = 0xFF010203u;
+         h.m_thumbColour = 0xFF040506u;
+         h.SetRange(-5, 500);
+         h.SetRestValue(40);
+         h.m_factor = 2.5;
+         h.m_firstDelay = 300;
+         h.m_shortestDelay = 20;
+         h.m_delayStep = 50;
+     }); }},
+    {"UpDown", [] { return Made<CHotUpDownButton>([](CHotUpDownButton& h) { h.SetAutoRepeat(false, 300, 20, 50); }); }},
+    {"Value", [] { return Made<CHotValue>([](CHotValue& h) {
+         h.m_alignment = 1;
+         h.m_backColour = 0xFF000000u;
+         h.m_frameColour = 0xFF808080u;
+         h.SetFont(MakeFont(u"Tahoma", -14));
+         h.m_showFrame = 0;
+         h.SetDecimals(3);
+         h.m_titleColour = 0xFF00FF00u;
+         h.m_valueColour = 0xFFFF0000u;
+         h.SetTitle(u"VOLTS");
+         h.SetValue(1.5);
+     }); }},
 };
 
 TEST(ControlRecords, EveryTailReadsBackAsStored)

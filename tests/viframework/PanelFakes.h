@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <deque>
 #include <map>
 #include <optional>
@@ -118,12 +119,23 @@ private:
     }
 };
 
-// Paints solid rectangles and unscaled pictures into an image (everything
-// else is only recorded), to compare what different ways of drawing put on
-// the panel pixel by pixel.
+// Paints solid rectangles, unscaled pictures and lines (one pixel wide, in
+// the pen's colour) into an image; everything else is only recorded. For
+// comparing what different ways of drawing put on the panel pixel by pixel,
+// and for finding where a line ends.
 class ImageGraphics : public RecordingGraphics {
 public:
     ImageGraphics(int32_t width, int32_t height) : image(width, height) {}
+
+    void DrawLine(const Pen& p, PointF a, PointF b) override
+    {
+        RecordingGraphics::DrawLine(p, a, b);
+        const float steps = std::max({std::abs(b.x - a.x), std::abs(b.y - a.y), 1.0f}) * 2;
+        for (float i = 0; i <= steps; ++i) {
+            const float x = a.x + (b.x - a.x) * i / steps, y = a.y + (b.y - a.y) * i / steps;
+            Paint({std::floor(x), std::floor(y), 1, 1}, [&](int32_t, int32_t) { return p.colour; });
+        }
+    }
 
     void FillRectangle(const Brush& b, const RectF& r) override
     {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "viframework/SkinManager.h"
+#include "viframework/controls/AutoRepeat.h"
 #include "viframework/controls/PanelResources.h"
 
 namespace {
@@ -72,26 +73,15 @@ bool CHotButton::OnPress(IHotspotHost& host)
     if (m_notifyPressAndRelease)
         sink.OnHotspotCommand(*this);
 
-    // Repeats come after firstDelay, then each delayStep sooner, never
-    // sooner than shortestDelay. Tick differences are taken modulo 2^32 so
-    // the count wrapping around does not stall the repeat.
-    bool repeated = false;
-    uint32_t lastRepeat = 0;
-    uint32_t delay = m_firstDelay;
-    auto repeat = [&] {
-        if (!m_autoRepeat || !m_inside)
-            return;
-        const uint32_t now = host.TickCount();
-        if (repeated) {
-            if (uint32_t(now - lastRepeat) < delay)
-                return;
-            delay = uint32_t(std::max<int64_t>(int64_t(delay) - m_delayStep, m_shortestDelay));
-        }
-        repeated = true;
-        lastRepeat = now;
-        sink.OnHotspotCommand(*this);
+    CAutoRepeat repeat(m_firstDelay, m_shortestDelay, m_delayStep);
+    auto repeatWhileInside = [&]() -> uint32_t {
+        // Outside the button the repeat rests until the pointer comes back.
+        if (!m_inside)
+            return IHotspotHost::kWaitForever;
+        if (repeat.Due(host.TickCount()))
+            sink.OnHotspotCommand(*this);
+        return repeat.Wait(host.TickCount());
     };
-    repeat();
     const bool releasedInside = TrackPress(
         host, m_rect,
         [&](bool inside) {
@@ -99,7 +89,7 @@ bool CHotButton::OnPress(IHotspotHost& host)
             m_pressed = inside;
             Invalidate();
         },
-        m_autoRepeat ? std::function<void()>(repeat) : std::function<void()>(), kRepeatPollMs);
+        m_autoRepeat ? std::function<uint32_t()>(repeatWhileInside) : std::function<uint32_t()>());
 
     m_pressed = false;
     m_inside = false;

@@ -35,9 +35,6 @@ public:
     uint16_t m_delayStep = 100;     // [ms] each repeat comes this much sooner than the last
 
 protected:
-    // How often the repeat timer looks at the clock while held [ms].
-    static constexpr uint32_t kRepeatPollMs = 10;
-
     bool m_pressed = false;
     bool m_inside = false;
 };

@@ -115,11 +115,12 @@ CHotspot* CHotspotArray::HitTest(CPoint point) const
 // ---------------------------------------------------------------- tracking
 
 bool TrackPress(IHotspotHost& host, const CRect& area, const std::function<void(bool inside)>& onInside,
-                const std::function<void()>& onIdle, uint32_t idleMs)
+                const std::function<uint32_t()>& onIdle)
 {
     bool inside = true;
+    uint32_t wait = onIdle ? onIdle() : IHotspotHost::kWaitForever;
     for (;;) {
-        const PointerEvent event = host.NextPointerEvent(onIdle ? idleMs : IHotspotHost::kWaitForever);
+        const PointerEvent event = host.NextPointerEvent(wait);
         switch (event.kind) {
         case PointerEvent::Kind::Quit:
             return false;
@@ -138,6 +139,6 @@ bool TrackPress(IHotspotHost& host, const CRect& area, const std::function<void(
             break;
         }
         if (onIdle)
-            onIdle();
+            wait = onIdle();
     }
 }

@@ -91,7 +91,7 @@ public:
     virtual void OnKnobBegin(CHotspot&) {}                              // 7
     virtual void OnKnobChanging(CHotspot&) {}                           // 8
     virtual void OnKnobEnd(CHotspot&) {}                                // 9
-    virtual void OnScroll(CHotspot&, int32_t value) {}                  // 10
+    virtual void OnScroll(CHotspot&, int32_t part) {}                   // 10: the scroll bar part pressed
 };
 
 // Pointer events while a control tracks a press.
@@ -179,6 +179,9 @@ public:
     virtual void Draw(IPanelGraphics& graphics, CVISkinManager& skin) {}
     // Whether the control asks for the hand cursor instead of the default one.
     virtual bool WantsHandCursor() const { return false; }
+    // How far the control may draw beyond its rectangle [panel units]; the
+    // view repaints that much around it.
+    virtual int32_t PaintMargin() const { return 0; }
 
     // Draws at once: the skin prepares the graphics, then Draw.
     void Redraw(IPanelGraphics& graphics, CVISkinManager& skin);
@@ -235,11 +238,11 @@ private:
 // The pressed tracking of push-type controls, once the control has captured
 // the mouse: follows the pointer until the left button comes up. onInside
 // runs whenever the pointer enters or leaves `area` (tracking starts inside);
-// onIdle, when given, runs after every event and at least every idleMs (for
-// auto-repeat). Returns whether the button came up inside; a quit ends
-// tracking as outside.
+// onIdle, when given, runs at the start and after every event, and answers
+// how long tracking may wait before it runs again [ms] (for auto-repeat).
+// Returns whether the button came up inside; a quit ends tracking as outside.
 bool TrackPress(IHotspotHost& host, const CRect& area, const std::function<void(bool inside)>& onInside,
-                const std::function<void()>& onIdle = {}, uint32_t idleMs = IHotspotHost::kWaitForever);
+                const std::function<uint32_t()>& onIdle = {});
 
 // The layout of a panel as the loader reads it.
 struct CPanelLayout {

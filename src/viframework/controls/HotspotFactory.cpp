@@ -3,16 +3,21 @@
 #include "viframework/controls/AnalogMeter.h"
 #include "viframework/controls/BitmapKnob.h"
 #include "viframework/controls/Frame.h"
+#include "viframework/controls/Knob.h"
 #include "viframework/controls/Label.h"
 #include "viframework/controls/Lcd.h"
 #include "viframework/controls/Menu.h"
 #include "viframework/controls/Pictures.h"
 #include "viframework/controls/Progress.h"
+#include "viframework/controls/ScrollBar.h"
 #include "viframework/controls/Seg7.h"
+#include "viframework/controls/Slider.h"
 #include "viframework/controls/SlidingScale.h"
 #include "viframework/controls/StatusLamp.h"
 #include "viframework/controls/TabControl.h"
+#include "viframework/controls/UpDownButton.h"
 #include "viframework/controls/ValueDisplay.h"
+#include "viframework/controls/ValueField.h"
 #include "viframework/controls/HotButton.h"
 #include "viframework/controls/HotButtonGroup.h"
 #include "viframework/controls/HotPowerButton.h"
@@ -47,6 +52,11 @@ std::unique_ptr<CHotspot> CreateStandardHotspot(uint32_t typeCode)
     case kHotRadio: return std::make_unique<CHotRadio>();
     case kHotHyperlink: return std::make_unique<CHotHyperlink>();
     case kHotButtonGroup: return std::make_unique<CHotButtonGroup>();
+    case kHotKnob: return std::make_unique<CHotKnob>();
+    case kHotSlider: return std::make_unique<CHotSlider>();
+    case kHotScrollBar: return std::make_unique<CHotScrollBar>();
+    case kHotUpDownButton: return std::make_unique<CHotUpDownButton>();
+    case kHotValue: return std::make_unique<CHotValue>();
     default:
         return nullptr;
     }

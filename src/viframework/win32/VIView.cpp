@@ -328,7 +328,8 @@ void CVIView::DrawBackground(HDC dc, const RECT& rect)
 void CVIView::DrawHotspots(IPanelGraphics& graphics, CVISkinManager& skin, const CRect& clip)
 {
     for (const auto& hotspot : m_hotspots)
-        if (hotspot->IsVisible() && hotspot->m_rect.Intersects(clip))
+        if (hotspot->IsVisible() &&
+            hotspot->m_rect.Inflated(hotspot->PaintMargin(), hotspot->PaintMargin()).Intersects(clip))
             hotspot->Draw(graphics, skin);
 }
 
@@ -386,7 +387,8 @@ void CVIView::InvalidateHotspot(CHotspot* hotspot, int32_t inflate, bool erase)
     if (!hotspot || !m_hWnd)
         return;
     // One device pixel more on each side covers antialiased edges.
-    const CRect device = m_zoom.ToDevice(hotspot->m_rect.Inflated(inflate, inflate)).Inflated(1, 1);
+    const int32_t margin = inflate + hotspot->PaintMargin();
+    const CRect device = m_zoom.ToDevice(hotspot->m_rect.Inflated(margin, margin)).Inflated(1, 1);
     const RECT r = ToRect(device);
     InvalidateRect(m_hWnd, &r, erase);
 }
