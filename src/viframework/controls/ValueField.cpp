@@ -163,6 +163,8 @@ void CHotValue::Draw(IPanelGraphics& g, CVISkinManager&)
     }
     if (numberRect.width <= 0 || numberRect.height <= 0)
         return;
+    // A number taller than its box would be cut away whole: it shrinks to fit.
+    valueFont.height = -std::min<int32_t>(std::abs(valueFont.height), std::max<int32_t>(1, int32_t(box.height * 0.8f)));
     const TextAlign along = m_alignment == 0 ? TextAlign::Far : m_alignment == 1 ? TextAlign::Centre : TextAlign::Near;
     g.PushClip(numberRect);
     g.DrawString(ValueText(), valueFont, numberRect, m_valueColour, TextFormat{along, TextAlign::Centre, false});
