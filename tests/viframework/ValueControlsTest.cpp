@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <optional>
+#include <vector>
 
 #include "ControlTestUtil.h"
 #include "PanelFakes.h"
