@@ -85,7 +85,7 @@ TEST(CompiledResources, ResourceLibraryCarriesThePictures)
     const struct {
         int id;
         uint32_t width, height;
-    } bitmaps[] = {{5130, 48, 16}, {5135, 192, 16}, {5201, 288, 32}, {5202, 224, 32},
+    } bitmaps[] = {{5130, 48, 16}, {5135, 192, 16}, {5136, 48, 24}, {5201, 288, 32}, {5202, 224, 32},
                    {5203, 320, 32}, {5204, 288, 32}, {5500, 48, 16},  {5501, 16, 16},
                    {5504, 12, 54}};
     for (const auto& b : bitmaps) {
@@ -268,8 +268,9 @@ TEST(CompiledResources, PadLayoutsAndTheirMessagesInBothLanguages)
             const size_t first = text.find(L"%s");
             const bool namesALimit = id == 1014 || id == 1016;
             EXPECT_EQ(first != std::wstring::npos, namesALimit);
-            if (first != std::wstring::npos)
+            if (first != std::wstring::npos) {
                 EXPECT_EQ(text.find(L'%', first + 1), std::wstring::npos);
+            }
         }
     }
 }
