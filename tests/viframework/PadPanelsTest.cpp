@@ -49,7 +49,7 @@ TEST_P(PadPanelLayout, CarriesExactlyTheKeysItsPadActsOn)
     EXPECT_EQ(panel->layout.title, CString(GetParam().title));
     std::multiset<uint32_t> buttons, others;
     for (const auto& c : panel->controls)
-        (c->m_typeCode == kHotButton || c->m_typeCode == kHotToolButton ? buttons : others).insert(c->m_id);
+        (c->m_typeCode == kHotButton ? buttons : others).insert(c->m_id);
     EXPECT_EQ(buttons, GetParam().buttons);
     EXPECT_TRUE(others.empty()) << others.size() << " controls that are no keys";
     std::multiset<uint32_t> fields;

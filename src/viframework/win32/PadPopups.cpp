@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "viframework/SkinManager.h"
 #include "viframework/controls/HotButton.h"
 #include "viframework/controls/PanelResources.h"
 
@@ -36,6 +37,18 @@ bool IsButtonPress(UINT message)
 bool IsNonClient(UINT message)
 {
     return message >= WM_NCLBUTTONDOWN && message <= WM_NCMBUTTONDBLCLK;
+}
+
+// The arrow of a spin pad's step key: a triangle of 20 x 10 units in the
+// middle of the key, moving with the pressed face as a tool button's image does.
+void DrawStepArrow(IPanelGraphics& graphics, const CRect& key, bool up, bool pressed, Argb colour)
+{
+    const float shift = pressed ? 1.0f : 0.0f;
+    const float x = float(key.left + key.right) / 2 + shift;
+    const float y = float(key.top + key.bottom) / 2 + shift;
+    const float tip = up ? -5.0f : 5.0f;
+    const PointF corners[3] = {{x, y + tip}, {x - 10, y - tip}, {x + 10, y - tip}};
+    graphics.FillPolygon(Brush::Solid(colour), corners, 3);
 }
 
 CString WindowText(HWND window)
@@ -480,6 +493,18 @@ bool CSpinButtonPopup::OnCommand(uint32_t id)
         return true;
     default:
         return CPopupPad::OnCommand(id);
+    }
+}
+
+void CSpinButtonPopup::DrawHotspots(IPanelGraphics& graphics, CVISkinManager& skin, const CRect& clip)
+{
+    CPopupPad::DrawHotspots(graphics, skin, clip);
+    // Drawn in the colour the skin gives button labels: a picture would suit
+    // one skin only, and not every Tahoma has arrow characters.
+    for (uint32_t id : {kSpinPadUp, kSpinPadDown}) {
+        const auto* key = Find<CHotButton>(id);
+        if (key && key->IsVisible())
+            DrawStepArrow(graphics, key->m_rect, id == kSpinPadUp, key->IsPressed(), skin.TextColour());
     }
 }
 

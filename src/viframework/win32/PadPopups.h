@@ -151,6 +151,7 @@ public:
 protected:
     bool OnCommand(uint32_t id) override;
     bool OnPadKey(UINT virtualKey) override;
+    void DrawHotspots(IPanelGraphics& graphics, CVISkinManager& skin, const CRect& clip) override;
 
 private:
     void Step(uint32_t commandId);
