@@ -193,18 +193,7 @@ public:
     HWND VisibleBalloon()
     {
         HWND found = nullptr;
-        EnumThreadWindows(
-            m_windowThread,
-            [](HWND window, LPARAM context) {
-                wchar_t name[32] = {};
-                GetClassNameW(window, name, 32);
-                if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 && IsWindowVisible(window)) {
-                    *reinterpret_cast<HWND*>(context) = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&found));
+        EnumThreadWindows(m_windowThread, NoteVisibleBalloon, reinterpret_cast<LPARAM>(&found));
         return found;
     }
 
@@ -230,6 +219,16 @@ public:
     std::string failure;
 
 private:
+    static BOOL CALLBACK NoteVisibleBalloon(HWND window, LPARAM found)
+    {
+        wchar_t name[32] = {};
+        GetClassNameW(window, name, 32);
+        if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0 || !IsWindowVisible(window))
+            return TRUE;
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+
     // Input waits in the window thread's queue behind what is there
     // already; a sent message would overtake it, so only time tells.
     void Settle() { std::this_thread::sleep_for(std::chrono::milliseconds(80)); }
