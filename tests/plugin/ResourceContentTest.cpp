@@ -244,4 +244,30 @@ TEST(CompiledResources, MeterDialogsAndTheirMessagesInBothLanguages)
     }
 }
 
+// The pop-up pads' refusals in both languages: a limit goes in place of the
+// one "%s" of the two that name one.
+TEST(CompiledResources, PadMessagesInBothLanguages)
+{
+    DataModule library(L"VexaRes.dll");
+    ASSERT_NE(library.get(), nullptr) << GetLastError();
+    const WORD english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    const WORD german = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
+    for (UINT id : {1012u, 1014u, 1016u, 1025u}) {
+        SCOPED_TRACE(id);
+        const std::wstring en = FindText(library, id, english);
+        const std::wstring de = FindText(library, id, german);
+        EXPECT_FALSE(en.empty());
+        EXPECT_FALSE(de.empty());
+        EXPECT_NE(en, de);
+        for (const std::wstring& text : {en, de}) {
+            const size_t first = text.find(L"%s");
+            const bool namesALimit = id == 1014 || id == 1016;
+            EXPECT_EQ(first != std::wstring::npos, namesALimit);
+            if (first != std::wstring::npos) {
+                EXPECT_EQ(text.find(L'%', first + 1), std::wstring::npos);
+            }
+        }
+    }
+}
+
 } // namespace

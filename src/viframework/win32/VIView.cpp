@@ -8,6 +8,7 @@
 #include "viframework/TouchSettings.h"
 #include "viframework/controls/PanelResources.h"
 #include "viframework/win32/GdiPlusGraphics.h"
+#include "viframework/win32/PadPopups.h"
 #include "viframework/win32/PopupList.h"
 
 namespace {
@@ -116,9 +117,12 @@ private:
     CVIView& m_view;
 };
 
-void CVIView::CPressHost::OpenSpinPad(CHotspot&)
+void CVIView::CPressHost::OpenSpinPad(CHotspot& upDown)
 {
-    // The spin pad window comes with the pads.
+    // The pad's own buttons need the mouse the press captured.
+    ReleaseMouse();
+    CSpinButtonPopup pad;
+    pad.ShowFor(upDown, m_view);
 }
 
 // ---------------------------------------------------------------- creation
