@@ -22,7 +22,9 @@
 
 #include "Capture.h"
 #include "viframework/SkinManager.h"
+#include "viframework/TouchSettings.h"
 #include "viframework/controls/HotButton.h"
+#include "viframework/controls/UpDownButton.h"
 #include "viframework/win32/GdiPlusGraphics.h"
 #include "viframework/win32/PadPopups.h"
 #include "viframework/win32/Win32PanelResources.h"
@@ -42,23 +44,14 @@ std::wstring BesideMe(const wchar_t* name)
     return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
 }
 
-// Stands for an up/down control in touch mode: a press opens the spin pad.
-class SpinStandIn : public CHotspot {
-public:
-    bool OnPress(IHotspotHost& host) override
-    {
-        host.OpenSpinPad(*this);
-        return true;
-    }
-};
-
-// An instrument on the voltmeter's panel, with an up/down control that
-// opens the spin pad.
+// An instrument on the voltmeter's panel, with an up/down control (it opens
+// the spin pad in touch mode).
 class OwnerWindow : public CVIWindowBase {
 public:
     bool OnLayoutLoaded() override
     {
-        auto control = std::make_unique<SpinStandIn>();
+        auto control = std::make_unique<CHotUpDownButton>();
+        control->m_notifySink = this;
         control->m_rect = kSpinControlRect;
         control->m_id = kSpinControlId;
         m_hotspots.Add(std::move(control));
@@ -511,7 +504,7 @@ TEST_F(PadPopups, WithoutItsLayoutAPadShowsNothingAndAcceptsNothing)
     EXPECT_FALSE(pad.ShowAt(kEntryTarget, owner));
     EXPECT_EQ(pad.GetSafeHwnd(), nullptr);
     CSpinButtonPopup spin;
-    EXPECT_FALSE(spin.ShowFor(*owner.FindHotspot(0, kSpinControlId), owner));
+    EXPECT_FALSE(spin.ShowFor(*owner.Find<CHotUpDownButton>(kSpinControlId), owner));
     EXPECT_EQ(value, 5);
 }
 
@@ -541,6 +534,9 @@ TEST_F(PadPopups, SpinPadOpensFromTheControlsPressAndSendsItsCommandsToTheOwner)
 {
     RECT placed{};
     COLORREF arrow = CLR_INVALID;
+    CTouchSettings touch;
+    touch.touchMode = true;
+    SetTouchSettings(touch);
     const std::string failure = WithHands(
         [&](Hands& hands) {
             HWND window = hands.WaitForPad(L"UP/DOWN");
@@ -567,6 +563,7 @@ TEST_F(PadPopups, SpinPadOpensFromTheControlsPressAndSendsItsCommandsToTheOwner)
             PostMessageW(owner.GetSafeHwnd(), WM_LBUTTONUP, 0, at);
             SendMessageW(owner.GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
         });
+    SetTouchSettings(CTouchSettings{});
     EXPECT_EQ(failure, "");
     EXPECT_EQ(owner.commands, (std::vector<uint32_t>{kSpinControlId, kSpinControlId + 1, kSpinControlId}));
     const POINT corner = ScreenCorner(kSpinControlRect);
