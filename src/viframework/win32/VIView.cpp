@@ -38,7 +38,10 @@ HWND DefaultParent(HWND parent)
 // back pointer events in panel units, and commands to the window.
 class CVIView::CPressHost : public IHotspotHost {
 public:
-    explicit CPressHost(CVIView& view) : m_view(view) {}
+    // The pointer is where the press was until the first event says otherwise:
+    // the cursor may be elsewhere by the time the press is handled (a quick
+    // flick, a touch, input another program sent).
+    CPressHost(CVIView& view, CPoint pressedAt) : m_view(view), m_pointer(pressedAt) {}
 
     void CaptureMouse() override { SetCapture(m_view.m_hWnd); }
     void ReleaseMouse() override
@@ -59,11 +62,11 @@ public:
                     return {PointerEvent::Kind::Quit, {}};
                 case WM_MOUSEMOVE:
                     if (msg.hwnd == m_view.m_hWnd)
-                        return {PointerEvent::Kind::Move, PanelPoint(msg.lParam)};
+                        return {PointerEvent::Kind::Move, m_pointer = PanelPoint(msg.lParam)};
                     break;
                 case WM_LBUTTONUP:
                     if (msg.hwnd == m_view.m_hWnd)
-                        return {PointerEvent::Kind::Release, PanelPoint(msg.lParam)};
+                        return {PointerEvent::Kind::Release, m_pointer = PanelPoint(msg.lParam)};
                     break;
                 default:
                     break;
@@ -86,13 +89,7 @@ public:
         }
     }
 
-    CPoint PointerPosition() override
-    {
-        POINT p;
-        GetCursorPos(&p);
-        ScreenToClient(m_view.m_hWnd, &p);
-        return m_view.ToPanel(CPoint{p.x, p.y});
-    }
+    CPoint PointerPosition() override { return m_pointer; }
     uint32_t TickCount() override { return GetTickCount(); }
     void PostCommand(uint32_t id) override { PostMessageW(m_view.m_hWnd, WM_COMMAND, id, 0); }
     void SendCommand(uint32_t id) override { SendMessageW(m_view.m_hWnd, WM_COMMAND, id, 0); }
@@ -115,6 +112,7 @@ private:
     }
 
     CVIView& m_view;
+    CPoint m_pointer;
 };
 
 void CVIView::CPressHost::OpenSpinPad(CHotspot& upDown)
@@ -503,7 +501,7 @@ void CVIView::OnLeftButtonDown(CPoint device)
     OnHotspotPressed();
     if (!hit->IsVisible() || hit->IsDisabled())
         return;
-    CPressHost host(*this);
+    CPressHost host(*this, point);
     const bool clicked = hit->OnPress(host);
     // The command the press sent may have rebuilt the panel.
     if (m_hotspots.IndexOf(hit) < 0) {

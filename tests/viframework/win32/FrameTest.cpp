@@ -35,6 +35,7 @@ std::vector<uint8_t> PaneLayout(int32_t width, int32_t height)
     CHotLabel label;
     label.m_rect = {8, 8, 100, 24};
     label.m_id = 1;
+    label.SetText(u"SWEEP");
     ar << label.m_typeCode;
     label.Serialize(ar);
     ar << uint32_t{kHotEndOfList};
