@@ -220,34 +220,6 @@ void CVIFrame::RecalcLayout()
     }
 }
 
-void CVIFrame::RestoreState()
-{
-    LoadInstrumentState(GetStateFile(), [this](CArchive& ar) { SerializeInstrument(ar); });
-}
-
-CString CVIFrame::GetTitle()
-{
-    wchar_t title[256] = {};
-    if (m_hWnd)
-        GetWindowTextW(m_hWnd, title, 255);
-    return FromWide(title);
-}
-
-void CVIFrame::ShowInstrument(bool show)
-{
-    ShowInstrumentWindow(m_hWnd, show);
-}
-
-void CVIFrame::ToggleVisible()
-{
-    ShowInstrument(!IsInstrumentVisible());
-}
-
-bool CVIFrame::IsInstrumentVisible()
-{
-    return m_hWnd && IsWindowVisible(m_hWnd);
-}
-
 bool CVIFrame::OnEvent(uint32_t code, uintptr_t value)
 {
     if (code == kEventClosing) {
@@ -257,21 +229,16 @@ bool CVIFrame::OnEvent(uint32_t code, uintptr_t value)
     return CheckUpdate(value);
 }
 
-void CVIFrame::SerializeState(CArchive& ar)
-{
-    SerializeWindowState(ar, *this, m_hWnd, [this](CArchive& a) { SerializeInstrument(a); });
-}
-
 void CVIFrame::OnClose()
 {
     OnInstrumentClosing();
     CVIEventSink::Detach();
-    SaveInstrumentState(GetStateFile(), [this](CArchive& ar) { SerializeInstrument(ar); });
+    SaveStateFile();
 }
 
 void CVIFrame::OnDestroy()
 {
-    AwaitSinkRelease(*this, m_owner);
+    AwaitRelease();
 }
 
 void CVIFrame::OnSettingChange(LPARAM section)

@@ -12,8 +12,8 @@
 
 #include "framework/File.h"
 #include "framework/win32/View.h"
-#include "viframework/EventSink.h"
 #include "viframework/win32/VIView.h"
+#include "viframework/win32/VIWindow.h"
 
 class CInterfaceVI;
 
@@ -25,7 +25,7 @@ constexpr UINT kFrameControlPaneId = 3;
 // The custom resource type of tool bar descriptions (as bitmaps, by the same id).
 constexpr uint32_t kToolBarResourceType = 241;
 
-class CVIFrame : public CView, public CVIEventSink {
+class CVIFrame : public CView, public CWindowSink {
 public:
     CVIFrame();
     ~CVIFrame() override;
@@ -39,10 +39,7 @@ public:
 
     void SetOwner(CInterfaceVI* owner) { m_owner = owner; }
     virtual void RecalcLayout();
-    // Where the frame keeps its state between openings; none by default.
-    virtual CFile* GetStateFile() { return nullptr; }
-    virtual void SerializeInstrument(CArchive& ar) {}
-    virtual void RestoreState();
+    virtual void RestoreState() { LoadStateFile(); }
     // A command from the menu or the tool bar; true when handled.
     virtual bool OnCommand(uint32_t id) { return false; }
     // In the window's thread, on the update message.
@@ -59,13 +56,7 @@ public:
     // The client area left for the panes: without the tool and status bars.
     RECT PaneArea() const;
 
-    // CVIEventSink
-    CString GetTitle() override;
-    void ShowInstrument(bool show) override;
-    void ToggleVisible() override;
-    bool IsInstrumentVisible() override;
     bool OnEvent(uint32_t code, uintptr_t value) override;
-    void SerializeState(CArchive& ar) override;
 
     bool m_sizable = true;
     // The frame deletes itself after its last message.
@@ -83,10 +74,10 @@ protected:
     // WM_SETTINGCHANGE with its section name.
     virtual void OnSettingChange(LPARAM section);
     virtual void GetMinTrackSize(MINMAXINFO* info) {}
+    HWND SinkWindow() const override { return m_hWnd; }
 
     HWND m_toolBar = nullptr;
     HWND m_statusBar = nullptr;
-    CInterfaceVI* m_owner = nullptr;
 
 private:
     bool CreateToolBar(uint32_t toolBarId);

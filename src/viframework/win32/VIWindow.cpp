@@ -52,8 +52,19 @@ bool IsUpdateMessage(UINT message)
     return message == updateMessage || message == kUpdateUiMessage;
 }
 
-void ShowInstrumentWindow(HWND window, bool show)
+// ---------------------------------------------------------------- CWindowSink
+
+CString CWindowSink::GetTitle()
 {
+    wchar_t title[256] = {};
+    if (HWND window = SinkWindow())
+        GetWindowTextW(window, title, 255);
+    return FromWide(title);
+}
+
+void CWindowSink::ShowInstrument(bool show)
+{
+    HWND window = SinkWindow();
     if (!window)
         return;
     if (show) {
@@ -65,71 +76,84 @@ void ShowInstrumentWindow(HWND window, bool show)
     }
 }
 
-void LoadInstrumentState(CFile* file, const std::function<void(CArchive&)>& serialize)
+void CWindowSink::ToggleVisible()
 {
-    if (!file || file->GetLength() == 0)
-        return;
-    try {
-        file->Seek(0, CFile::begin);
-        CArchive ar(file, CArchive::load);
-        serialize(ar);
-    } catch (const CException&) {
-        // A damaged state file only costs the saved settings.
-    }
+    ShowInstrument(!IsInstrumentVisible());
 }
 
-void SaveInstrumentState(CFile* file, const std::function<void(CArchive&)>& serialize)
+bool CWindowSink::IsInstrumentVisible()
 {
-    if (!file)
-        return;
-    try {
-        file->Seek(0, CFile::begin);
-        CArchive ar(file, CArchive::store);
-        serialize(ar);
-    } catch (const CException&) {
-    }
+    HWND window = SinkWindow();
+    return window && IsWindowVisible(window);
 }
 
-void SerializeWindowState(CArchive& ar, CVIEventSink& sink, HWND window,
-                          const std::function<void(CArchive&)>& serializeInstrument)
+void CWindowSink::SerializeState(CArchive& ar)
 {
+    HWND window = SinkWindow();
     if (ar.IsStoring()) {
         WINDOWPLACEMENT placement{};
         placement.length = sizeof placement;
         GetWindowPlacement(window, &placement);
-        ar << uint32_t(sink.m_id - kFirstInstrumentId) << int32_t(placement.rcNormalPosition.left)
-           << int32_t(placement.rcNormalPosition.top) << uint8_t(sink.IsInstrumentVisible() ? 1 : 0);
-        serializeInstrument(ar);
+        ar << uint32_t(m_id - kFirstInstrumentId) << int32_t(placement.rcNormalPosition.left)
+           << int32_t(placement.rcNormalPosition.top) << uint8_t(IsInstrumentVisible() ? 1 : 0);
+        SerializeInstrument(ar);
         return;
     }
     int32_t left = 0, top = 0;
     uint8_t visible = 1;
     ar >> left >> top >> visible;
     SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    sink.ShowInstrument(visible != 0);
-    serializeInstrument(ar);
+    ShowInstrument(visible != 0);
+    SerializeInstrument(ar);
 }
 
-void AwaitSinkRelease(CVIEventSink& sink, CInterfaceVI* owner)
+void CWindowSink::LoadStateFile()
+{
+    CFile* file = GetStateFile();
+    if (!file || file->GetLength() == 0)
+        return;
+    try {
+        file->Seek(0, CFile::begin);
+        CArchive ar(file, CArchive::load);
+        SerializeInstrument(ar);
+    } catch (const CException&) {
+        // A damaged state file only costs the saved settings.
+    }
+}
+
+void CWindowSink::SaveStateFile()
+{
+    CFile* file = GetStateFile();
+    if (!file)
+        return;
+    try {
+        file->Seek(0, CFile::begin);
+        CArchive ar(file, CArchive::store);
+        SerializeInstrument(ar);
+    } catch (const CException&) {
+    }
+}
+
+void CWindowSink::AwaitRelease()
 {
     if (CWnd* main = AfxGetMainWnd(); main && main->GetSafeHwnd())
         BringWindowToTop(main->GetSafeHwnd());
     // Destroyed without closing first (with its owner, say): detach now so
     // that the polling thread releases it.
-    if (sink.State() == kSinkActive)
-        sink.Detach();
+    if (State() == kSinkActive)
+        Detach();
     // The polling thread may still be about to deliver its last event here;
     // without one, nobody would. Messages other threads send meanwhile are
     // answered, so a dispatch waiting on another window of this thread cannot
     // hold this wait up.
     const DWORD start = GetTickCount();
-    while (sink.State() == kSinkDetached && owner && owner->IsPolling() && GetTickCount() - start < kReleaseWaitMs) {
+    while (State() == kSinkDetached && m_owner && m_owner->IsPolling() && GetTickCount() - start < kReleaseWaitMs) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
-    if (sink.State() == kSinkDetached && owner)
-        owner->ForgetInstrument(&sink);
+    if (State() == kSinkDetached && m_owner)
+        m_owner->ForgetInstrument(this);
 }
 
 // ---------------------------------------------------------------- CVIWindowBase
@@ -203,34 +227,6 @@ bool CVIWindow::OnPanelReady()
     return CVIWindowBase::OnPanelReady();
 }
 
-void CVIWindow::RestoreState()
-{
-    LoadInstrumentState(GetStateFile(), [this](CArchive& ar) { SerializeInstrument(ar); });
-}
-
-CString CVIWindow::GetTitle()
-{
-    wchar_t title[256] = {};
-    if (m_hWnd)
-        GetWindowTextW(m_hWnd, title, 255);
-    return FromWide(title);
-}
-
-void CVIWindow::ShowInstrument(bool show)
-{
-    ShowInstrumentWindow(m_hWnd, show);
-}
-
-void CVIWindow::ToggleVisible()
-{
-    ShowInstrument(!IsInstrumentVisible());
-}
-
-bool CVIWindow::IsInstrumentVisible()
-{
-    return m_hWnd && IsWindowVisible(m_hWnd);
-}
-
 bool CVIWindow::OnEvent(uint32_t code, uintptr_t value)
 {
     if (code == kEventClosing) {
@@ -242,16 +238,11 @@ bool CVIWindow::OnEvent(uint32_t code, uintptr_t value)
     return CheckUpdate(value);
 }
 
-void CVIWindow::SerializeState(CArchive& ar)
-{
-    SerializeWindowState(ar, *this, m_hWnd, [this](CArchive& a) { SerializeInstrument(a); });
-}
-
 void CVIWindow::OnClose()
 {
     OnInstrumentClosing();
     CVIEventSink::Detach();
-    SaveInstrumentState(GetStateFile(), [this](CArchive& ar) { SerializeInstrument(ar); });
+    SaveStateFile();
     ShowWindow(m_hWnd, SW_HIDE);
     if (CWnd* main = AfxGetMainWnd(); main && IsWindowVisible(main->GetSafeHwnd()))
         UpdateWindow(main->GetSafeHwnd());
@@ -260,7 +251,7 @@ void CVIWindow::OnClose()
 void CVIWindow::OnDestroy()
 {
     RemoveAllHotspots();
-    AwaitSinkRelease(*this, m_owner);
+    AwaitRelease();
 }
 
 void CVIWindow::PostNcDestroy()

@@ -5,8 +5,6 @@
 // the interface's events.
 #pragma once
 
-#include <functional>
-
 #include "framework/File.h"
 #include "viframework/EventSink.h"
 #include "viframework/win32/VIView.h"
@@ -29,7 +27,39 @@ protected:
     void OnUserResize(int32_t width, int32_t height);
 };
 
-class CVIWindow : public CVIWindowBase, public CVIEventSink {
+// The event sink of an instrument window or frame: its title, showing and
+// hiding, and its state in documents and state files, all through its window.
+class CWindowSink : public CVIEventSink {
+public:
+    // Where the instrument keeps its state between openings; none by default.
+    virtual CFile* GetStateFile() { return nullptr; }
+    // The instrument's own data in documents and state files.
+    virtual void SerializeInstrument(CArchive& ar) {}
+
+    // CVIEventSink
+    CString GetTitle() override;
+    // Shows (restored, on top, painted) or hides.
+    void ShowInstrument(bool show) override;
+    void ToggleVisible() override;
+    bool IsInstrumentVisible() override;
+    // Position and visibility, then the instrument's data.
+    void SerializeState(CArchive& ar) override;
+
+protected:
+    virtual HWND SinkWindow() const = 0;
+    // The instrument's data from or to its state file; a damaged file changes nothing.
+    void LoadStateFile();
+    void SaveStateFile();
+    // In the destroy handler: brings the main window up, detaches if needed
+    // and waits (10 ms steps, at most kReleaseWaitMs) until the polling
+    // thread has released the sink; one never released is taken off the
+    // owner's list.
+    void AwaitRelease();
+
+    CInterfaceVI* m_owner = nullptr;
+};
+
+class CVIWindow : public CVIWindowBase, public CWindowSink {
 public:
     CVIWindow();
     ~CVIWindow() override;
@@ -39,21 +69,11 @@ public:
     void SetOwner(CInterfaceVI* owner) { m_owner = owner; }
 
     bool OnPanelReady() override;
-    void RestoreState() override;
-    // Where the window keeps its state between openings; none by default.
-    virtual CFile* GetStateFile() { return nullptr; }
-    // The instrument's own data in documents and state files.
-    virtual void SerializeInstrument(CArchive& ar) {}
+    void RestoreState() override { LoadStateFile(); }
     // The instrument may refuse to open (after its panel was loaded).
     virtual bool CanOpen() { return true; }
 
-    // CVIEventSink
-    CString GetTitle() override;
-    void ShowInstrument(bool show) override;
-    void ToggleVisible() override;
-    bool IsInstrumentVisible() override;
     bool OnEvent(uint32_t code, uintptr_t value) override;
-    void SerializeState(CArchive& ar) override;
 
     // The window deletes itself after its last message.
     bool m_autoDelete = true;
@@ -65,8 +85,7 @@ protected:
     virtual void OnDestroy();
     // The user closed the window (it hides) or the interface closes it.
     virtual void OnInstrumentClosing() {}
-
-    CInterfaceVI* m_owner = nullptr;
+    HWND SinkWindow() const override { return m_hWnd; }
 };
 
 // The longest a destroyed window waits for the interface to release it.
@@ -79,15 +98,4 @@ HICON InstrumentIcon();
 bool IsSlateModeChange(LPARAM lParam);
 // "WM_VI_ONUPDATEUI" (or the fixed code older hosts send).
 bool IsUpdateMessage(UINT message);
-// Shows (restored, on top, painted) or hides.
-void ShowInstrumentWindow(HWND window, bool show);
-// The instrument's data from or to its state file; a damaged file changes nothing.
-void LoadInstrumentState(CFile* file, const std::function<void(CArchive&)>& serialize);
-void SaveInstrumentState(CFile* file, const std::function<void(CArchive&)>& serialize);
-// Position and visibility in documents, then the instrument's data.
-void SerializeWindowState(CArchive& ar, CVIEventSink& sink, HWND window,
-                          const std::function<void(CArchive&)>& serializeInstrument);
-// In the destroy handler: brings the main window up, detaches the sink if
-// needed and waits (10 ms steps, at most kReleaseWaitMs) until the polling
-// thread has released it; a sink never released is taken off the owner's list.
-void AwaitSinkRelease(CVIEventSink& sink, CInterfaceVI* owner);
+
