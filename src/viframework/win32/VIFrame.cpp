@@ -229,18 +229,6 @@ bool CVIFrame::OnEvent(uint32_t code, uintptr_t value)
     return CheckUpdate(value);
 }
 
-void CVIFrame::OnClose()
-{
-    OnInstrumentClosing();
-    CVIEventSink::Detach();
-    SaveStateFile();
-}
-
-void CVIFrame::OnDestroy()
-{
-    AwaitRelease();
-}
-
 void CVIFrame::OnSettingChange(LPARAM section)
 {
     if (!IsSlateModeChange(section))
@@ -312,23 +300,11 @@ LRESULT CVIFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SETTINGCHANGE:
         OnSettingChange(lParam);
         break;
-    case WM_SYSCOMMAND:
-        // Closing from the caption hides: the instrument stays open in the host.
-        if ((wParam & 0xFFF0) == SC_CLOSE) {
-            OnInstrumentClosing();
-            ShowWindow(m_hWnd, SW_HIDE);
-            return 0;
-        }
-        break;
-    case WM_CLOSE:
-        OnClose();
-        break;  // then the default: the frame is destroyed
-    case WM_DESTROY:
-        OnDestroy();
-        break;
     default:
         break;
     }
+    if (OnClosingMessage(message, wParam))
+        return 0;
     return CView::WindowProc(message, wParam, lParam);
 }
 

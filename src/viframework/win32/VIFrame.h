@@ -47,8 +47,6 @@ public:
     // On the polling thread: whether an event needs an update message.
     virtual bool CheckUpdate(uintptr_t value) { return true; }
     virtual void OnInterfaceClosing() {}
-    // The user closed the frame (it hides) or the interface closes it.
-    virtual void OnInstrumentClosing() {}
 
     HWND ToolBar() const { return m_toolBar; }
     HWND StatusBar() const { return m_statusBar; }
@@ -68,8 +66,6 @@ protected:
     void PostNcDestroy() override;
     // After the bars: the panes (the pane frame's control pane; the chart view).
     virtual bool OnCreateClient(uint32_t layoutId) { return true; }
-    virtual void OnClose();
-    virtual void OnDestroy();
     virtual void OnShow(bool show) {}
     // WM_SETTINGCHANGE with its section name.
     virtual void OnSettingChange(LPARAM section);

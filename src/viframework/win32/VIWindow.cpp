@@ -134,6 +134,33 @@ void CWindowSink::SaveStateFile()
     }
 }
 
+bool CWindowSink::OnClosingMessage(UINT message, WPARAM wParam)
+{
+    switch (message) {
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) != SC_CLOSE)
+            return false;
+        OnInstrumentClosing();
+        ShowWindow(SinkWindow(), SW_HIDE);
+        return true;
+    case WM_CLOSE:
+        OnClose();
+        return false;
+    case WM_DESTROY:
+        OnDestroy();
+        return false;
+    default:
+        return false;
+    }
+}
+
+void CWindowSink::OnClose()
+{
+    OnInstrumentClosing();
+    Detach();
+    SaveStateFile();
+}
+
 void CWindowSink::AwaitRelease()
 {
     if (CWnd* main = AfxGetMainWnd(); main && main->GetSafeHwnd())
@@ -240,9 +267,7 @@ bool CVIWindow::OnEvent(uint32_t code, uintptr_t value)
 
 void CVIWindow::OnClose()
 {
-    OnInstrumentClosing();
-    CVIEventSink::Detach();
-    SaveStateFile();
+    CWindowSink::OnClose();
     ShowWindow(m_hWnd, SW_HIDE);
     if (CWnd* main = AfxGetMainWnd(); main && IsWindowVisible(main->GetSafeHwnd()))
         UpdateWindow(main->GetSafeHwnd());
@@ -251,7 +276,7 @@ void CVIWindow::OnClose()
 void CVIWindow::OnDestroy()
 {
     RemoveAllHotspots();
-    AwaitRelease();
+    CWindowSink::OnDestroy();
 }
 
 void CVIWindow::PostNcDestroy()
@@ -267,22 +292,7 @@ LRESULT CVIWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         OnUpdateUI(uint32_t(wParam));
         return 0;
     }
-    switch (message) {
-    case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE) {
-            OnInstrumentClosing();
-            ShowWindow(m_hWnd, SW_HIDE);
-            return 0;
-        }
-        break;
-    case WM_CLOSE:
-        OnClose();
-        break;  // then the default: the window is destroyed
-    case WM_DESTROY:
-        OnDestroy();
-        break;
-    default:
-        break;
-    }
+    if (OnClosingMessage(message, wParam))
+        return 0;
     return CVIWindowBase::WindowProc(message, wParam, lParam);
 }

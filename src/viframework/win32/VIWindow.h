@@ -47,6 +47,17 @@ public:
 
 protected:
     virtual HWND SinkWindow() const = 0;
+    // The closing messages every instrument handles alike: the system close
+    // command hides (the instrument stays open in the host), the close
+    // message ends the instrument and the default then destroys the window,
+    // the destroy message waits for the release. True when the message was
+    // consumed.
+    bool OnClosingMessage(UINT message, WPARAM wParam);
+    // The user closed the window (it hides) or the interface closes it.
+    virtual void OnInstrumentClosing() {}
+    // Detaches and saves the state file.
+    virtual void OnClose();
+    virtual void OnDestroy() { AwaitRelease(); }
     // The instrument's data from or to its state file; a damaged file changes nothing.
     void LoadStateFile();
     void SaveStateFile();
@@ -81,10 +92,8 @@ public:
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void PostNcDestroy() override;
-    virtual void OnClose();
-    virtual void OnDestroy();
-    // The user closed the window (it hides) or the interface closes it.
-    virtual void OnInstrumentClosing() {}
+    void OnClose() override;
+    void OnDestroy() override;
     HWND SinkWindow() const override { return m_hWnd; }
 };
 
