@@ -38,16 +38,29 @@ CVIEventSink* CInstrumentCatalogue::CreateInstrument(uint32_t id, const uint32_t
 {
     if (!m_interface)
         return nullptr;
-    if (id == kFixedDcId) {
-        auto* unit = dynamic_cast<C3PhaseGen*>(m_interface->UnitForInstrument(kUnitThreePhase));
-        return unit ? new CFixedDcVI(unit, kFixedDcVolts, kFixedDcRawAmplitude) : nullptr;
-    }
+    if (CVIEventSink* supply = CreateSupply(id))
+        return supply;
+    if (CVIEventSink* generator = CreateGenerator(id))
+        return generator;
     if (id >= kFirstMetraHitId && id <= kLastMetraHitId) {
         // The interface attached the link just before (under its unit lock).
         auto* unit = dynamic_cast<CMetraHit*>(m_interface->UnitForInstrument(kUnitMetraHit));
         return unit ? new CMetraHitVI(unit, int(id & 0xFF) - 84) : nullptr;
     }
     return CreateMeter(id);
+}
+
+CVIEventSink* CInstrumentCatalogue::CreateSupply(uint32_t id)
+{
+    if (id != kFixedDcId)
+        return nullptr;
+    auto* unit = dynamic_cast<C3PhaseGen*>(m_interface->UnitForInstrument(kUnitThreePhase));
+    return unit ? new CFixedDcVI(unit, kFixedDcVolts, kFixedDcRawAmplitude) : nullptr;
+}
+
+CVIEventSink* CInstrumentCatalogue::CreateGenerator(uint32_t)
+{
+    return nullptr;
 }
 
 CVIEventSink* CInstrumentCatalogue::CreateMeter(uint32_t id)

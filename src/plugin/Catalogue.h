@@ -19,8 +19,10 @@ public:
     void DestroyInstrument(CVIEventSink* sink) override;
 
 private:
-    // The instruments of the multimeter unit; none for other ids.
+    // The instruments of one family; none for ids of other families.
     CVIEventSink* CreateMeter(uint32_t id);
+    CVIEventSink* CreateSupply(uint32_t id);
+    CVIEventSink* CreateGenerator(uint32_t id);
 
     CInterface* m_interface = nullptr;
 };

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "interface/InterfaceVI.h"
+#include "instruments/UnitAccess.h"
 #include "units/ThreePhaseGen.h"
 #include "viframework/controls/HotPowerButton.h"
 #include "viframework/controls/Seg7.h"
@@ -39,19 +39,8 @@ bool CFixedDcVI::CanOpen()
 void CFixedDcVI::SwitchOutputsNow(bool on)
 {
     m_outputOn = on;
-    if (!m_unit)
-        return;
-    try {
-        if (m_owner) {
-            std::lock_guard<std::recursive_mutex> units(m_owner->UnitLock());
-            m_unit->SwitchOutputs(on);
-        } else {
-            m_unit->SwitchOutputs(on);
-        }
-    } catch (const CStreamException& fault) {
-        if (m_owner)
-            m_owner->OnConnectionLost(fault);
-    }
+    if (m_unit)
+        SendToUnitNow(m_owner, [&] { m_unit->SwitchOutputs(on); });
 }
 
 bool CFixedDcVI::OnCommand(uint32_t id)
