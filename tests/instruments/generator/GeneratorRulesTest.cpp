@@ -1,0 +1,186 @@
+// The generator panels' arithmetic: what each frequency row reads, where the
+// frequency knob stands, the DC source's level across its ranges, and the
+// formula list's archive.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "../../framework/ArchiveTestUtil.h"
+#include "instruments/generator/FormulaList.h"
+#include "instruments/generator/GeneratorRules.h"
+
+namespace {
+
+std::string Text(const CString& s)
+{
+    return std::string(s.begin(), s.end());
+}
+
+TEST(FrequencyText, EachRowReadsInItsUnitRightAligned)
+{
+    EXPECT_EQ(Text(FrequencyText(0, 0.5)), "   0.5 Hz");
+    EXPECT_EQ(Text(FrequencyText(1, 100)), "   100 Hz");
+    EXPECT_EQ(Text(FrequencyText(3, 10000)), " 10000 Hz");
+    EXPECT_EQ(Text(FrequencyText(4, 12345.6)), " 12.3 kHz");
+    EXPECT_EQ(Text(FrequencyText(5, 500000)), "  500 kHz");
+    EXPECT_EQ(Text(FrequencyText(6, 1234567)), " 1.23 MHz");
+    // Every row's text keeps its width, so the reading does not jump.
+    for (int32_t row = 0; row < CFuncGen::kFrequencyRows; ++row) {
+        const FrequencyRow r = CFuncGen::RangeRow(3, row);
+        EXPECT_EQ(FrequencyText(row, r.minimum / 10.0).size(), FrequencyText(row, r.maximum / 10.0).size()) << row;
+    }
+}
+
+TEST(FrequencyText, RowButtonsNameTheirHighestFrequency)
+{
+    EXPECT_EQ(Text(RowButtonText(CFuncGen::RangeRow(1, 0))), "20 Hz");
+    EXPECT_EQ(Text(RowButtonText(CFuncGen::RangeRow(1, 2))), "1 kHz");
+    EXPECT_EQ(Text(RowButtonText(CFuncGen::RangeRow(1, 5))), "500 kHz");
+    EXPECT_EQ(Text(RowButtonText(CFuncGen::RangeRow(1, 6))), "1 MHz");
+    EXPECT_EQ(Text(RowButtonText(CFuncGen::RangeRow(3, 6))), "5 MHz");
+}
+
+TEST(FrequencyKnob, CoversEachRowInItsStepsBothWays)
+{
+    for (int level : {1, 3}) {
+        for (int32_t index = 0; index < CFuncGen::kFrequencyRows; ++index) {
+            const FrequencyRow row = CFuncGen::RangeRow(level, index);
+            const int32_t last = FrequencyKnobPositions(row, index) - 1;
+            EXPECT_EQ(FrequencyAtKnob(row, index, 0), row.minimum);
+            EXPECT_EQ(FrequencyAtKnob(row, index, last), row.maximum) << "the knob reaches the row's top";
+            EXPECT_EQ(FrequencyAtKnob(row, index, last + 50), row.maximum);
+            EXPECT_EQ(FrequencyAtKnob(row, index, -3), row.minimum);
+            for (int32_t p : {0, 1, last / 2, last - 1, last})
+                EXPECT_EQ(KnobAtFrequency(row, index, FrequencyAtKnob(row, index, p)), p) << index << " at " << p;
+        }
+    }
+    // A frequency between two steps (typed on the pad) shows at the nearer one.
+    const FrequencyRow row3 = CFuncGen::RangeRow(3, 3);
+    EXPECT_EQ(KnobAtFrequency(row3, 3, 1040), 0);
+    EXPECT_EQ(KnobAtFrequency(row3, 3, 1060), 1);
+}
+
+TEST(DcLevel, LeavingZeroSetsTheSignWaveformFirst)
+{
+    const DcLevelStep down = DcLevelDown(0);
+    EXPECT_EQ(down.level, -1);
+    EXPECT_EQ(down.waveform, kDcNegativeWaveform);
+    EXPECT_TRUE(down.changed);
+    const DcLevelStep up = DcLevelUp(0);
+    EXPECT_EQ(up.level, 1);
+    EXPECT_EQ(up.waveform, kDcPositiveWaveform);
+    EXPECT_FALSE(DcLevelUp(5).waveform.has_value());
+    EXPECT_FALSE(DcLevelDown(-5).waveform.has_value());
+    // At the ends nothing moves and nothing is sent again.
+    EXPECT_FALSE(DcLevelUp(100).changed);
+    EXPECT_EQ(DcLevelUp(100).level, 100);
+    EXPECT_FALSE(DcLevelDown(-100).changed);
+}
+
+TEST(DcLevel, SwitchingRangesKeepsThePhysicalValueWhereItFits)
+{
+    EXPECT_EQ(DcLevelInRange(55, 0, 1), 100) << "5.5 V does not fit 1 V: full scale";
+    EXPECT_EQ(DcLevelInRange(55, 1, 0), 5) << "0.55 V reads 0.5 V";
+    EXPECT_EQ(DcLevelInRange(-55, 1, 0), -5) << "towards zero";
+    EXPECT_EQ(DcLevelInRange(7, 0, 2), 100);
+    EXPECT_EQ(DcLevelInRange(-1, 0, 2), -100);
+    EXPECT_EQ(DcLevelInRange(99, 2, 0), 0);
+    EXPECT_EQ(DcLevelInRange(99, 3, 0), 0);
+    EXPECT_EQ(DcLevelInRange(5, 1, 2), 50);
+    EXPECT_EQ(DcLevelInRange(42, 1, 1), 42);
+}
+
+TEST(DcLevel, ReadsInTheRangesUnitAndTypedValuesComeBack)
+{
+    EXPECT_EQ(Text(DcLevelText(0, 55)), "  5.5");
+    EXPECT_EQ(Text(DcLevelText(0, -100)), "-10.0");
+    EXPECT_EQ(Text(DcLevelText(1, 55)), " 0.55");
+    EXPECT_EQ(Text(DcLevelText(2, -7)), "  -7");
+    EXPECT_EQ(Text(DcLevelUnit(0)), "V");
+    EXPECT_EQ(Text(DcLevelUnit(2)), "mV");
+    for (int32_t range = 0; range < 3; ++range)
+        for (int32_t level : {-100, -37, 0, 1, 99, 100})
+            EXPECT_EQ(DcLevelOfValue(range, DcValueOfLevel(range, level)), level) << range << " " << level;
+    EXPECT_EQ(DcLevelOfValue(0, 2.35), 24) << "to the nearest step";
+    EXPECT_FALSE(DcLevelOfValue(0, 10.1).has_value());
+    EXPECT_FALSE(DcLevelOfValue(1, -1.2).has_value());
+    EXPECT_FALSE(DcLevelOfValue(2, std::nan("")).has_value());
+}
+
+CFormulaList ThreeEntries()
+{
+    CFormulaList list;
+    list.Add(u"Sine", u"SIN(X)");
+    list.Add(u"Square", u"SQU(X)");
+    list.Add(u"Saw", u"SAW(X)");
+    return list;
+}
+
+TEST(FormulaList, AddEditDeleteKeepNamesAndFormulasPaired)
+{
+    CFormulaList list = ThreeEntries();
+    EXPECT_EQ(list.Selected(), 2) << "a new entry is selected";
+    ASSERT_TRUE(list.Select(1));
+    EXPECT_EQ(*list.SelectedFormula(), u"SQU(X)");
+    ASSERT_TRUE(list.ReplaceSelected(u"Pulse", u"PUL(X;1)"));
+    EXPECT_EQ(list.Name(1), u"Pulse");
+    EXPECT_EQ(list.Formula(2), u"SAW(X)");
+    ASSERT_TRUE(list.RemoveSelected());
+    EXPECT_EQ(list.Selected(), 0) << "the entry before the deleted one";
+    EXPECT_EQ(list.Count(), 2u);
+    EXPECT_EQ(list.Name(1), u"Saw");
+    EXPECT_EQ(list.Formula(1), u"SAW(X)");
+    EXPECT_FALSE(list.Select(2));
+    EXPECT_FALSE(list.Select(-2));
+}
+
+TEST(FormulaList, DeletingTheOnlyEntryLeavesNoneSelected)
+{
+    CFormulaList list;
+    list.Add(u"Sine", u"SIN(X)");
+    ASSERT_TRUE(list.RemoveSelected());
+    EXPECT_EQ(list.Selected(), CFormulaList::kNone);
+    EXPECT_EQ(list.SelectedFormula(), nullptr);
+    EXPECT_FALSE(list.RemoveSelected());
+    EXPECT_FALSE(list.ReplaceSelected(u"a", u"b"));
+}
+
+TEST(FormulaList, ArchiveRoundTripsAndStatesItsForm)
+{
+    CFormulaList list = ThreeEntries();
+    list.Select(1);
+    const Bytes stored = StoreBytes([&](CArchive& ar) { list.Serialize(ar); });
+    // Version, selection, then six strings with their 16-bit count.
+    const Bytes head = StoreBytes([](CArchive& ar) { ar << uint32_t{1} << int32_t{1} << uint16_t{6}; });
+    ASSERT_GE(stored.size(), head.size());
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), stored.begin()));
+    CFormulaList loaded;
+    LoadBytes(stored, [&](CArchive& ar) { loaded.Serialize(ar); });
+    EXPECT_EQ(loaded, list);
+    EXPECT_EQ(StoreBytes([&](CArchive& ar) { loaded.Serialize(ar); }), stored);
+}
+
+TEST(FormulaList, ADamagedArchiveChangesNothing)
+{
+    const CFormulaList before = ThreeEntries();
+    auto expectRefused = [&](const Bytes& bytes, const char* what) {
+        CFormulaList list = before;
+        EXPECT_THROW(LoadBytes(bytes, [&](CArchive& ar) { list.Serialize(ar); }), CArchiveException) << what;
+        EXPECT_EQ(list, before) << what;
+    };
+    auto archive = [](uint32_t version, int32_t selected, std::vector<CString> strings) {
+        return StoreBytes([&](CArchive& ar) {
+            ar << version << selected;
+            SerializeArray(ar, strings);
+        });
+    };
+    expectRefused(archive(2, 0, {u"a", u"b"}), "another version");
+    expectRefused(archive(1, 0, {u"a", u"b", u"c"}), "a name without a formula");
+    expectRefused(archive(1, 1, {u"a", u"b"}), "a selection past the list");
+    expectRefused(archive(1, -2, {u"a", u"b"}), "a selection below none");
+    Bytes cut = archive(1, 0, {u"Sine", u"SIN(X)"});
+    cut.resize(cut.size() - 3);
+    expectRefused(cut, "cut short");
+}
+
+}  // namespace
