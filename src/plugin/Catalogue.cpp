@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/win32/Win32Services.h"
+#include "instruments/generator/FuncGenVI.h"
 #include "instruments/meter/AnalogMeterVI.h"
 #include "instruments/meter/DualMeterVI.h"
 #include "instruments/meter/MetraHitVI.h"
@@ -12,6 +13,7 @@
 #include "instruments/supply/FixedDcVI.h"
 #include "interface/Interface.h"
 #include "plugin/WindowStyle.h"
+#include "units/FuncGen.h"
 #include "units/MetraHit.h"
 #include "units/ThreePhaseGen.h"
 #include "units/VexaMeter.h"
@@ -58,9 +60,19 @@ CVIEventSink* CInstrumentCatalogue::CreateSupply(uint32_t id)
     return unit ? new CFixedDcVI(unit, kFixedDcVolts, kFixedDcRawAmplitude) : nullptr;
 }
 
-CVIEventSink* CInstrumentCatalogue::CreateGenerator(uint32_t)
+CVIEventSink* CInstrumentCatalogue::CreateGenerator(uint32_t id)
 {
-    return nullptr;
+    if (id != 10031 && id != 10033 && id != 10035 && id != 10036)
+        return nullptr;
+    auto* unit = dynamic_cast<CFuncGen*>(m_interface->UnitForInstrument(kUnitFunctionGenerator));
+    if (!unit)
+        return nullptr;
+    switch (id) {
+    case 10031: return new CFuncGenVI(unit);
+    case 10033: return new CFuncGenFormVI(unit);
+    case 10035: return new CFuncGenDCVI(unit);
+    default: return new CFuncGenPulseVI(unit);
+    }
 }
 
 CVIEventSink* CInstrumentCatalogue::CreateMeter(uint32_t id)

@@ -100,7 +100,11 @@ inline void ClickAt(HWND window, POINT client)
 // and keeps their texts: faults are told to the user, and no user is here.
 class MessageBoxAnswerer {
 public:
-    MessageBoxAnswerer() : m_thread([this] { Run(); }) {}
+    // Dialogs titled leaveAlone are the test's own to fill in.
+    explicit MessageBoxAnswerer(std::wstring leaveAlone = {})
+        : m_leaveAlone(std::move(leaveAlone)), m_thread([this] { Run(); })
+    {
+    }
     ~MessageBoxAnswerer()
     {
         m_stop = true;
@@ -131,6 +135,10 @@ private:
         GetClassNameW(window, kind, 15);
         if (process != GetCurrentProcessId() || std::wstring(kind) != L"#32770" || !IsWindowVisible(window))
             return TRUE;
+        wchar_t title[64] = {};
+        GetWindowTextW(window, title, 63);
+        if (!answerer->m_leaveAlone.empty() && answerer->m_leaveAlone == title)
+            return TRUE;
         {
             std::lock_guard<std::mutex> g(answerer->m_lock);
             if (answerer->m_answered.insert(window).second) {
@@ -150,6 +158,7 @@ private:
         }
     }
 
+    std::wstring m_leaveAlone;
     std::atomic<bool> m_stop{false};
     std::mutex m_lock;
     std::set<HWND> m_answered;
@@ -182,9 +191,11 @@ inline HWND FindWindowTitled(const std::wstring& title)
     return search.found;
 }
 
-// Where a control of a panel layout (resource 301/layoutId of the module) is,
-// in client pixels of the panel's window (which shows the whole panel, zoomed).
-inline POINT ControlCentre(const wchar_t* moduleName, uint32_t layoutId, uint32_t typeCode, uint32_t id, HWND panel)
+// Where a point of a control of a panel layout (resource 301/layoutId of the
+// module) is, in client pixels of the panel's window (which shows the whole
+// panel, zoomed): fx and fy are fractions of the control's width and height.
+inline POINT ControlPoint(const wchar_t* moduleName, uint32_t layoutId, uint32_t typeCode, uint32_t id, HWND panel,
+                          double fx, double fy)
 {
     HMODULE library = LoadLibraryExW((Folder() + moduleName).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     HRSRC found = FindResourceW(library, MAKEINTRESOURCEW(layoutId), MAKEINTRESOURCEW(301));
@@ -200,8 +211,13 @@ inline POINT ControlCentre(const wchar_t* moduleName, uint32_t layoutId, uint32_
     RECT client;
     GetClientRect(panel, &client);
     const CRect r = control ? control->m_rect : CRect{};
-    return {(r.left + r.right) / 2 * client.right / layout.width,
-            (r.top + r.bottom) / 2 * client.bottom / layout.height};
+    const double x = r.left + fx * r.Width(), y = r.top + fy * r.Height();
+    return {LONG(x * client.right / layout.width), LONG(y * client.bottom / layout.height)};
+}
+
+inline POINT ControlCentre(const wchar_t* moduleName, uint32_t layoutId, uint32_t typeCode, uint32_t id, HWND panel)
+{
+    return ControlPoint(moduleName, layoutId, typeCode, id, panel, 0.5, 0.5);
 }
 
 // The text on the clipboard, or empty.

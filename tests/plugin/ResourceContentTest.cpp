@@ -9,6 +9,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -158,14 +159,14 @@ TEST(CompiledResources, ControlKindsHaveANameAndADescriptionInBothLanguages)
     EXPECT_EQ(FindText(library, 32829, german), L"knob\nDrehknopf");
 }
 
-const UINT kMeterLayouts[] = {10061, 10062, 10063, 10064, 10065, 10066, 10067, 10068, 10069, 10070,
+const UINT kInstrumentLayouts[] = {10031, 10033, 10035, 10036, 10061, 10062, 10063, 10064, 10065, 10066, 10067, 10068, 10069, 10070,
                               10071, 10072, 10120, 10121, 10122, 10123, 10124, 10125, 10211, 10212};
 
-TEST(CompiledResources, ResourceLibraryCarriesTheMeterLayouts)
+TEST(CompiledResources, ResourceLibraryCarriesTheInstrumentLayouts)
 {
     DataModule library(L"VexaRes.dll");
     ASSERT_NE(library.get(), nullptr) << GetLastError();
-    for (UINT id : kMeterLayouts) {
+    for (UINT id : kInstrumentLayouts) {
         SCOPED_TRACE(id);
         const std::string layout = library.Find(MAKEINTRESOURCEW(301), MAKEINTRESOURCEW(id));
         ASSERT_GT(layout.size(), 56u);
@@ -174,16 +175,15 @@ TEST(CompiledResources, ResourceLibraryCarriesTheMeterLayouts)
     }
 }
 
-// Menu 4001 offers, in both languages, the meters that menu 4000 leaves out,
-// each with an access key.
-TEST(CompiledResources, MoreMetersMenuInBothLanguages)
+// Menus 4001 and 4002 offer, in both languages, the meters and the sources
+// that menu 4000 leaves out, each with an access key.
+void ExpectMenuOffers(UINT menuId, const std::set<UINT>& wanted)
 {
     DataModule library(L"VexaRes.dll");
     ASSERT_NE(library.get(), nullptr) << GetLastError();
-    const std::set<UINT> wanted{10061, 10062, 10063, 10064, 10065, 10066, 10124, 10125, 10068};
     for (WORD language : {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)}) {
-        SCOPED_TRACE(language);
-        const std::string data = library.Find(MAKEINTRESOURCEW(4), MAKEINTRESOURCEW(4001), language);  // RT_MENU
+        SCOPED_TRACE(std::to_string(menuId) + " " + std::to_string(language));
+        const std::string data = library.Find(MAKEINTRESOURCEW(4), MAKEINTRESOURCEW(menuId), language);  // RT_MENU
         ASSERT_FALSE(data.empty());
         HMENU menu = LoadMenuIndirectW(data.data());
         ASSERT_NE(menu, nullptr);
@@ -204,6 +204,12 @@ TEST(CompiledResources, MoreMetersMenuInBothLanguages)
     }
 }
 
+TEST(CompiledResources, MoreMetersAndMoreSourcesMenusInBothLanguages)
+{
+    ExpectMenuOffers(4001, {10061, 10062, 10063, 10064, 10065, 10066, 10124, 10125, 10068});
+    ExpectMenuOffers(4002, {10033, 10001, 10043, 10041, 10042, 10048});
+}
+
 INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM)
 {
     return FALSE;
@@ -211,14 +217,14 @@ INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM)
 
 // The shunt and calibration dialogs have their value field, OK and Cancel,
 // and the messages that refuse an entry exist, in both languages.
-TEST(CompiledResources, MeterDialogsAndTheirMessagesInBothLanguages)
+TEST(CompiledResources, EntryDialogsAndTheirMessagesInBothLanguages)
 {
     DataModule library(L"VexaRes.dll");
     ASSERT_NE(library.get(), nullptr) << GetLastError();
     const WORD english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
     const WORD german = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
     for (WORD language : {english, german}) {
-        for (UINT id : {6007u, 6008u}) {
+        for (UINT id : {6007u, 6008u, 6020u}) {
             SCOPED_TRACE(std::to_string(language) + " " + std::to_string(id));
             const std::string data = library.Find(MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(id), language);  // RT_DIALOG
             ASSERT_FALSE(data.empty());
@@ -234,7 +240,11 @@ TEST(CompiledResources, MeterDialogsAndTheirMessagesInBothLanguages)
             DestroyWindow(dialog);
         }
     }
-    for (UINT id : {6010u, 6011u}) {
+    // The refusals, and the formula dialog's reasons and the texts around them.
+    std::vector<UINT> texts{6010u, 6011u};
+    for (UINT id = 6101; id <= 6114; ++id)
+        texts.push_back(id);
+    for (UINT id : texts) {
         SCOPED_TRACE(id);
         const std::wstring en = FindText(library, id, english);
         const std::wstring de = FindText(library, id, german);

@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <numbers>
+
+#include "instruments/formula/ForComp.h"
 
 namespace {
 
@@ -133,4 +136,35 @@ std::optional<int32_t> DcLevelOfValue(int32_t outputRange, double value)
     if (!(std::fabs(level) <= kDcLevelLimit))
         return std::nullopt;
     return int32_t(level);
+}
+
+FormulaVerdict JudgeFormula(std::u16string_view text, size_t points, std::vector<double>* values)
+{
+    FormulaVerdict verdict;
+    CForComp compiler;
+    if (!compiler.Compile(text)) {
+        verdict.error = compiler.Diagnostic().error;
+        verdict.position = compiler.Diagnostic().position;
+        return verdict;
+    }
+    std::vector<double> computed;
+    const double period = 2 * std::numbers::pi;
+    if (compiler.EvaluateOver(points, 0, period, computed)) {
+        if (values)
+            *values = std::move(computed);
+        return verdict;
+    }
+    // Find where, so that the user can see what to change. RND continues
+    // its sequence across calls, so a second pass may differ only for it.
+    for (size_t i = 0; i < points; ++i) {
+        const double step = points > 1 ? period / double(points - 1) : 0.0;
+        const double x = i + 1 == points && points > 1 ? period : step * double(i);
+        double value;
+        if (!compiler.Evaluate(x, value)) {
+            verdict.noValueAt = x;
+            return verdict;
+        }
+    }
+    verdict.noValueAt = 0.0;
+    return verdict;
 }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "framework/Types.h"
 #include "units/FuncGen.h"
@@ -46,3 +48,14 @@ CString DcLevelUnit(int32_t outputRange);
 std::optional<int32_t> DcLevelOfValue(int32_t outputRange, double value);
 // The display's value of a level (the inverse), for the number pad.
 double DcValueOfLevel(int32_t outputRange, int32_t level);
+
+// Whether the generator can play a formula text: it must compile, and have a
+// value at every point of a period (X from 0 to 2π at `points` points).
+struct FormulaVerdict {
+    FormulaError error = FormulaError::None;
+    size_t position = 0;                 // of the error in the text
+    std::optional<double> noValueAt;     // the first X without a value
+    bool Playable() const { return error == FormulaError::None && !noValueAt; }
+};
+// values, when given, receives the points of a playable formula.
+FormulaVerdict JudgeFormula(std::u16string_view text, size_t points, std::vector<double>* values = nullptr);

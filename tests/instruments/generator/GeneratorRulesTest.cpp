@@ -184,3 +184,38 @@ TEST(FormulaList, ADamagedArchiveChangesNothing)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(JudgeFormula, TellsWhatIsWrongAndWhere)
+{
+    std::vector<double> values;
+    const FormulaVerdict good = JudgeFormula(u"0.5*SIN(X)+0.2", 8192, &values);
+    EXPECT_TRUE(good.Playable());
+    ASSERT_EQ(values.size(), 8192u);
+    EXPECT_NEAR(values[2048], 0.5 * std::sin(2 * 3.141592653589793 * 2048 / 8191) + 0.2, 1e-12);
+
+    const FormulaVerdict unknown = JudgeFormula(u"SIN(X)+sin(X)", 8192);
+    EXPECT_FALSE(unknown.Playable());
+    EXPECT_EQ(unknown.error, FormulaError::UnknownName);
+    EXPECT_EQ(unknown.position, 7u) << "the lower-case name";
+
+    const FormulaVerdict open = JudgeFormula(u"(X+1", 8192);
+    EXPECT_EQ(open.error, FormulaError::ExpectedRightParen);
+
+    // Compiles, but has no value at X = 0: the generator could not play it.
+    values.assign(3, 1.0);
+    const FormulaVerdict pole = JudgeFormula(u"1/X", 8192, &values);
+    EXPECT_EQ(pole.error, FormulaError::None);
+    ASSERT_TRUE(pole.noValueAt.has_value());
+    EXPECT_EQ(*pole.noValueAt, 0.0);
+    EXPECT_FALSE(pole.Playable());
+    EXPECT_EQ(values.size(), 3u) << "values only for a playable formula";
+
+    const FormulaVerdict late = JudgeFormula(u"LN(PI-X)", 8192);
+    ASSERT_TRUE(late.noValueAt.has_value());
+    EXPECT_GT(*late.noValueAt, 3.1415) << "the first point past pi";
+    EXPECT_LT(*late.noValueAt, 3.1425);
+}
+
+}  // namespace

@@ -1,7 +1,7 @@
-// The meter panels as the build compiles them (vexares/panels), read by the
-// real layout reader: each carries the controls its instrument looks up, its
-// controls lie apart and inside the margins, and the resource records refuse
-// exactly the instruments that would share a channel.
+// The instrument panels as the build compiles them (vexares/panels), read by
+// the real layout reader: each carries the controls its instrument looks up,
+// its controls lie apart and inside the margins, and the resource records
+// refuse exactly the instruments that would share a part of the interface.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +13,7 @@
 
 #include "CompiledPanels.h"
 #include "viframework/EventSink.h"
+#include "viframework/controls/HotButtonGroup.h"
 
 namespace {
 
@@ -23,10 +24,11 @@ struct ControlRef {
     uint32_t id;
 };
 
-struct MeterPanel {
+struct InstrumentPanel {
     uint32_t id = 0;
     const char16_t* title = u"";
-    // What the instrument occupies: meter channels A to D, L the METRAHit link.
+    // What the instrument occupies: meter channels A to D, L the METRAHit
+    // link, one letter per generator panel (f, p, d, o).
     std::string occupies;
     std::vector<ControlRef> controls;
     // Radio buttons that clear each other, by id; every other radio button of
@@ -36,17 +38,19 @@ struct MeterPanel {
     std::multiset<uint32_t> customs;
     uint32_t rangePictures = 0;  // bitmap of the range picture (METRAHit), 0 for none
     uint32_t rangeFrames = 0;
+    // Button strips by id, with the number of choices the instrument maps onto them.
+    std::vector<std::pair<uint32_t, size_t>> strips;
 };
 
 // Failures name the panel by its command id.
-void PrintTo(const MeterPanel& panel, std::ostream* out)
+void PrintTo(const InstrumentPanel& panel, std::ostream* out)
 {
     *out << panel.id;
 }
 
-MeterPanel Panel(uint32_t id, const char16_t* title, std::string occupies)
+InstrumentPanel Panel(uint32_t id, const char16_t* title, std::string occupies)
 {
-    MeterPanel p;
+    InstrumentPanel p;
     p.id = id;
     p.title = title;
     p.occupies = std::move(occupies);
@@ -57,9 +61,9 @@ constexpr uint32_t kGauge = 500;
 constexpr uint32_t kReadOut = 501;
 constexpr uint32_t kMetraLcd = 100;
 
-MeterPanel SingleMeter(uint32_t id, const char16_t* title, char channel, bool ammeter)
+InstrumentPanel SingleMeter(uint32_t id, const char16_t* title, char channel, bool ammeter)
 {
-    MeterPanel p = Panel(id, title, std::string(1, channel));
+    InstrumentPanel p = Panel(id, title, std::string(1, channel));
     p.controls = {{kHotLabel, 50}, {kHotValueDisplay, 1}, {kHotMenu, 30}, {kHotMenu, 20},
                   {kHotRadio, 10}, {kHotRadio, 11},       {kHotStatus, 2}};
     if (ammeter) {
@@ -70,9 +74,9 @@ MeterPanel SingleMeter(uint32_t id, const char16_t* title, char channel, bool am
     return p;
 }
 
-MeterPanel DualMeter(uint32_t id, const char16_t* title)
+InstrumentPanel DualMeter(uint32_t id, const char16_t* title)
 {
-    MeterPanel p = Panel(id, title, "CD");
+    InstrumentPanel p = Panel(id, title, "CD");
     p.controls = {{kHotValueDisplay, 1}, {kHotMenu, 30},     {kHotMenu, 20},    {kHotRadio, 10},  {kHotRadio, 11},
                   {kHotStatus, 1},       {kHotValueDisplay, 101}, {kHotMenu, 130}, {kHotMenu, 120}, {kHotRadio, 110},
                   {kHotRadio, 111},      {kHotStatus, 2},    {kHotToolButton, 50}};
@@ -80,9 +84,9 @@ MeterPanel DualMeter(uint32_t id, const char16_t* title)
     return p;
 }
 
-MeterPanel AnalogMeter(uint32_t id, const char16_t* title, char channel, bool ammeter)
+InstrumentPanel AnalogMeter(uint32_t id, const char16_t* title, char channel, bool ammeter)
 {
-    MeterPanel p = Panel(id, title, std::string(1, channel));
+    InstrumentPanel p = Panel(id, title, std::string(1, channel));
     p.controls = {{kHotLabel, 1},    {kHotStatus, 4000}, {kHotLabel, 4002},  {kHotStatus, 4001},
                   {kHotMenu, 200},   {kHotRadio, 100},   {kHotRadio, 101},   {kHotRadio, 110},
                   {kHotRadio, 111},  {kHotButton, 230},  {kHotButton, 231},  {kHotButton, 240}};
@@ -93,22 +97,48 @@ MeterPanel AnalogMeter(uint32_t id, const char16_t* title, char channel, bool am
     return p;
 }
 
-MeterPanel MetraHit(uint32_t id, const char16_t* title, uint32_t model, uint32_t frames)
+InstrumentPanel MetraHit(uint32_t id, const char16_t* title, uint32_t model, uint32_t frames)
 {
-    MeterPanel p = Panel(id, title, "L");
+    InstrumentPanel p = Panel(id, title, "L");
     p.customs = {kMetraLcd};
     p.rangePictures = 5200 + model;
     p.rangeFrames = frames;
     return p;
 }
 
-std::vector<MeterPanel> MeterPanels()
+// The generator panels: knob, reading and up/down control per setting.
+InstrumentPanel Generator(uint32_t id, const char16_t* title, std::string occupies)
 {
-    MeterPanel power = Panel(10067, u"POWER METER", "AB");
+    InstrumentPanel p = Panel(id, title, std::move(occupies));
+    p.controls = {{kHotKnob, 100},          {kHotKnob, 101},          {kHotLcdMatrix, 110},
+                  {kHotLcdMatrix, 111},     {kHotUpDownButton, 4222}, {kHotUpDownButton, 4220},
+                  {kHotButtonGroup, 4226},  {kHotButtonGroup, 4235},  {kHotPowerButton, 4202}};
+    p.strips = {{4226, 3}, {4235, 7}};
+    return p;
+}
+
+std::vector<InstrumentPanel> InstrumentPanels()
+{
+    InstrumentPanel function = Generator(10031, u"FUNCTION GENERATOR", "f");
+    function.controls.push_back({kHotButtonGroup, 4203});
+    function.strips.push_back({4203, 6});
+    InstrumentPanel pulse = Generator(10036, u"PULSE GENERATOR", "p");
+    pulse.controls.insert(pulse.controls.end(), {{kHotKnob, 102}, {kHotLcdMatrix, 112}, {kHotUpDownButton, 4224},
+                                                 {kHotButtonGroup, 4211}});
+    pulse.strips.push_back({4211, 2});
+    InstrumentPanel formula = Generator(10033, u"FORMULA GENERATOR", "o");
+    formula.controls.insert(formula.controls.end(),
+                            {{kHotMenu, 4000}, {kHotButton, 201}, {kHotButton, 202}, {kHotButton, 203}});
+    InstrumentPanel dc = Panel(10035, u"DC SOURCE", "d");
+    dc.controls = {{kHotSeg7, 130},         {kHotLabel, 121},         {kHotKnob, 120},
+                   {kHotUpDownButton, 4222}, {kHotButtonGroup, 4226}, {kHotPowerButton, 4202}};
+    dc.strips = {{4226, 3}};
+
+    InstrumentPanel power = Panel(10067, u"POWER METER", "AB");
     power.controls = {{kHotValueDisplay, 100}, {kHotValueDisplay, 101}, {kHotValueDisplay, 102},
                       {kHotMenu, 30},          {kHotMenu, 50},          {kHotLabel, 1},
                       {kHotStatus, 1},         {kHotStatus, 2},         {kHotButton, 300}};
-    MeterPanel thermometer = Panel(10068, u"THERMOMETER", "A");
+    InstrumentPanel thermometer = Panel(10068, u"THERMOMETER", "A");
     thermometer.controls = {{kHotValueDisplay, 1}, {kHotRadio, 201}, {kHotRadio, 202},
                             {kHotRadio, 204},      {kHotRadio, 205}, {kHotButton, 203}};
     thermometer.radioGroups = {{201, 202}, {204, 205}};
@@ -133,29 +163,40 @@ std::vector<MeterPanel> MeterPanels()
         MetraHit(10070, u"METRAHIT ONE/13S", 2, 7),
         MetraHit(10071, u"METRAHIT 18S", 3, 10),
         MetraHit(10072, u"METRAHIT TEACH", 4, 9),
+        function,
+        pulse,
+        formula,
+        dc,
     };
 }
 
 // ---------------------------------------------------------------- each panel
 
-class MeterPanelLayout : public testing::TestWithParam<MeterPanel> {
+class PanelOf : public testing::TestWithParam<InstrumentPanel> {
 protected:
     void SetUp() override
     {
         panel = LoadCompiledPanel(GetParam().id);
         ASSERT_GT(panel->bytes, 0u) << "no compiled layout " << GetParam().id;
     }
+    const CHotspot* FindControl(uint32_t type, uint32_t id) const
+    {
+        for (const auto& c : panel->controls)
+            if (c->m_typeCode == type && c->m_id == id)
+                return c.get();
+        return nullptr;
+    }
     std::unique_ptr<LoadedPanel> panel;
 };
 
-TEST_P(MeterPanelLayout, LoadsCompletelyWithItsTitle)
+TEST_P(PanelOf, LoadsCompletelyWithItsTitle)
 {
     EXPECT_EQ(panel->result, PanelLoadResult::Complete);
     EXPECT_EQ(panel->bytesRead, panel->bytes) << "every byte belongs to a record";
     EXPECT_EQ(panel->layout.title, CString(GetParam().title));
 }
 
-TEST_P(MeterPanelLayout, CarriesEachControlItsInstrumentLooksUpExactlyOnce)
+TEST_P(PanelOf, CarriesEachControlItsInstrumentLooksUpExactlyOnce)
 {
     for (const ControlRef& wanted : GetParam().controls) {
         const auto found = std::count_if(panel->controls.begin(), panel->controls.end(), [&](const auto& c) {
@@ -174,7 +215,7 @@ TEST_P(MeterPanelLayout, CarriesEachControlItsInstrumentLooksUpExactlyOnce)
 
 // A radio button clears the radio buttons next to it in the list, so each
 // group must be one unbroken run, parted from the next by another control.
-TEST_P(MeterPanelLayout, RadioButtonsClearOnlyTheirOwnGroup)
+TEST_P(PanelOf, RadioButtonsClearOnlyTheirOwnGroup)
 {
     std::vector<std::set<uint32_t>> runs;
     bool inRun = false;
@@ -192,7 +233,7 @@ TEST_P(MeterPanelLayout, RadioButtonsClearOnlyTheirOwnGroup)
     EXPECT_EQ(runs, wanted);
 }
 
-TEST_P(MeterPanelLayout, MarksWhereTheInstrumentMakesItsOwnControls)
+TEST_P(PanelOf, MarksWhereTheInstrumentMakesItsOwnControls)
 {
     std::multiset<uint32_t> params;
     for (const CustomRecord& c : panel->customs)
@@ -222,7 +263,7 @@ TEST_P(MeterPanelLayout, MarksWhereTheInstrumentMakesItsOwnControls)
     }
 }
 
-TEST_P(MeterPanelLayout, KeepsItsControlsApartAndAtLeastEightUnitsInsideTheEdge)
+TEST_P(PanelOf, KeepsItsControlsApartAndAtLeastEightUnitsInsideTheEdge)
 {
     const std::vector<PlacedControl> placed = PlacedControls(*panel);
 
@@ -249,7 +290,7 @@ TEST_P(MeterPanelLayout, KeepsItsControlsApartAndAtLeastEightUnitsInsideTheEdge)
 }
 
 // The METRAHit instrument takes the first bitmap switch as its range picture.
-TEST_P(MeterPanelLayout, GivesTheRangePictureTheModelsStrip)
+TEST_P(PanelOf, GivesTheRangePictureTheModelsStrip)
 {
     std::vector<const BitmapSwitchRecord*> switches;
     for (const auto& c : panel->controls)
@@ -264,8 +305,26 @@ TEST_P(MeterPanelLayout, GivesTheRangePictureTheModelsStrip)
     EXPECT_EQ(switches[0]->frames, GetParam().rangeFrames);
 }
 
-INSTANTIATE_TEST_SUITE_P(Meters, MeterPanelLayout, testing::ValuesIn(MeterPanels()),
-                         [](const testing::TestParamInfo<MeterPanel>& info) {
+// Each strip has a button for every choice the instrument maps onto it, and
+// the readings the instrument writes are clickable for the number pad.
+TEST_P(PanelOf, GivesEveryChoiceAButtonAndMakesTheReadingsClickable)
+{
+    for (const auto& [id, count] : GetParam().strips) {
+        const auto* strip = static_cast<const CHotButtonGroup*>(FindControl(kHotButtonGroup, id));
+        ASSERT_NE(strip, nullptr) << id;
+        EXPECT_EQ(strip->m_items.size(), count) << id;
+    }
+    for (const ControlRef& wanted : GetParam().controls) {
+        if (wanted.type != kHotLcdMatrix && wanted.type != kHotSeg7)
+            continue;
+        const CHotspot* reading = FindControl(wanted.type, wanted.id);
+        ASSERT_NE(reading, nullptr) << wanted.id;
+        EXPECT_FALSE(reading->IsStatic()) << wanted.id << " sends its id when clicked";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Instruments, PanelOf, testing::ValuesIn(InstrumentPanels()),
+                         [](const testing::TestParamInfo<InstrumentPanel>& info) {
                              return "Panel" + std::to_string(info.param.id);
                          });
 
@@ -283,8 +342,9 @@ public:
 };
 
 // Opening one instrument beside another: refused exactly when the two would
-// use a channel (or the METRAHit link) together. The DC supply shares nothing.
-TEST(MeterPanelRecords, RefuseExactlyTheInstrumentsThatShareAChannel)
+// use a channel (or the METRAHit link) together. The DC supply shares nothing
+// with them; the generator panels may be open together.
+TEST(PanelRecords, RefuseExactlyTheInstrumentsThatShareAChannel)
 {
     struct Entry {
         uint32_t id;
@@ -292,7 +352,7 @@ TEST(MeterPanelRecords, RefuseExactlyTheInstrumentsThatShareAChannel)
         CPanelLayout layout;
     };
     std::vector<Entry> entries;
-    for (const MeterPanel& p : MeterPanels())
+    for (const InstrumentPanel& p : InstrumentPanels())
         entries.push_back({p.id, p.occupies, {}});
     entries.push_back({10040, "", {}});
     for (Entry& e : entries) {
