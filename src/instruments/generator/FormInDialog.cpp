@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cwctype>
 
 #include "framework/win32/WinApp.h"
 #include "framework/win32/Win32Services.h"
@@ -34,6 +35,15 @@ CString FieldText(HWND dialog, int id)
     std::wstring text(size_t(length) + 1, L'\0');
     GetDlgItemTextW(dialog, id, text.data(), length + 1);
     return FromWide(text.c_str());
+}
+
+// The length of the name or number that starts at `at`; one character for anything else.
+size_t TokenLength(const CString& text, size_t at)
+{
+    size_t end = at;
+    while (end < text.size() && (iswalnum(wchar_t(text[end])) || text[end] == u'.' || text[end] == u'_'))
+        ++end;
+    return std::max<size_t>(end - at, at < text.size() ? 1 : 0);
 }
 
 void SelectInField(HWND dialog, int id, size_t from, size_t to)
@@ -115,8 +125,13 @@ bool CFormInDialog::Accept(HWND dialog)
         if (m_verdict.error == FormulaError::Empty)
             ShowMessage(dialog, FormulaVerdictText(m_verdict));
         MessageBeep(MB_ICONWARNING);
-        const size_t at = m_verdict.error != FormulaError::None ? m_verdict.position : 0;
-        SelectInField(dialog, kFormulaEditId, at, m_verdict.error != FormulaError::None ? at + 1 : size_t(-1));
+        if (m_verdict.error == FormulaError::None) {
+            SelectInField(dialog, kFormulaEditId, 0, size_t(-1));
+        } else {
+            const CString text = FieldText(dialog, kFormulaEditId);
+            const size_t at = std::min(m_verdict.position, text.size());
+            SelectInField(dialog, kFormulaEditId, at, at + TokenLength(text, at));
+        }
         return false;
     }
     m_formula = FieldText(dialog, kFormulaEditId);

@@ -2,11 +2,16 @@
 // plug-in loaded like the host loads it, panels opened from the menu
 // commands, clicks on knobs, strips and switches, and the formula dialog
 // filled in by a second hand.
+//
+// With VEXA_PICTURES set to a folder, the formula test also saves pictures of
+// the formula dialog there.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <numbers>
 
@@ -14,6 +19,7 @@
 #include "framework/CmdTarget.h"
 #include "framework/File.h"
 #include "../PlugInHarness.h"
+#include "Capture.h"
 
 namespace {
 
@@ -149,6 +155,18 @@ private:
     std::thread m_thread;
 };
 
+void SavePicture(HWND window, const wchar_t* name)
+{
+    const char* folder = std::getenv("VEXA_PICTURES");
+    if (!folder || !*folder)
+        return;
+    std::wstring path(folder, folder + std::strlen(folder));
+    if (path[0] == L'/')
+        path = L"Z:" + path;  // Wine's drive for the root
+    CreateDirectoryW(path.c_str(), nullptr);
+    CaptureWindowToPng(window, path + L"\\" + name);
+}
+
 std::wstring ItemText(HWND dialog, int id)
 {
     wchar_t text[256] = {};
@@ -171,8 +189,11 @@ TEST_F(Generators, FormulaGeneratorPlaysAFormulaTheUserEntered)
             Sleep(100);
             stayedOpen = IsWindowVisible(dialog) != FALSE;
             refusal = ItemText(dialog, 153);
-            SendDlgItemMessageW(dialog, 152, EM_GETSEL, reinterpret_cast<WPARAM>(&selection), 0);
+            selection = DWORD(SendDlgItemMessageW(dialog, 152, EM_GETSEL, 0, 0));
+            SavePicture(dialog, L"formula-dialog-error.png");
             SetDlgItemTextW(dialog, 152, L"0.5*SIN(X)+0.25*SIN(3*X)");
+            Sleep(300);  // the preview repaints
+            SavePicture(dialog, L"formula-dialog.png");
             SendMessageW(dialog, WM_COMMAND, IDOK, 0);
         });
         SendMessageW(panel, WM_COMMAND, 201, 0);
@@ -180,7 +201,8 @@ TEST_F(Generators, FormulaGeneratorPlaysAFormulaTheUserEntered)
     }
     EXPECT_TRUE(stayedOpen) << "a formula that does not compile is not taken";
     EXPECT_NE(refusal.find(L"17"), std::wstring::npos) << "the message names the character: " << std::string(refusal.begin(), refusal.end());
-    EXPECT_EQ(selection, 16u) << "the wrong name is selected for correcting";
+    EXPECT_EQ(LOWORD(selection), 16u) << "the wrong name is selected for correcting";
+    EXPECT_EQ(HIWORD(selection), 19u);
 
     Click(panel, kFormulaGenerator, kHotPowerButton, kOutputButton);
     ASSERT_TRUE(PumpUntil([&] { return Generator().outputOn && Generator().arbitrary.size() == 8192; }, 5000));
