@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <iterator>
 
 #include "units/ThreePhaseGen.h"
@@ -20,12 +19,12 @@ void Require(bool ok)
         throw CArchiveException(CArchiveException::badSchema);
 }
 
-uint32_t ReadVersion(CArchive& ar, uint32_t expected)
+// Each of these archives has had one version so far.
+void ReadVersion(CArchive& ar, uint32_t expected)
 {
     uint32_t version = 0;
     ar >> version;
     Require(version == expected);
-    return version;
 }
 
 // Sets level within the limits; bit when that changed it.
