@@ -10,7 +10,11 @@
 #include "instruments/meter/PowerMeterVI.h"
 #include "instruments/meter/SingleMeterVI.h"
 #include "instruments/meter/TemperatureVI.h"
+#include "instruments/supply/AllDcVI.h"
 #include "instruments/supply/FixedDcVI.h"
+#include "instruments/supply/Power1DC.h"
+#include "instruments/supply/ThreePhaseSineVI.h"
+#include "instruments/supply/ThreePhaseVI.h"
 #include "interface/Interface.h"
 #include "plugin/WindowStyle.h"
 #include "units/FuncGen.h"
@@ -21,6 +25,11 @@
 namespace {
 
 constexpr uint32_t kFixedDcId = 10040;
+constexpr uint32_t kSupply40VId = 10001;
+constexpr uint32_t kTripleDcId = 10041;
+constexpr uint32_t kThreePhaseSineId = 10042;
+constexpr uint32_t kSupply24VId = 10043;
+constexpr uint32_t kThreePhaseGeneratorId = 10048;
 constexpr double kFixedDcVolts = 12.0;
 constexpr uint8_t kFixedDcRawAmplitude = 31;
 
@@ -54,10 +63,28 @@ CVIEventSink* CInstrumentCatalogue::CreateInstrument(uint32_t id, const uint32_t
 
 CVIEventSink* CInstrumentCatalogue::CreateSupply(uint32_t id)
 {
-    if (id != kFixedDcId)
+    switch (id) {
+    case kFixedDcId:
+    case kSupply40VId:
+    case kSupply24VId:
+    case kTripleDcId:
+    case kThreePhaseSineId:
+    case kThreePhaseGeneratorId:
+        break;
+    default:
         return nullptr;
+    }
     auto* unit = dynamic_cast<C3PhaseGen*>(m_interface->UnitForInstrument(kUnitThreePhase));
-    return unit ? new CFixedDcVI(unit, kFixedDcVolts, kFixedDcRawAmplitude) : nullptr;
+    if (!unit)
+        return nullptr;
+    switch (id) {
+    case kFixedDcId: return new CFixedDcVI(unit, kFixedDcVolts, kFixedDcRawAmplitude);
+    case kSupply40VId: return new CPower1DC(unit, kSupply40V);
+    case kSupply24VId: return new CPower1DC(unit, kSupply24V);
+    case kTripleDcId: return new CAllDcVI(unit);
+    case kThreePhaseSineId: return new CThreePhaseSineVI(unit);
+    default: return new C3PhaseVI(unit);
+    }
 }
 
 CVIEventSink* CInstrumentCatalogue::CreateGenerator(uint32_t id)

@@ -156,6 +156,38 @@ void C3PhaseGen::SendSettingD()
     SendByteCommand(kCmdSettingD, static_cast<uint8_t>(m_s.settingD));
 }
 
+void C3PhaseGen::SendDcMode(bool on)
+{
+    m_changes.Lock();
+    m_s.dcMode = on ? 1 : 0;
+    m_changes.Unlock(0);
+    SendDcMode();
+}
+
+void C3PhaseGen::SendPhaseFlags(uint8_t phase1, uint8_t phase2, uint8_t phase3)
+{
+    m_changes.Lock();
+    m_s.phaseFlags = {phase1, phase2, phase3};
+    m_changes.Unlock(0);
+    SendPhaseFlags();
+}
+
+void C3PhaseGen::SendSettingD(int32_t value)
+{
+    m_changes.Lock();
+    m_s.settingD = std::clamp(value, 0, 255);
+    m_changes.Unlock(0);
+    SendSettingD();
+}
+
+void C3PhaseGen::SendAmplitudes(int32_t phase1, int32_t phase2, int32_t phase3)
+{
+    m_changes.Lock();
+    m_s.amplitudes = {std::clamp(phase1, 0, 100), std::clamp(phase2, 0, 100), std::clamp(phase3, 0, 100)};
+    m_changes.Unlock(0);
+    SendAmplitudes();
+}
+
 void C3PhaseGen::SendRawAmplitude(uint8_t raw)
 {
     m_s.amplitudes = {raw, raw, raw};

@@ -63,6 +63,13 @@ public:
     void SendDcMode();
     void SendPhaseFlags();
     void SendSettingD();
+    // These take the value first, so that the unit's settings (and a later
+    // Flush or document) agree with what the interface was sent.
+    void SendDcMode(bool on);
+    void SendPhaseFlags(uint8_t phase1, uint8_t phase2, uint8_t phase3);
+    void SendSettingD(int32_t value);
+    // Amplitudes [%], each within 0 to 100.
+    void SendAmplitudes(int32_t phase1, int32_t phase2, int32_t phase3);
     // Sends one raw amplitude byte for all phases, which then all hold it.
     void SendRawAmplitude(uint8_t raw);
     // Puts setting C back to its start value and sends it.

@@ -70,6 +70,29 @@ TEST(ThreePhaseGen, ImmediateCommands)
     EXPECT_FALSE(gen.IsOutputOn());
 }
 
+TEST(ThreePhaseGen, ValueSendersKeepTheValueAndLeaveNothingPending)
+{
+    ScriptedInterface level2(2);
+    C3PhaseGen gen(level2.stream, &level2.face);
+    ScriptedStream& s = *level2.stream;
+    s.ExpectWrite({0x4A, 1}).Reply({'!'});
+    gen.SendDcMode(true);
+    s.ExpectWrite({0x4B, 1, 0, 0}).Reply({'!'});
+    gen.SendPhaseFlags(1, 0, 0);
+    s.ExpectWrite({0x44, 50}).Reply({'!'});
+    gen.SendSettingD(50);
+    s.ExpectWrite({0x45, 255, 127, 0}).Reply({'!'});
+    gen.SendAmplitudes(101, 50, -4);
+    s.ExpectDone();
+
+    const C3PhaseSettings& now = gen.Settings();
+    EXPECT_TRUE(gen.IsDcMode());
+    EXPECT_EQ(now.phaseFlags, (std::array<uint8_t, 3>{1, 0, 0}));
+    EXPECT_EQ(now.settingD, 50);
+    EXPECT_EQ(now.amplitudes, (std::array<int32_t, 3>{100, 50, 0}));
+    EXPECT_FALSE(gen.Flush()) << "what was sent is not sent again";
+}
+
 TEST(ThreePhaseGen, FormulaValuesAreInvertedAndClamped)
 {
     EXPECT_EQ(C3PhaseGen::FormulaSample(1.0), -512);

@@ -1,14 +1,10 @@
 #include "instruments/supply/FixedDcVI.h"
 
-#include <cstdio>
-
-#include "instruments/UnitAccess.h"
+#include "instruments/supply/SupplyRules.h"
 #include "units/ThreePhaseGen.h"
-#include "viframework/controls/HotPowerButton.h"
-#include "viframework/controls/Seg7.h"
 
 CFixedDcVI::CFixedDcVI(C3PhaseGen* unit, double volts, uint8_t rawAmplitude)
-    : m_unit(unit), m_rawAmplitude(rawAmplitude), m_volts(volts)
+    : CSupplyVI(unit), m_rawAmplitude(rawAmplitude), m_volts(volts)
 {
 }
 
@@ -16,11 +12,7 @@ bool CFixedDcVI::OnLayoutLoaded()
 {
     if (!CVIWindow::OnLayoutLoaded())
         return false;
-    if (auto* display = Find<CHotSeg7>(kDisplayId)) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%5.1lf", m_volts);
-        display->SetText(Utf8ToString(text));
-    }
+    ShowReading(kDisplayId, FormatTenths(kSingleSupplyFormat, TenthsOfVolts(m_volts)));
     ShowOutputState();
     return true;
 }
@@ -30,17 +22,16 @@ bool CFixedDcVI::CanOpen()
     if (!m_unit)
         return false;
     // Whatever a previous user left switched on goes off before the panel appears.
-    SwitchOutputsNow(false);
+    SwitchOffNow();
     SetUpdatePeriod(kUpdatePeriodMs);
     MarkChanged(kPrepareBit);
     return true;
 }
 
-void CFixedDcVI::SwitchOutputsNow(bool on)
+void CFixedDcVI::SwitchOffNow()
 {
-    m_outputOn = on;
-    if (m_unit)
-        SendToUnitNow(m_owner, [&] { m_unit->SwitchOutputs(on); });
+    m_outputOn = false;
+    SwitchOutputsNow(false);
 }
 
 bool CFixedDcVI::OnCommand(uint32_t id)
@@ -70,16 +61,10 @@ void CFixedDcVI::OnUpdateUI(uint32_t)
     ShowOutputState();
 }
 
-void CFixedDcVI::ShowOutputState()
-{
-    if (auto* power = Find<CHotPowerButton>(kPowerButtonId))
-        power->SetState(m_outputOn, m_outputOn, this);
-}
-
 void CFixedDcVI::OnInstrumentClosing()
 {
     if (!m_outputOn)
         return;
-    SwitchOutputsNow(false);
+    SwitchOffNow();
     ShowOutputState();
 }

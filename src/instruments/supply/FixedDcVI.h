@@ -5,12 +5,9 @@
 
 #include <atomic>
 
-#include "viframework/win32/VIWindow.h"
+#include "instruments/supply/SupplyVI.h"
 
-class C3PhaseGen;
-class CHotPowerButton;
-
-class CFixedDcVI : public CVIWindow {
+class CFixedDcVI : public CSupplyVI {
 public:
     // The panel's controls.
     static constexpr uint32_t kPowerButtonId = 4302;
@@ -35,11 +32,9 @@ protected:
     void OnInstrumentClosing() override;
 
 private:
-    // Switches the outputs at once; a transport fault is reported and ends the connection.
-    void SwitchOutputsNow(bool on);
-    void ShowOutputState();
+    void SwitchOffNow();
+    void ShowOutputState() { ShowPower(kPowerButtonId, m_outputOn); }
 
-    C3PhaseGen* m_unit;
     uint8_t m_rawAmplitude;
     std::atomic<bool> m_outputOn{false};  // read by the polling thread
     double m_volts;  // [V]

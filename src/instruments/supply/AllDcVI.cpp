@@ -1,0 +1,128 @@
+#include "instruments/supply/AllDcVI.h"
+
+#include <mutex>
+
+#include "units/ThreePhaseGen.h"
+#include "viframework/controls/Knob.h"
+
+bool CAllDcVI::OnLayoutLoaded()
+{
+    if (!CSupplyVI::OnLayoutLoaded())
+        return false;
+    for (uint32_t channel = 0; channel < 3; ++channel)
+        SetKnobRange(kFirstKnobId + channel, 0, kTripleDcMaximum);
+    ShowSettings();
+    return true;
+}
+
+bool CAllDcVI::CanOpen()
+{
+    if (!m_unit)
+        return false;
+    // Whatever a previous user left switched on goes off before the panel appears.
+    SwitchOutputsNow(false);
+    SetUpdatePeriod(kUpdatePeriodMs);
+    MarkChanged(kPrepareRequest);
+    return true;
+}
+
+TripleDcSettings CAllDcVI::Settings()
+{
+    std::lock_guard<std::recursive_mutex> data(m_dataLock);
+    return m_settings;
+}
+
+bool CAllDcVI::OnCommand(uint32_t id)
+{
+    if (id >= kFirstDisplayId && id < kFirstDisplayId + 3) {
+        const size_t channel = id - kFirstDisplayId;
+        double volts = LevelVolts(Settings().levels[channel]);
+        if (AskValue(id, volts, 0.0, LevelVolts(kTripleDcMaximum)))
+            SetLevel(channel, TenthsOfVolts(volts));
+        return true;
+    }
+    CommandOutcome outcome;
+    {
+        std::lock_guard<std::recursive_mutex> data(m_dataLock);
+        outcome = ApplyTripleDcCommand(id, m_settings);
+    }
+    if (!outcome)
+        return CSupplyVI::OnCommand(id);
+    OnChanged(*outcome);
+    return true;
+}
+
+void CAllDcVI::OnKnobChanging(CHotspot& knob)
+{
+    if (knob.m_typeCode == CHotKnob::kTypeCode && knob.m_id >= kFirstKnobId && knob.m_id < kFirstKnobId + 3)
+        SetLevel(knob.m_id - kFirstKnobId, static_cast<CHotKnob&>(knob).Value());
+}
+
+void CAllDcVI::SetLevel(size_t channel, int32_t level)
+{
+    uint32_t bits;
+    {
+        std::lock_guard<std::recursive_mutex> data(m_dataLock);
+        bits = SetTripleDcLevel(m_settings, channel, level);
+    }
+    OnChanged(bits);
+}
+
+void CAllDcVI::OnChanged(uint32_t bits)
+{
+    if (bits == 0)
+        return;
+    MarkChanged(bits);
+    ShowSettings();
+}
+
+bool CAllDcVI::OnUpdateDue(uintptr_t, uint32_t changedBits, bool)
+{
+    const TripleDcSettings s = Settings();
+    if (IsPrepareRequest(changedBits)) {
+        m_unit->SwitchOutputs(false);
+        m_unit->SendDcMode(true);
+        m_unit->SendSettingC();
+    }
+    if (changedBits & kLevelBit)
+        m_unit->SetDcVolts(LevelVolts(s.levels[0]), LevelVolts(s.levels[1]), LevelVolts(s.levels[2]));
+    if (changedBits & kPolarityBit)
+        m_unit->SendPhaseFlags(s.negative[0], s.negative[1], s.negative[2]);
+    if (changedBits & kSupplyOutputBit)
+        m_unit->SwitchOutputs(s.outputOn != 0);
+    return false;
+}
+
+void CAllDcVI::ShowSettings()
+{
+    const TripleDcSettings s = Settings();
+    for (uint32_t channel = 0; channel < 3; ++channel) {
+        ShowReading(kFirstDisplayId + channel, FormatTenths(kSourceFormat, s.levels[channel]));
+        ShowKnob(kFirstKnobId + channel, s.levels[channel]);
+        SetCheck(kPolarityToggleId + channel, s.negative[channel] != 0);
+    }
+    ShowPower(kDcPowerId, s.outputOn != 0);
+}
+
+void CAllDcVI::SerializeInstrument(CArchive& ar)
+{
+    {
+        // A damaged archive throws and leaves the settings as they were.
+        std::lock_guard<std::recursive_mutex> data(m_dataLock);
+        SerializeSettings(ar, m_settings);
+        if (ar.IsStoring())
+            return;
+    }
+    MarkChanged(kLevelBit | kPolarityBit);
+    ShowSettings();
+}
+
+void CAllDcVI::OnInstrumentClosing()
+{
+    {
+        std::lock_guard<std::recursive_mutex> data(m_dataLock);
+        m_settings.outputOn = 0;
+    }
+    SwitchOutputsNow(false);
+    ShowSettings();
+}

@@ -1,0 +1,42 @@
+// CThreePhaseSineVI: the three-phase sine source, 0.0 to 14.0 V on every
+// phase at one frequency (setting D of the three-phase unit).
+//
+// Panel ids: seg7 1 the voltage and seg7 2 the frequency (click either to
+// type it), up_down 4406 the voltage (posts 4406/4407, standing for 4315 and
+// 4319), up_down 4310 the frequency (posts 4310 up, 4311 down), knob 400 the
+// voltage, power_button 4302 the outputs.
+#pragma once
+
+#include "instruments/supply/SupplyRules.h"
+#include "instruments/supply/SupplyVI.h"
+
+class CThreePhaseSineVI : public CSupplyVI {
+public:
+    static constexpr uint32_t kVoltageDisplayId = 1;
+    static constexpr uint32_t kFrequencyDisplayId = 2;
+    static constexpr uint32_t kKnobId = 400;
+    static constexpr uint32_t kUpdatePeriodMs = 2000;
+
+    explicit CThreePhaseSineVI(C3PhaseGen* unit) : CSupplyVI(unit) {}
+
+    bool OnLayoutLoaded() override;
+    bool CanOpen() override;
+    bool OnCommand(uint32_t id) override;
+    // Runs on the polling thread under the unit lock.
+    bool OnUpdateDue(uintptr_t value, uint32_t changedBits, bool periodElapsed) override;
+    void OnKnobChanging(CHotspot& knob) override;
+    void SerializeInstrument(CArchive& ar) override;
+
+    SineSourceSettings Settings();
+
+protected:
+    void OnInstrumentClosing() override;
+
+private:
+    // Applies a change to the settings and marks the update bits it returns.
+    template <class F>
+    void Change(F&& change);
+    void ShowSettings();
+
+    SineSourceSettings m_settings;  // under m_dataLock: the polling thread reads it
+};
