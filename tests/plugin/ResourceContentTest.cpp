@@ -159,7 +159,7 @@ TEST(CompiledResources, ControlKindsHaveANameAndADescriptionInBothLanguages)
     EXPECT_EQ(FindText(library, 32829, german), L"knob\nDrehknopf");
 }
 
-const UINT kInstrumentLayouts[] = {10031, 10033, 10035, 10036, 10061, 10062, 10063, 10064, 10065, 10066, 10067, 10068, 10069, 10070,
+const UINT kInstrumentLayouts[] = {10001, 10031, 10033, 10035, 10036, 10041, 10042, 10043, 10048, 10061, 10062, 10063, 10064, 10065, 10066, 10067, 10068, 10069, 10070,
                               10071, 10072, 10120, 10121, 10122, 10123, 10124, 10125, 10211, 10212};
 
 TEST(CompiledResources, ResourceLibraryCarriesTheInstrumentLayouts)

@@ -184,7 +184,7 @@ TEST(Label, PlacingAndTextSizeTheLabelWithTheMeasurer)
     FixedMeasurer measurer;
     SetTextMeasurer(&measurer);
     EXPECT_TRUE(label.SetText(u"CHANNEL A"));
-    EXPECT_EQ(label.m_rect, (CRect{10, 20, 10 + 92, 20 + 12}));
+    EXPECT_EQ(label.m_rect, (CRect{10, 20, 10 + 92, 20 + 12 + 2})) << "two units to spare for other zoom levels";
     EXPECT_FALSE(label.SetText(u"CHANNEL A"));
     SetTextMeasurer(nullptr);
 }

@@ -28,7 +28,7 @@ struct InstrumentPanel {
     uint32_t id = 0;
     const char16_t* title = u"";
     // What the instrument occupies: meter channels A to D, L the METRAHit
-    // link, one letter per generator panel (f, p, d, o).
+    // link, one letter per generator panel (f, p, d, o), T the three-phase unit.
     std::string occupies;
     std::vector<ControlRef> controls;
     // Radio buttons that clear each other, by id; every other radio button of
@@ -134,6 +134,35 @@ std::vector<InstrumentPanel> InstrumentPanels()
                    {kHotUpDownButton, 4222}, {kHotButtonGroup, 4226}, {kHotPowerButton, 4202}};
     dc.strips = {{4226, 3}};
 
+    InstrumentPanel supply40 = Panel(10001, u"DC POWER SUPPLY 0-40 V", "T");
+    supply40.controls = {{kHotSeg7, 6}, {kHotUpDownButton, 100}, {kHotPowerButton, 300}, {kHotKnob, 400}};
+    InstrumentPanel supply24 = supply40;
+    supply24.id = 10043;
+    supply24.title = u"DC POWER SUPPLY \u00b124 V";
+    InstrumentPanel triple = Panel(10041, u"TRIPLE DC SOURCE", "T");
+    for (uint32_t c = 0; c < 3; ++c)
+        triple.controls.insert(triple.controls.end(), {{kHotSeg7, 6 + c},
+                                                       {kHotUpDownButton, 100 + 2 * c},
+                                                       {kHotCheck, 200 + c},
+                                                       {kHotKnob, 400 + c}});
+    triple.controls.push_back({kHotPowerButton, 300});
+    InstrumentPanel sine = Panel(10042, u"THREE-PHASE SINE SOURCE", "T");
+    sine.controls = {{kHotSeg7, 1},           {kHotSeg7, 2},    {kHotUpDownButton, 4310}, {kHotUpDownButton, 4406},
+                     {kHotPowerButton, 4302}, {kHotKnob, 400}};
+    InstrumentPanel threePhase = Panel(10048, u"THREE-PHASE GENERATOR", "T");
+    for (uint32_t id : {0u, 1u, 2u, 9u, 10u, 11u, 12u})
+        threePhase.controls.push_back({kHotSeg7, id});
+    for (uint32_t id : {4310u, 4327u, 4400u, 4402u, 4404u, 4406u, 4408u, 4410u})
+        threePhase.controls.push_back({kHotUpDownButton, id});
+    for (uint32_t id = 4320; id <= 4322; ++id)
+        threePhase.controls.push_back({kHotCheck, id});
+    threePhase.radioGroups = {{}};
+    for (uint32_t id = 4303; id <= 4309; ++id) {
+        threePhase.controls.push_back({kHotRadio, id});
+        threePhase.radioGroups[0].insert(id);
+    }
+    threePhase.controls.push_back({kHotPowerButton, 4302});
+
     InstrumentPanel power = Panel(10067, u"POWER METER", "AB");
     power.controls = {{kHotValueDisplay, 100}, {kHotValueDisplay, 101}, {kHotValueDisplay, 102},
                       {kHotMenu, 30},          {kHotMenu, 50},          {kHotLabel, 1},
@@ -167,6 +196,11 @@ std::vector<InstrumentPanel> InstrumentPanels()
         pulse,
         formula,
         dc,
+        supply40,
+        supply24,
+        triple,
+        sine,
+        threePhase,
     };
 }
 
@@ -342,8 +376,8 @@ public:
 };
 
 // Opening one instrument beside another: refused exactly when the two would
-// use a channel (or the METRAHit link) together. The DC supply shares nothing
-// with them; the generator panels may be open together.
+// use a channel, the METRAHit link or the three-phase unit together; the
+// generator panels may be open together.
 TEST(PanelRecords, RefuseExactlyTheInstrumentsThatShareAChannel)
 {
     struct Entry {
@@ -354,7 +388,7 @@ TEST(PanelRecords, RefuseExactlyTheInstrumentsThatShareAChannel)
     std::vector<Entry> entries;
     for (const InstrumentPanel& p : InstrumentPanels())
         entries.push_back({p.id, p.occupies, {}});
-    entries.push_back({10040, "", {}});
+    entries.push_back({10040, "T", {}});
     for (Entry& e : entries) {
         const auto panel = LoadCompiledPanel(e.id);
         ASSERT_GT(panel->bytes, 0u) << e.id;

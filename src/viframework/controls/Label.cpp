@@ -51,6 +51,10 @@ bool CHotLabel::SetText(const CString& text)
         return false;
     m_text = text;
     AutoSize();
+    // Fonts do not scale exactly with the zoom: a line measured to fit at one
+    // zoom may be a pixel taller at the next, and a box that cuts a line
+    // loses all of it. Two units to spare keep it.
+    m_rect.bottom += 2;
     return true;
 }
 
