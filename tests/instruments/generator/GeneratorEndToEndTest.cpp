@@ -217,10 +217,13 @@ TEST_F(Generators, FormulaGeneratorPlaysAFormulaTheUserEntered)
     EXPECT_TRUE(PumpUntil([&] { return !Generator().outputOn; }, 3000));
 }
 
-TEST_F(Generators, ADocumentWithAGeneratorRoundTripsByteForByte)
+TEST_F(Generators, ADocumentWithAGeneratorAndASupplyRoundTripsByteForByte)
 {
+    HWND supply = Open(10001, L"DC POWER SUPPLY 0-40 V");
+    ASSERT_NE(supply, nullptr);
     HWND panel = Open(kFunctionGenerator, L"FUNCTION GENERATOR");
     ASSERT_NE(panel, nullptr);
+    SendMessageW(supply, WM_COMMAND, 100, 0);  // 0.1 V up
     ClickItem(panel, kFunctionGenerator, 4235, 3, 7);
     ClickItem(panel, kFunctionGenerator, 4226, 2, 3, false);
     PumpUntil([] { return false; }, 300);
@@ -234,6 +237,7 @@ TEST_F(Generators, ADocumentWithAGeneratorRoundTripsByteForByte)
     };
     const auto first = store();
     Close(panel);
+    Close(supply);
     {
         CMemFile in(first.data(), first.size());
         CArchive ar(&in, CArchive::load);
@@ -241,6 +245,8 @@ TEST_F(Generators, ADocumentWithAGeneratorRoundTripsByteForByte)
         EXPECT_EQ(ar.Failure(), CArchiveException::none);
     }
     EXPECT_NE(FindWindowTitled(L"FUNCTION GENERATOR"), nullptr);
+    EXPECT_NE(FindWindowTitled(L"DC POWER SUPPLY 0-40 V"), nullptr);
+    EXPECT_EQ(plugIn->GetInstrumentCount(), 2);
     EXPECT_EQ(store(), first);
 }
 
