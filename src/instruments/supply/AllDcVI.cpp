@@ -15,23 +15,6 @@ bool CAllDcVI::OnLayoutLoaded()
     return true;
 }
 
-bool CAllDcVI::CanOpen()
-{
-    if (!m_unit)
-        return false;
-    // Whatever a previous user left switched on goes off before the panel appears.
-    SwitchOutputsNow(false);
-    SetUpdatePeriod(kUpdatePeriodMs);
-    MarkChanged(kPrepareRequest);
-    return true;
-}
-
-TripleDcSettings CAllDcVI::Settings()
-{
-    std::lock_guard<std::recursive_mutex> data(m_dataLock);
-    return m_settings;
-}
-
 bool CAllDcVI::OnCommand(uint32_t id)
 {
     if (id >= kFirstDisplayId && id < kFirstDisplayId + 3) {
@@ -42,14 +25,11 @@ bool CAllDcVI::OnCommand(uint32_t id)
         return true;
     }
     CommandOutcome outcome;
-    {
-        std::lock_guard<std::recursive_mutex> data(m_dataLock);
-        outcome = ApplyTripleDcCommand(id, m_settings);
-    }
-    if (!outcome)
-        return CSupplyVI::OnCommand(id);
-    OnChanged(*outcome);
-    return true;
+    Change([&](TripleDcSettings& s) {
+        outcome = ApplyTripleDcCommand(id, s);
+        return outcome.value_or(0);
+    });
+    return outcome ? true : CSupplyVI::OnCommand(id);
 }
 
 void CAllDcVI::OnKnobChanging(CHotspot& knob)
@@ -60,20 +40,7 @@ void CAllDcVI::OnKnobChanging(CHotspot& knob)
 
 void CAllDcVI::SetLevel(size_t channel, int32_t level)
 {
-    uint32_t bits;
-    {
-        std::lock_guard<std::recursive_mutex> data(m_dataLock);
-        bits = SetTripleDcLevel(m_settings, channel, level);
-    }
-    OnChanged(bits);
-}
-
-void CAllDcVI::OnChanged(uint32_t bits)
-{
-    if (bits == 0)
-        return;
-    MarkChanged(bits);
-    ShowSettings();
+    Change([&](TripleDcSettings& s) { return SetTripleDcLevel(s, channel, level); });
 }
 
 bool CAllDcVI::OnUpdateDue(uintptr_t, uint32_t changedBits, bool)
@@ -106,23 +73,7 @@ void CAllDcVI::ShowSettings()
 
 void CAllDcVI::SerializeInstrument(CArchive& ar)
 {
-    {
-        // A damaged archive throws and leaves the settings as they were.
-        std::lock_guard<std::recursive_mutex> data(m_dataLock);
-        SerializeSettings(ar, m_settings);
-        if (ar.IsStoring())
-            return;
-    }
-    MarkChanged(kLevelBit | kPolarityBit);
-    ShowSettings();
+    SerializeKept(ar, kLevelBit | kPolarityBit,
+                  [](CArchive& a, TripleDcSettings& s) { SerializeSettings(a, s); });
 }
 
-void CAllDcVI::OnInstrumentClosing()
-{
-    {
-        std::lock_guard<std::recursive_mutex> data(m_dataLock);
-        m_settings.outputOn = 0;
-    }
-    SwitchOutputsNow(false);
-    ShowSettings();
-}

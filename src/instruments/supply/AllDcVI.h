@@ -9,31 +9,21 @@
 #include "instruments/supply/SupplyRules.h"
 #include "instruments/supply/SupplyVI.h"
 
-class CAllDcVI : public CSupplyVI {
+class CAllDcVI : public CKeptSupplyVI<TripleDcSettings> {
 public:
     static constexpr uint32_t kFirstDisplayId = 6;
     static constexpr uint32_t kFirstKnobId = 400;
-    static constexpr uint32_t kUpdatePeriodMs = 2000;
 
-    explicit CAllDcVI(C3PhaseGen* unit) : CSupplyVI(unit) {}
+    explicit CAllDcVI(C3PhaseGen* unit) : CKeptSupplyVI(unit, kPrepareRequest) {}
 
     bool OnLayoutLoaded() override;
-    bool CanOpen() override;
     bool OnCommand(uint32_t id) override;
     // Runs on the polling thread under the unit lock.
     bool OnUpdateDue(uintptr_t value, uint32_t changedBits, bool periodElapsed) override;
     void OnKnobChanging(CHotspot& knob) override;
     void SerializeInstrument(CArchive& ar) override;
 
-    TripleDcSettings Settings();
-
-protected:
-    void OnInstrumentClosing() override;
-
 private:
     void SetLevel(size_t channel, int32_t level);
-    void OnChanged(uint32_t bits);
-    void ShowSettings();
-
-    TripleDcSettings m_settings;  // under m_dataLock: the polling thread reads it
+    void ShowSettings() override;
 };

@@ -14,23 +14,6 @@ bool CPower1DC::OnLayoutLoaded()
     return true;
 }
 
-bool CPower1DC::CanOpen()
-{
-    if (!m_unit)
-        return false;
-    // Whatever a previous user left switched on goes off before the panel appears.
-    SwitchOutputsNow(false);
-    SetUpdatePeriod(kUpdatePeriodMs);
-    MarkChanged(kPrepareRequest);
-    return true;
-}
-
-SingleSupplySettings CPower1DC::Settings()
-{
-    std::lock_guard<std::recursive_mutex> data(m_dataLock);
-    return m_settings;
-}
-
 bool CPower1DC::OnCommand(uint32_t id)
 {
     if (id == kDisplayId) {
@@ -40,14 +23,11 @@ bool CPower1DC::OnCommand(uint32_t id)
         return true;
     }
     CommandOutcome outcome;
-    {
-        std::lock_guard<std::recursive_mutex> data(m_dataLock);
-        outcome = ApplySingleSupplyCommand(id, m_settings, m_limits);
-    }
-    if (!outcome)
-        return CSupplyVI::OnCommand(id);
-    OnChanged(*outcome);
-    return true;
+    Change([&](SingleSupplySettings& s) {
+        outcome = ApplySingleSupplyCommand(id, s, m_limits);
+        return outcome.value_or(0);
+    });
+    return outcome ? true : CSupplyVI::OnCommand(id);
 }
 
 void CPower1DC::OnKnobChanging(CHotspot& knob)
@@ -58,20 +38,7 @@ void CPower1DC::OnKnobChanging(CHotspot& knob)
 
 void CPower1DC::SetLevel(int32_t level)
 {
-    uint32_t bits;
-    {
-        std::lock_guard<std::recursive_mutex> data(m_dataLock);
-        bits = SetSingleSupplyLevel(m_settings, level, m_limits);
-    }
-    OnChanged(bits);
-}
-
-void CPower1DC::OnChanged(uint32_t bits)
-{
-    if (bits == 0)
-        return;
-    MarkChanged(bits);
-    ShowSettings();
+    Change([&](SingleSupplySettings& s) { return SetSingleSupplyLevel(s, level, m_limits); });
 }
 
 bool CPower1DC::OnUpdateDue(uintptr_t, uint32_t changedBits, bool)
@@ -111,24 +78,8 @@ void CPower1DC::ShowSettings()
 
 void CPower1DC::SerializeInstrument(CArchive& ar)
 {
-    {
-        // A damaged archive throws and leaves the settings as they were.
-        std::lock_guard<std::recursive_mutex> data(m_dataLock);
-        SerializeSettings(ar, m_settings, m_limits);
-        if (ar.IsStoring())
-            return;
-    }
     // The loaded level and polarity reach the unit as on opening.
-    MarkChanged(kPrepareRequest);
-    ShowSettings();
+    SerializeKept(ar, kPrepareRequest,
+                  [this](CArchive& a, SingleSupplySettings& s) { SerializeSettings(a, s, m_limits); });
 }
 
-void CPower1DC::OnInstrumentClosing()
-{
-    {
-        std::lock_guard<std::recursive_mutex> data(m_dataLock);
-        m_settings.outputOn = 0;
-    }
-    SwitchOutputsNow(false);
-    ShowSettings();
-}

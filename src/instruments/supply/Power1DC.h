@@ -9,32 +9,23 @@
 #include "instruments/supply/SupplyRules.h"
 #include "instruments/supply/SupplyVI.h"
 
-class CPower1DC : public CSupplyVI {
+class CPower1DC : public CKeptSupplyVI<SingleSupplySettings> {
 public:
     static constexpr uint32_t kDisplayId = 6;
     static constexpr uint32_t kKnobId = 400;
-    static constexpr uint32_t kUpdatePeriodMs = 2000;
 
-    CPower1DC(C3PhaseGen* unit, LevelLimits limits) : CSupplyVI(unit), m_limits(limits) {}
+    CPower1DC(C3PhaseGen* unit, LevelLimits limits) : CKeptSupplyVI(unit, kPrepareRequest), m_limits(limits) {}
 
     bool OnLayoutLoaded() override;
-    bool CanOpen() override;
     bool OnCommand(uint32_t id) override;
     // Runs on the polling thread under the unit lock.
     bool OnUpdateDue(uintptr_t value, uint32_t changedBits, bool periodElapsed) override;
     void OnKnobChanging(CHotspot& knob) override;
     void SerializeInstrument(CArchive& ar) override;
 
-    SingleSupplySettings Settings();
-
-protected:
-    void OnInstrumentClosing() override;
-
 private:
     void SetLevel(int32_t level);
-    void OnChanged(uint32_t bits);
-    void ShowSettings();
+    void ShowSettings() override;
 
     const LevelLimits m_limits;
-    SingleSupplySettings m_settings;  // under m_dataLock: the polling thread reads it
 };

@@ -14,37 +14,6 @@ bool CThreePhaseSineVI::OnLayoutLoaded()
     return true;
 }
 
-bool CThreePhaseSineVI::CanOpen()
-{
-    if (!m_unit)
-        return false;
-    // Whatever a previous user left switched on goes off before the panel appears.
-    SwitchOutputsNow(false);
-    SetUpdatePeriod(kUpdatePeriodMs);
-    MarkChanged(kSineAllBits);
-    return true;
-}
-
-SineSourceSettings CThreePhaseSineVI::Settings()
-{
-    std::lock_guard<std::recursive_mutex> data(m_dataLock);
-    return m_settings;
-}
-
-template <class F>
-void CThreePhaseSineVI::Change(F&& change)
-{
-    uint32_t bits;
-    {
-        std::lock_guard<std::recursive_mutex> data(m_dataLock);
-        bits = change(m_settings);
-    }
-    if (bits == 0)
-        return;
-    MarkChanged(bits);
-    ShowSettings();
-}
-
 bool CThreePhaseSineVI::OnCommand(uint32_t id)
 {
     const SineSourceSettings now = Settings();
@@ -106,23 +75,7 @@ void CThreePhaseSineVI::ShowSettings()
 
 void CThreePhaseSineVI::SerializeInstrument(CArchive& ar)
 {
-    {
-        // A damaged archive throws and leaves the settings as they were.
-        std::lock_guard<std::recursive_mutex> data(m_dataLock);
-        SerializeSettings(ar, m_settings);
-        if (ar.IsStoring())
-            return;
-    }
-    MarkChanged(kSineFrequencyBit | kSineAmplitudeBit);
-    ShowSettings();
+    SerializeKept(ar, kSineFrequencyBit | kSineAmplitudeBit,
+                  [](CArchive& a, SineSourceSettings& s) { SerializeSettings(a, s); });
 }
 
-void CThreePhaseSineVI::OnInstrumentClosing()
-{
-    {
-        std::lock_guard<std::recursive_mutex> data(m_dataLock);
-        m_settings.outputOn = 0;
-    }
-    SwitchOutputsNow(false);
-    ShowSettings();
-}

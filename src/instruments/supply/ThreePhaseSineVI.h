@@ -10,33 +10,21 @@
 #include "instruments/supply/SupplyRules.h"
 #include "instruments/supply/SupplyVI.h"
 
-class CThreePhaseSineVI : public CSupplyVI {
+class CThreePhaseSineVI : public CKeptSupplyVI<SineSourceSettings> {
 public:
     static constexpr uint32_t kVoltageDisplayId = 1;
     static constexpr uint32_t kFrequencyDisplayId = 2;
     static constexpr uint32_t kKnobId = 400;
-    static constexpr uint32_t kUpdatePeriodMs = 2000;
 
-    explicit CThreePhaseSineVI(C3PhaseGen* unit) : CSupplyVI(unit) {}
+    explicit CThreePhaseSineVI(C3PhaseGen* unit) : CKeptSupplyVI(unit, kSineAllBits) {}
 
     bool OnLayoutLoaded() override;
-    bool CanOpen() override;
     bool OnCommand(uint32_t id) override;
     // Runs on the polling thread under the unit lock.
     bool OnUpdateDue(uintptr_t value, uint32_t changedBits, bool periodElapsed) override;
     void OnKnobChanging(CHotspot& knob) override;
     void SerializeInstrument(CArchive& ar) override;
 
-    SineSourceSettings Settings();
-
-protected:
-    void OnInstrumentClosing() override;
-
 private:
-    // Applies a change to the settings and marks the update bits it returns.
-    template <class F>
-    void Change(F&& change);
-    void ShowSettings();
-
-    SineSourceSettings m_settings;  // under m_dataLock: the polling thread reads it
+    void ShowSettings() override;
 };
