@@ -260,6 +260,19 @@ uint32_t CWin32WindowBridge::UpdateMessage()
     return message;
 }
 
+INT_PTR RunResourceDialog(uint32_t templateId, HWND owner, DLGPROC procedure, LPARAM parameter)
+{
+    CWinApp* app = AfxGetApp();
+    HMODULE module = nullptr;
+    HRSRC found = app ? app->FindInChain(RT_DIALOG, MAKEINTRESOURCEW(templateId), &module) : nullptr;
+    if (!found) {
+        CWin32UserInteraction().ShowMessage(CResourceStrings().LoadText(kTextResourceMissing), MessageIcon::Error);
+        return -1;
+    }
+    auto* dialog = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(module, found)));
+    return DialogBoxIndirectParamW(module, dialog, owner, procedure, parameter);
+}
+
 void ReportException(const CException& e, uint32_t contextTextId)
 {
     CWinApp* app = AfxGetApp();

@@ -57,5 +57,8 @@ class CException;
 // Tells the user that something could not be read: the text of string
 // contextTextId (when not 0), then what went wrong.
 void ReportException(const CException& e, uint32_t contextTextId = 0);
+// Runs the modal dialog of template templateId from the resource chain;
+// its result, or -1 when the template is missing (which the user is told).
+INT_PTR RunResourceDialog(uint32_t templateId, HWND owner, DLGPROC procedure, LPARAM parameter);
 // Puts text on the clipboard for the window; false when that failed.
 bool CopyTextToClipboard(HWND owner, const CString& text);

@@ -83,15 +83,7 @@ void InstallFormulaErrorDisplay()
 
 bool CFormInDialog::DoModal(HWND owner)
 {
-    CWinApp* app = AfxGetApp();
-    HMODULE module = nullptr;
-    HRSRC found = app ? app->FindInChain(RT_DIALOG, MAKEINTRESOURCEW(m_templateId), &module) : nullptr;
-    if (!found) {
-        CWin32UserInteraction().ShowMessage(CResourceStrings().LoadText(kTextResourceMissing), MessageIcon::Error);
-        return false;
-    }
-    auto* dialog = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(module, found)));
-    return DialogBoxIndirectParamW(module, dialog, owner, DialogProc, reinterpret_cast<LPARAM>(this)) == IDOK;
+    return RunResourceDialog(m_templateId, owner, DialogProc, reinterpret_cast<LPARAM>(this)) == IDOK;
 }
 
 void CFormInDialog::OnInit(HWND dialog)
