@@ -330,6 +330,24 @@ TEST(PowerButton, SetStateReportsChangesAndRepaintsThroughTheView)
     EXPECT_FALSE(power.Reset());
 }
 
+TEST(PowerButton, ADisabledSwitchFadesIntoThePanel)
+{
+    CVISkinManager skin;
+    CHotPowerButton power;
+    power.m_rect = {4, 4, 40, 40};
+    RecordingGraphics enabled, disabled;
+    power.Draw(enabled, skin);
+    power.SetFlag(kHotDisabled, true);
+    power.Draw(disabled, skin);
+    // The same drawing, then a veil of the panel's colour over the whole switch.
+    ASSERT_EQ(disabled.calls.size(), enabled.calls.size() + 1);
+    const auto& veil = disabled.calls.back();
+    EXPECT_EQ(veil.op, "FillRectangle");
+    EXPECT_EQ(veil.brush.colour1, skin.BackgroundArgb(0x99));
+    EXPECT_FLOAT_EQ(veil.rect.x, 4.0f);
+    EXPECT_FLOAT_EQ(veil.rect.width, 36.0f);
+}
+
 // ---------------------------------------------------------------- toggles
 
 TEST(Toggles, CheckBoxAndHyperlinkFlipOnAClickInside)

@@ -44,6 +44,9 @@ void CHotPowerButton::Draw(IPanelGraphics& graphics, CVISkinManager& skin)
         skin.DrawPowerButton(graphics, rect, look, m_hover, m_pressed, m_on != 0);
     else
         skin.DrawPowerButtonStyled(graphics, rect, look, m_hover, m_pressed, m_on != 0, m_indicator == 0, m_style);
+    // A switch that cannot be used now fades into the panel.
+    if (IsDisabled())
+        graphics.FillRectangle(Brush::Solid(skin.BackgroundArgb(0x99)), rect);
 }
 
 bool CHotPowerButton::OnPress(IHotspotHost& host)
