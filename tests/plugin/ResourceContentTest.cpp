@@ -242,7 +242,7 @@ TEST(CompiledResources, EntryDialogsAndTheirMessagesInBothLanguages)
     }
     // The refusals, and the formula dialog's reasons and the texts around them.
     std::vector<UINT> texts{6010u, 6011u};
-    for (UINT id = 6101; id <= 6114; ++id)
+    for (UINT id = 6101; id <= 6113; ++id)
         texts.push_back(id);
     for (UINT id : texts) {
         SCOPED_TRACE(id);

@@ -17,7 +17,6 @@ constexpr uint32_t kFirstReason = 6100;
 constexpr uint32_t kTextNoValue = 6111;
 constexpr uint32_t kTextAtCharacter = 6112;
 constexpr uint32_t kTextNameMissing = 6113;
-constexpr uint32_t kTextRefused = 6114;
 
 constexpr COLORREF kMessageColour = RGB(176, 0, 0);
 constexpr COLORREF kCurveColour = RGB(0, 96, 192);
@@ -65,18 +64,6 @@ CString FormulaVerdictText(const FormulaVerdict& verdict)
     if (verdict.noValueAt)
         return FormatText(strings, kTextNoValue, {Number(*verdict.noValueAt, "%.4g")});
     return {};
-}
-
-void InstallFormulaErrorDisplay()
-{
-    CFuncGen::SetFormulaErrorHandler([](const CString& text, const FormulaDiagnostic& diagnostic) {
-        FormulaVerdict verdict;
-        verdict.error = diagnostic.error;
-        verdict.position = diagnostic.position;
-        CResourceStrings strings;
-        CWin32UserInteraction().ShowMessage(FormatText(strings, kTextRefused, {text, FormulaVerdictText(verdict)}),
-                                            MessageIcon::Warning);
-    });
 }
 
 // ---------------------------------------------------------------- CFormInDialog

@@ -66,5 +66,3 @@ private:
 
 // Why the generator cannot play a formula, in the user's language.
 CString FormulaVerdictText(const FormulaVerdict& verdict);
-// Makes the generator tell the user about a formula it refused.
-void InstallFormulaErrorDisplay();

@@ -1,6 +1,9 @@
+#include "instruments/generator/FuncGenVI.h"
+
+#include <algorithm>
+
 #include "instruments/generator/FormInDialog.h"
 #include "instruments/generator/FormulaList.h"
-#include "instruments/generator/FuncGenVI.h"
 #include "units/FuncGen.h"
 #include "viframework/controls/HotPowerButton.h"
 #include "viframework/controls/Menu.h"
@@ -9,7 +12,6 @@ bool CFuncGenFormVI::CanOpen()
 {
     if (!CFuncGenBaseVI::CanOpen())
         return false;
-    InstallFormulaErrorDisplay();
     m_unit->SetWaveform(CFuncGen::kFormulaWaveform);
     return true;
 }
