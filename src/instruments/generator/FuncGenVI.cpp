@@ -355,7 +355,9 @@ bool CFuncGenDCVI::CanOpen()
 {
     if (!CFuncGenBaseVI::CanOpen())
         return false;
+    // The output is what the display shows, whatever another panel left.
     m_unit->SetWaveform(SharedDcLevel() < 0 ? kDcNegativeWaveform : kDcPositiveWaveform);
+    m_unit->SetAmplitude(std::abs(SharedDcLevel()));
     return true;
 }
 

@@ -112,8 +112,14 @@ TEST_F(Generators, PulseGeneratorTakesItsOwnShapeAndTheDuty)
 
 TEST_F(Generators, DcSourceStepsThroughZeroWithTheSignAsWaveform)
 {
+    // The function generator leaves half amplitude behind; the DC source shows 0.0 V and gives it.
+    HWND function = Open(kFunctionGenerator, L"FUNCTION GENERATOR");
+    Click(function, kFunctionGenerator, kHotKnob, 100, 0.5, 0.03);
+    ASSERT_TRUE(PumpUntil([&] { return Generator().amplitude == 50 * 255 / 100; }, 3000));
+    Close(function);
     HWND panel = Open(kDcSource, L"DC SOURCE");
     ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return Generator().amplitude == 0 && Generator().waveform == 4; }, 3000));
     Click(panel, kDcSource, kHotPowerButton, kOutputButton);
     Click(panel, kDcSource, kHotUpDownButton, 4222, 0.5, 0.75);
     ASSERT_TRUE(PumpUntil([&] { return Generator().outputOn && Generator().waveform == 5; }, 5000));
