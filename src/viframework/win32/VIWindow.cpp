@@ -275,6 +275,7 @@ void CVIWindow::OnClose()
 
 void CVIWindow::OnDestroy()
 {
+    m_controlsGone = true;
     RemoveAllHotspots();
     CWindowSink::OnDestroy();
 }
@@ -288,10 +289,16 @@ void CVIWindow::PostNcDestroy()
 
 LRESULT CVIWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // The release wait of a closing window answers the polling thread's
+    // updates, and commands may still be queued: the instrument's controls
+    // are gone by then, so neither reaches it.
     if (IsUpdateMessage(message)) {
-        OnUpdateUI(uint32_t(wParam));
+        if (!m_controlsGone)
+            OnUpdateUI(uint32_t(wParam));
         return 0;
     }
+    if (message == WM_COMMAND && m_controlsGone)
+        return 0;
     if (OnClosingMessage(message, wParam))
         return 0;
     return CVIWindowBase::WindowProc(message, wParam, lParam);

@@ -95,6 +95,9 @@ protected:
     void OnClose() override;
     void OnDestroy() override;
     HWND SinkWindow() const override { return m_hWnd; }
+
+private:
+    bool m_controlsGone = false;  // from the destroy message on
 };
 
 // The longest a destroyed window waits for the interface to release it.

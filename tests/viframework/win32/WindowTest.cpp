@@ -171,6 +171,55 @@ TEST_F(PanelWindow, ClickingARadioDeselectsItsRunUpToOtherControls)
     EXPECT_EQ(window.commands, std::vector<uint32_t>{1});
 }
 
+// An instrument that keeps pointers to its controls, as most do.
+class InstrumentWindow : public CVIWindow {
+public:
+    bool OnLayoutLoaded() override
+    {
+        seg7 = Find<CHotSeg7>(7);
+        return CVIWindow::OnLayoutLoaded();
+    }
+    void OnUpdateUI(uint32_t) override
+    {
+        ++updates;
+        seg7->SetText(u"1");
+    }
+    bool OnCommand(uint32_t) override
+    {
+        ++commands;
+        seg7->SetText(u"2");
+        return true;
+    }
+    void PostNcDestroy() override {}
+    // While the window waits for its release, the polling thread's update
+    // and a command queued earlier still arrive.
+    void OnDestroy() override
+    {
+        CVIWindow::OnDestroy();
+        PostMessageW(m_hWnd, WM_COMMAND, 7, 0);
+        SendMessageW(m_hWnd, RegisterWindowMessageW(L"WM_VI_ONUPDATEUI"), 0, 0);
+        MSG msg;
+        while (PeekMessageW(&msg, m_hWnd, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+    }
+    CHotSeg7* seg7 = nullptr;
+    int updates = 0;
+    int commands = 0;
+};
+
+TEST_F(PanelWindow, AClosingInstrumentTakesNoUpdatesOrCommandsOnceItsControlsAreGone)
+{
+    resources.numbered[{kLayoutResourceType, kLayoutId}] = LayoutOf(100, 60, {Make<CHotSeg7>({10, 10, 50, 40}, 7)});
+    InstrumentWindow instrument;
+    instrument.m_autoDelete = false;
+    ASSERT_TRUE(instrument.Create(kLayoutId, WS_CAPTION | WS_SYSMENU));
+    SendMessageW(instrument.GetSafeHwnd(), RegisterWindowMessageW(L"WM_VI_ONUPDATEUI"), 0, 0);
+    EXPECT_EQ(instrument.updates, 1);
+    DestroyWindow(instrument.GetSafeHwnd());
+    EXPECT_EQ(instrument.updates, 1);
+    EXPECT_EQ(instrument.commands, 0);
+}
+
 TEST_F(PanelWindow, ButtonsSendTheirIdAndDisabledOnesLetTheClickThrough)
 {
     auto* disabled = Make<CHotButton>({10, 10, 60, 40}, 8, kHotVisible | kHotDisabled);
