@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Simulator.h"
+#include "framework/CmdTarget.h"
 #include "plugin/TorvanePlugIn.h"
 #include "viframework/controls/PanelLayout.h"
 
