@@ -15,9 +15,16 @@ bool Finite(double v)
     return std::isfinite(v);
 }
 
+// 10^exponent; whole exponents through exact powers of ten, so that a
+// divisor of 10^-3 is the double 0.001 whatever the runtime's pow gives.
 double Pow10(double exponent)
 {
-    return std::pow(10.0, exponent);
+    if (exponent != std::trunc(exponent) || std::fabs(exponent) > 22)
+        return std::pow(10.0, exponent);
+    double power = 1.0;
+    for (int i = 0; i < int(std::fabs(exponent)); ++i)
+        power *= 10.0;
+    return exponent < 0 ? 1.0 / power : power;
 }
 
 // Walks from `from` by `step` while keep(v), at most kMostMarks values.
