@@ -121,13 +121,7 @@ void CPopupPad::Place(const CRect& target)
     RECT self;
     GetWindowRect(m_hWnd, &self);
     const int32_t width = self.right - self.left, height = self.bottom - self.top;
-    RECT work;
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (GetMonitorInfoW(MonitorFromPoint(origin, MONITOR_DEFAULTTONEAREST), &monitor))
-        work = monitor.rcWork;
-    else
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const RECT work = MonitorWorkArea(MonitorFromPoint(origin, MONITOR_DEFAULTTONEAREST));
     // Right and bottom first, so that a pad larger than the work area keeps
     // its top-left corner (and with it the edit field) on the screen.
     const int32_t x = std::max<int32_t>(work.left, std::min<int32_t>(origin.x, work.right - width));

@@ -31,13 +31,7 @@ public:
         // Where the list goes on the screen, and how much of it fits.
         POINT origin{m_zoom.ToDevice(at.x), m_zoom.ToDevice(at.y)};
         ClientToScreen(m_view.GetSafeHwnd(), &origin);
-        RECT work;
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        if (GetMonitorInfoW(MonitorFromPoint(origin, MONITOR_DEFAULTTONEAREST), &monitor))
-            work = monitor.rcWork;
-        else
-            SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        const RECT work = MonitorWorkArea(MonitorFromPoint(origin, MONITOR_DEFAULTTONEAREST));
         const int32_t border = 2 * GetSystemMetrics(SM_CYBORDER);
         m_model.Layout(std::move(measured), minWidth, m_zoom.ToPanel(work.bottom - work.top - border), kScrollAreaHeight);
 

@@ -48,13 +48,7 @@ RECT WindowRectOf(HWND window)
 
 RECT WorkAreaOf(HWND window)
 {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info))
-        return info.rcWork;
-    RECT work;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    return work;
+    return MonitorWorkArea(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
 }
 
 // A top-down 32-bit bitmap of the image for the common controls.

@@ -635,3 +635,14 @@ void ReloadTouchSettings()
     CRegistrySettings registry;
     SetTouchSettings(ReadTouchSettings(registry, system));
 }
+
+RECT MonitorWorkArea(HMONITOR monitor)
+{
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info))
+        return info.rcWork;
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
+}

@@ -151,6 +151,9 @@ private:
     class CPressHost;
 };
 
+// The work area of a monitor, or the primary one's when it cannot be asked.
+RECT MonitorWorkArea(HMONITOR monitor);
+
 // Reads the touch settings of the process from the registry and the
 // system metrics (at start-up and on "ConvertibleSlateMode").
 void ReloadTouchSettings();
