@@ -1,5 +1,7 @@
 #include "charts/AxisScale.h"
 
+#include "charts/Engineering.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -218,22 +220,13 @@ CString UnitText(std::u16string_view unit, int exponent)
         text += CString(rest.substr(1));
         return text;
     }
-    switch (exponent) {
-    case -12: text += u"p"; break;
-    case -9: text += u"n"; break;
-    case -6: text += u"\u00b5"; break;
-    case -3: text += u"m"; break;
-    case 0: break;
-    case 3: text += u"k"; break;
-    case 6: text += u"M"; break;
-    case 9: text += u"G"; break;
-    case 12: text += u"T"; break;
-    default: {
+    if (const char16_t prefix = EngineeringPrefix(exponent); prefix != u'?') {
+        if (prefix)
+            text += prefix;
+    } else {
         char factor[32];
         std::snprintf(factor, sizeof factor, "1E%d ", exponent);
         text += Utf8ToString(factor);
-        break;
-    }
     }
     text += CString(rest);
     return text;

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "units/CommandBytes.h"
-#include "units/Engineering.h"
+#include "charts/Engineering.h"
 
 IMPLEMENT_DYNAMIC(CDigIO, CVexaDevice)
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "units/CommandBytes.h"
-#include "units/Engineering.h"
+#include "charts/Engineering.h"
 #include "units/VexaCounter.h"
 
 IMPLEMENT_DYNAMIC(CMetraHit, CVexaDevice)

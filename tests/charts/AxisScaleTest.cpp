@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "charts/AxisScale.h"
+#include "charts/Engineering.h"
 
 namespace {
 
@@ -161,3 +162,24 @@ TEST(UnitText, PutsThePrefixWhereTheMarkIs)
 }
 
 }  // namespace
+
+// The meters print values in engineering notation; a runtime whose log10 or
+// pow misses an exact power of ten by an ulp must not shift the prefix or turn
+// a full scale of 10 mA into 9.999 mA.
+TEST(EngineeringNotation, ExactPowersOfTenKeepTheirExponentAndScaleExactly)
+{
+    for (int decade = -15; decade <= 15; ++decade) {
+        const double v = decade < 0 ? 1.0 / ScaleToExponent(1.0, decade) : ScaleToExponent(1.0, -decade);
+        const int expected = 3 * int(std::floor(decade / 3.0));
+        EXPECT_EQ(EngineeringExponent(v), expected) << "1e" << decade;
+        EXPECT_EQ(EngineeringExponent(-v), expected) << "-1e" << decade;
+        const double normalised = ScaleToExponent(v, expected);
+        EXPECT_TRUE(normalised >= 1.0 && normalised < 1000.0) << "1e" << decade << " gives " << normalised;
+    }
+    EXPECT_EQ(ScaleToExponent(0.1 / 10.0, -3), 10.0);
+    EXPECT_EQ(FormatEngineering(0.01, u"A"), u"10 mA");
+    EXPECT_EQ(FormatEngineering(1000.0, u"\u2126"), u"1 k\u2126");
+    EXPECT_EQ(EngineeringExponent(999.9999), 0);
+    EXPECT_EQ(EngineeringExponent(0.0), 0);
+    EXPECT_EQ(EngineeringExponent(std::nan("")), 0);
+}

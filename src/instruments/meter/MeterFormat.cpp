@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "units/Engineering.h"
+#include "charts/Engineering.h"
 
 namespace {
 

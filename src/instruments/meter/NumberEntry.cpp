@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "units/Engineering.h"
+#include "charts/Engineering.h"
 
 namespace {
 

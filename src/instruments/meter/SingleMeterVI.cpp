@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "instruments/meter/MeterDialogs.h"
-#include "units/Engineering.h"
+#include "charts/Engineering.h"
 #include "units/VexaMeter.h"
 #include "viframework/controls/HotButton.h"
 #include "viframework/controls/HotToggle.h"

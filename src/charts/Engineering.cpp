@@ -1,4 +1,4 @@
-#include "units/Engineering.h"
+#include "charts/Engineering.h"
 
 #include <cmath>
 #include <cstdio>
