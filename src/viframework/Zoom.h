@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "framework/Settings.h"
-#include "viframework/controls/Geometry.h"
+#include "framework/Geometry.h"
 
 // a × b / c rounded to the nearest integer (halves away from zero), as the
 // platform's MulDiv does; -1 when c is 0.

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "viframework/controls/Geometry.h"
+#include "framework/Geometry.h"
 
 class IHotspotHost;
 

@@ -8,7 +8,7 @@
 #include "framework/Archive.h"
 #include "framework/Object.h"
 #include "viframework/controls/PanelGraphics.h"
-#include "viframework/controls/Geometry.h"
+#include "framework/Geometry.h"
 
 // One state (lit or unlit) of a lamp.
 struct LampStateLook {

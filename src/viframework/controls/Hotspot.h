@@ -14,7 +14,7 @@
 
 #include "framework/Archive.h"
 #include "framework/Types.h"
-#include "viframework/controls/Geometry.h"
+#include "framework/Geometry.h"
 #include "viframework/controls/PanelGraphics.h"
 
 class CHotspot;

@@ -11,7 +11,7 @@
 
 #include "framework/Archive.h"
 #include "framework/Types.h"
-#include "viframework/controls/Geometry.h"
+#include "framework/Geometry.h"
 
 // A decoded picture: ARGB pixels, top row first. Backends keep their own
 // converted copy in `native`, made on first use.

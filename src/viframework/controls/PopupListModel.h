@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "viframework/controls/Geometry.h"
+#include "framework/Geometry.h"
 #include "viframework/controls/PanelGraphics.h"
 
 class CHotPopupListModel {

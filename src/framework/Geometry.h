@@ -1,4 +1,4 @@
-// Points, rectangles and colours of front panels. Panel geometry is in
+// Points, rectangles and colours of front panels and charts. Panel geometry is in
 // integer panel units (CPoint, CRect); drawing takes float coordinates in the
 // same units (PointF, RectF), which the graphics backend maps to pixels.
 #pragma once
