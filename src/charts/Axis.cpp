@@ -12,6 +12,8 @@ namespace {
 
 // More labels than this on one axis are a damaged or absurd step.
 constexpr double kMostLabels = 1000;
+// Pixels between a vertical axis's title and whatever stands left of it.
+constexpr int32_t kTitleGap = 4;
 
 bool Finite(double v)
 {
@@ -159,7 +161,8 @@ void CAxis::Layout(IChartCanvas& measure, int32_t resolutionX, int32_t resolutio
                 widest = std::max(widthOf(u"X" + LabelText(m_range.minimum)), widthOf(u"X" + LabelText(m_range.maximum)));
             }
             m_extents.widestLabel = widest;
-            m_extents.width = tick + widest + (titled ? labelHeight : 0);
+            // A title keeps a few pixels from the axis standing left of it.
+            m_extents.width = tick + widest + (titled ? labelHeight + kTitleGap : 0);
             m_extents.before = IsLogarithmic() ? labelHeight + 2 : labelHeight / 2 + 2;
             m_extents.after = labelHeight / 2 + 2;
         } else {
@@ -244,12 +247,12 @@ void CAxis::DrawLabelsAndTicks(IChartCanvas& canvas, int32_t across, bool drawTi
         if (horizontal) {
             const CPoint at{p, across + tick + 1};
             if (fits({at.x - size.cx / 2, at.y, at.x - size.cx / 2 + size.cx, at.y + size.cy}))
-                canvas.Text(text, font, at, ChartAlign::centre, ChartAlign::near, 0);
+                canvas.Text(text, font, at, ChartAlign::centre, ChartAlign::start, 0);
         } else {
             // The lowest label is raised clear of the horizontal axis's labels.
             const CPoint at{across - tick - 2, std::min(p, m_pixelEnd + tick - (size.cy + 1) / 2)};
             if (fits({at.x - size.cx, at.y - size.cy / 2, at.x, at.y - size.cy / 2 + size.cy}))
-                canvas.Text(text, font, at, ChartAlign::far, ChartAlign::centre, 0);
+                canvas.Text(text, font, at, ChartAlign::end, ChartAlign::centre, 0);
         }
     };
 
@@ -276,16 +279,16 @@ void CAxis::DrawLabelsAndTicks(IChartCanvas& canvas, int32_t across, bool drawTi
                 const int32_t top = across + tick + 1 + lineHeight / 2;
                 if (!fits({left, top - lineHeight / 2, left + baseWidth + exponentWidth, top + lineHeight}))
                     continue;
-                canvas.Text(base, font, {left, top}, ChartAlign::near, ChartAlign::near, 0);
-                canvas.Text(exponent, font, {left + baseWidth, top - lineHeight / 2}, ChartAlign::near,
-                            ChartAlign::near, 0);
+                canvas.Text(base, font, {left, top}, ChartAlign::start, ChartAlign::start, 0);
+                canvas.Text(exponent, font, {left + baseWidth, top - lineHeight / 2}, ChartAlign::start,
+                            ChartAlign::start, 0);
             } else {
                 const int32_t right = across - tick - 2;
                 p = std::min(p, m_pixelEnd + tick - (lineHeight + 1) / 2);
                 if (!fits({right - baseWidth - exponentWidth, p - lineHeight, right, p + (lineHeight + 1) / 2}))
                     continue;
-                canvas.Text(exponent, font, {right, p - lineHeight / 2}, ChartAlign::far, ChartAlign::centre, 0);
-                canvas.Text(base, font, {right - exponentWidth, p}, ChartAlign::far, ChartAlign::centre, 0);
+                canvas.Text(exponent, font, {right, p - lineHeight / 2}, ChartAlign::end, ChartAlign::centre, 0);
+                canvas.Text(base, font, {right - exponentWidth, p}, ChartAlign::end, ChartAlign::centre, 0);
             }
         }
         return;
@@ -342,9 +345,9 @@ void CAxis::DrawTitle(IChartCanvas& canvas, int32_t position) const
         return;
     const int32_t middle = (m_pixelStart + m_pixelEnd) / 2;
     if (IsHorizontal())
-        canvas.Text(title, PixelFont(), {middle, position}, ChartAlign::centre, ChartAlign::near, 0);
+        canvas.Text(title, PixelFont(), {middle, position}, ChartAlign::centre, ChartAlign::start, 0);
     else
-        canvas.Text(title, PixelFont(), {position, middle}, ChartAlign::near, ChartAlign::centre, 0, true);
+        canvas.Text(title, PixelFont(), {position + kTitleGap / 2, middle}, ChartAlign::start, ChartAlign::centre, 0, true);
 }
 
 void CAxis::SerializeRanges(CArchive& ar, bool withSecondSet)

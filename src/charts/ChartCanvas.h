@@ -27,7 +27,7 @@ struct ChartPen {
 CArchive& operator<<(CArchive& ar, const ChartPen& pen);
 CArchive& operator>>(CArchive& ar, ChartPen& pen);
 
-enum class ChartAlign { near, centre, far };
+enum class ChartAlign { start, centre, end };
 
 class IChartCanvas {
 public:
@@ -37,7 +37,7 @@ public:
     virtual void FillRect(const CRect& rect, uint32_t colour) = 0;
     virtual void Line(CPoint from, CPoint to, const ChartPen& pen) = 0;
     virtual void Polyline(const CPoint* points, size_t count, const ChartPen& pen) = 0;
-    // Text placed by its box: `at` is the box's near, centre or far point on
+    // Text placed by its box: `at` is the box's start, centre or end point on
     // each screen axis. Rotated text reads from bottom to top (turned by
     // 270°), and its box is turned with it. The font's height is in pixels.
     virtual void Text(const CString& text, const FontRecord& font, CPoint at, ChartAlign horizontalAlign,

@@ -61,7 +61,7 @@ void CLabel::Draw(IChartCanvas& canvas, const CRect& plot, int32_t resolutionY)
     }
     int32_t top = box.top + kLabelPadding;
     for (const CString& line : lines) {
-        canvas.Text(line, pixelFont, {cx, top}, ChartAlign::centre, ChartAlign::near, textColour);
+        canvas.Text(line, pixelFont, {cx, top}, ChartAlign::centre, ChartAlign::start, textColour);
         top += lineHeight;
     }
 }

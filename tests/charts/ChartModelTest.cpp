@@ -97,14 +97,14 @@ TEST(ChartLayout, MarginsComeFromTheAxesExtentsAndTheEndsLandOnThePlotEdges)
     EXPECT_NEAR(x.PixelToValue(386), 100.0, 1e-9);
     EXPECT_NEAR(y.PixelToValue(8), 100.0, 1e-9);
 
-    // A title takes one more line; a second visible axis stands left of the first.
+    // A title takes one more line and a gap; a second visible axis stands left of the first.
     chart.Vertical(0).SetUnitText(u"U/#V");
     chart.VerticalAxes().push_back(std::make_unique<CAxis>(false));
     chart.Vertical(1).SetRange(-3, 7, 10);
     LayOut(chart, canvas);
-    EXPECT_EQ(chart.Plot().left, 7 + (4 + 24 + 13) + (4 + 18));  // "X-4" is 18 wide
+    EXPECT_EQ(chart.Plot().left, 7 + (4 + 24 + 13 + 4) + (4 + 18));  // "X-4" is 18 wide
     EXPECT_EQ(chart.AxisAt({chart.Plot().left - 5, 100}), &chart.Vertical(0));
-    EXPECT_EQ(chart.AxisAt({chart.Plot().left - 45, 100}), &chart.Vertical(1));
+    EXPECT_EQ(chart.AxisAt({chart.Plot().left - 50, 100}), &chart.Vertical(1));
     EXPECT_EQ(chart.AxisAt({200, chart.Plot().bottom + 5}), &chart.Horizontal());
     EXPECT_EQ(chart.AxisAt({200, 100}), nullptr);
 
@@ -138,7 +138,7 @@ TEST(ChartAxes, LabelsSitOnWholeStepsAnchoredAtZeroWithTheirDecimals)
         }
         if (t.text == "5.4") {
             EXPECT_EQ(t.at.y, chart.Vertical(0).ValueToPixel(5.4));
-            EXPECT_EQ(t.horizontal, ChartAlign::far);
+            EXPECT_EQ(t.horizontal, ChartAlign::end);
         }
     }
     // The zero line of the horizontal axis is solid and vertical, at x(0).
@@ -169,9 +169,10 @@ TEST(ChartAxes, ADivisorOfAThousandPrintsThousandsAndPutsItsPrefixInTheTitle)
     for (const RecordedText& t : canvas.texts)
         if (t.rotated) {
             EXPECT_GE(t.box.left, 0);
-            for (const RecordedText& label : canvas.texts)
+            for (const RecordedText& label : canvas.texts) {
                 if (!label.rotated && label.box.right < chart.Plot().left)
                     EXPECT_LE(t.box.right, label.box.left) << label.text;
+            }
         }
 }
 

@@ -41,7 +41,7 @@ public:
         if (rotated)
             std::swap(size.cx, size.cy);
         auto start = [](int32_t at, int32_t extent, ChartAlign a) {
-            return a == ChartAlign::near ? at : a == ChartAlign::centre ? at - extent / 2 : at - extent;
+            return a == ChartAlign::start ? at : a == ChartAlign::centre ? at - extent / 2 : at - extent;
         };
         const int32_t left = start(at.x, size.cx, h), top = start(at.y, size.cy, v);
         texts.push_back({StringToUtf8(text), at, h, v, rotated, {left, top, left + size.cx, top + size.cy}});
