@@ -248,6 +248,7 @@ LRESULT CChartCurZoom::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             break;  // the chart moves its labels
         if (const int cursor = CursorAt(point)) {
             m_draggedCursor = cursor;
+            m_grabOffset = Model().Horizontal().ValueToPixel(cursor == 1 ? m_cursors.x1 : m_cursors.x2) - point.x;
             SetCapture(m_hWnd);
             SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
             return 0;
@@ -267,7 +268,7 @@ LRESULT CChartCurZoom::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_MOUSEMOVE:
         if (m_draggedCursor) {
-            MoveCursor(m_draggedCursor, point.x);
+            MoveCursor(m_draggedCursor, point.x + m_grabOffset);
             return 0;
         }
         if (m_ownsBand) {
@@ -281,7 +282,7 @@ LRESULT CChartCurZoom::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_LBUTTONUP:
         if (m_draggedCursor) {
-            MoveCursor(m_draggedCursor, point.x);
+            MoveCursor(m_draggedCursor, point.x + m_grabOffset);
             m_draggedCursor = 0;
             ReleaseCapture();
             SetCursor(LoadCursorW(nullptr, IDC_ARROW));

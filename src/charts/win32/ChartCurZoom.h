@@ -54,6 +54,7 @@ private:
     bool m_onCurve = false;
     bool m_cursorsShown = false;
     int m_draggedCursor = 0;  // 1 or 2 while dragged
+    int32_t m_grabOffset = 0; // from the pointer to the line, so that the line does not jump
     std::vector<CString> m_readout;
     CPoint m_bandStart, m_bandEnd;
     bool m_bandDrawn = false;

@@ -6,7 +6,6 @@
 #include "charts/win32/ChartPages.h"
 #include "framework/win32/Win32Services.h"
 #include "framework/win32/WinApp.h"
-#include "viframework/win32/GdiPlusGraphics.h"
 
 namespace {
 
@@ -39,7 +38,6 @@ bool CChartBase::PreCreateWindow(CREATESTRUCTW& cs)
 
 bool CChartBase::Create(HWND parent, const RECT& rect, UINT id, DWORD style)
 {
-    StartGdiPlus();
     m_surface.SetTargetResolution(ScreenResolution(LOGPIXELSX), ScreenResolution(LOGPIXELSY));
     return CreateView(0, style, rect, parent, id);
 }
@@ -57,16 +55,6 @@ void CChartBase::SetTargetResolution(int x, int y)
     Refresh();
 }
 
-void CChartBase::Render(Gdiplus::Graphics& graphics, const CRect& area)
-{
-    CGdiPlusChartCanvas canvas(graphics);
-    if (m_surface.needsLayout || !(area == m_laidOutFor)) {
-        LayOut(canvas, area);
-        m_laidOutFor = area;
-    }
-    Draw(canvas);
-}
-
 void CChartBase::OnDraw(HDC dc)
 {
     const CRect client = ClientRect(m_hWnd);
@@ -77,8 +65,12 @@ void CChartBase::OnDraw(HDC dc)
     HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
     HGDIOBJ old = SelectObject(memory, bitmap);
     {
-        Gdiplus::Graphics graphics(memory);
-        Render(graphics, client);
+        CGdiChartCanvas canvas(memory);
+        if (m_surface.needsLayout || !(client == m_laidOutFor)) {
+            LayOut(canvas, client);
+            m_laidOutFor = client;
+        }
+        Draw(canvas);
     }
     BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
     SelectObject(memory, old);

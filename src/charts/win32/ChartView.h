@@ -1,6 +1,6 @@
-// Chart windows: CChartBase draws a chart surface on the screen through
-// GDI+ and on metafiles and bitmaps through GDI, shows the context menus and
-// carries the clipboard and export commands; CChart adds the axes, grids,
+// Chart windows: CChartBase draws a chart surface on the screen, metafiles
+// and bitmaps through one canvas, shows the context menus and carries the
+// clipboard and export commands; CChart adds the axes, grids,
 // labels and signals of a chart model and their property pages.
 #pragma once
 
@@ -21,8 +21,6 @@ public:
     // Lays out anew and repaints, after the chart's content changed.
     void Refresh();
     void SetTargetResolution(int x, int y);
-    // The whole chart laid out for area and drawn on GDI+ (the screen path).
-    void Render(Gdiplus::Graphics& graphics, const CRect& area);
 
     // Commands; false when cancelled or failed (the user has been told).
     bool CopyPicture() { return CopyChartPicture(*this); }
