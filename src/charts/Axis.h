@@ -68,8 +68,9 @@ public:
     // Grid lines and the zero line across the plot from start to end.
     void DrawGrid(IChartCanvas& canvas, const ChartPen& gridPen, const ChartPen& zeroPen, int32_t start,
                   int32_t end) const;
-    // The title: a vertical axis's centred on the axis at x = position,
-    // rotated; the horizontal axis's centred below its labels at y = position.
+    // The title: a vertical axis's left of its labels from x = position,
+    // rotated and centred on the axis; the horizontal axis's centred below
+    // its labels from y = position.
     void DrawTitle(IChartCanvas& canvas, int32_t position) const;
     // The title text: the unit text with the divisor's prefix, maybe empty.
     CString TitleText() const;

@@ -27,7 +27,7 @@ struct ChartPen {
 CArchive& operator<<(CArchive& ar, const ChartPen& pen);
 CArchive& operator>>(CArchive& ar, ChartPen& pen);
 
-enum class ChartAlign { near, centre, far };
+enum class ChartAlign { start, centre, end };
 
 class IChartCanvas {
 public:
@@ -37,11 +37,11 @@ public:
     virtual void FillRect(const CRect& rect, uint32_t colour) = 0;
     virtual void Line(CPoint from, CPoint to, const ChartPen& pen) = 0;
     virtual void Polyline(const CPoint* points, size_t count, const ChartPen& pen) = 0;
-    // Text placed by its box: `at` is the box's near, centre or far point on
-    // each axis. Vertical text reads from bottom to top (rotated by 270°,
-    // its box turned with it). The font's height is in pixels.
-    virtual void Text(const CString& text, const FontRecord& font, CPoint at, ChartAlign horizontal,
-                      ChartAlign vertical, uint32_t colour, bool vertical = false) = 0;
+    // Text placed by its box: `at` is the box's start, centre or end point on
+    // each screen axis. Rotated text reads from bottom to top (turned by
+    // 270°), and its box is turned with it. The font's height is in pixels.
+    virtual void Text(const CString& text, const FontRecord& font, CPoint at, ChartAlign horizontalAlign,
+                      ChartAlign verticalAlign, uint32_t colour, bool rotated = false) = 0;
     virtual CSize MeasureText(const CString& text, const FontRecord& font) = 0;
     // Drawing stays inside rect until ResetClip.
     virtual void SetClip(const CRect& rect) = 0;
@@ -51,5 +51,8 @@ public:
 // The font for a target: a stored height in points (negative: character
 // height) becomes pixels at the target's vertical resolution.
 FontRecord FontForResolution(const FontRecord& font, int32_t resolutionY);
+// a × b / c rounded half away from zero, as the platform's multiply-divide;
+// 0 for c = 0.
+int32_t MultiplyDivide(int32_t a, int32_t b, int32_t c);
 // Screen pixels (96 per inch) scaled to a target resolution.
 int32_t ScaleToResolution(int32_t screenPixels, int32_t resolution);
