@@ -2,9 +2,11 @@
 // pictures:
 //   chart_demo [--log] [--cursors] [--zoom] [--points N] [--nan]
 //              [--size WxH] [--picture FILE.png] [--seconds N]
+//              [--export-bmp FILE] [--export-emf FILE]
 // --log shows a filter's gain and phase over frequency; --zoom drags a
 // rubber band over the middle; --nan breaks the curves with missing
-// points; --picture saves the window and ends.
+// points; --picture saves the window and ends; --export-* export the chart
+// in the sizes of its formats before that.
 #include <windows.h>
 
 #include <cmath>
@@ -62,7 +64,7 @@ int main(int argc, char** argv)
     bool log = false, cursors = false, zoom = false, nan = false;
     size_t points = 1001;
     int width = 640, height = 420, seconds = 0;
-    std::wstring picture;
+    std::wstring picture, bitmapFile, metafileFile;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool more = i + 1 < argc;
@@ -73,9 +75,9 @@ int main(int argc, char** argv)
         else if (a == "--points" && more) points = std::strtoul(argv[++i], nullptr, 10);
         else if (a == "--seconds" && more) seconds = std::atoi(argv[++i]);
         else if (a == "--size" && more) std::sscanf(argv[++i], "%dx%d", &width, &height);
-        else if (a == "--picture" && more) {
+        else if ((a == "--picture" || a == "--export-bmp" || a == "--export-emf") && more) {
             const std::string p = argv[++i];
-            picture.assign(p.begin(), p.end());
+            (a == "--picture" ? picture : a == "--export-bmp" ? bitmapFile : metafileFile).assign(p.begin(), p.end());
         }
     }
 
@@ -117,6 +119,12 @@ int main(int argc, char** argv)
         SendMessageW(chart.GetSafeHwnd(), WM_LBUTTONUP, 0, MAKELPARAM(x2, y2));
     }
     Pump(500);
+    CExport& exports = chart.ExportSettings();
+    if (!bitmapFile.empty())
+        ExportBitmap(chart, static_cast<CExportImageFormat&>(*exports.formats[1]), CExport::file, FromWide(bitmapFile.c_str()));
+    if (!metafileFile.empty())
+        ExportMetafile(chart, static_cast<CExportImageFormat&>(*exports.formats[0]), CExport::file,
+                       FromWide(metafileFile.c_str()));
     if (!picture.empty()) {
         const bool saved = CaptureWindowToPng(window, picture);
         DestroyWindow(window);
