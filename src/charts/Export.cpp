@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "framework/Exception.h"
+#include "framework/File.h"
 
 namespace {
 
@@ -100,8 +101,24 @@ void CExport::Serialize(CArchive& ar)
     ar >> storedDestination >> storedIndex;
     if (storedDestination > file)
         throw CArchiveException(CArchiveException::badSchema);
-    for (const auto& format : formats)
-        format->Serialize(ar);
+    // The formats read into themselves; a damaged one further on must not
+    // leave the earlier ones changed, so they are kept aside and put back.
+    CMemFile kept;
+    {
+        CArchive keep(&kept, CArchive::store);
+        for (const auto& format : formats)
+            format->Serialize(keep);
+    }
+    try {
+        for (const auto& format : formats)
+            format->Serialize(ar);
+    } catch (const CArchiveException&) {
+        CMemFile back(kept.Data().data(), kept.Data().size());
+        CArchive restore(&back, CArchive::load);
+        for (const auto& format : formats)
+            format->Serialize(restore);
+        throw;
+    }
     destination = storedDestination;
     // A chart whose list grew or shrank since keeps a usable choice.
     formatIndex = storedIndex < formats.size() ? storedIndex : 0;

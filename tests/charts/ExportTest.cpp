@@ -115,6 +115,9 @@ TEST(ExportArchive, ATruncatedArchiveIsRefusedAndKeepsTheChoices)
 {
     CExport stored = Filled();
     const Bytes full = Store(stored);
+    CExport untouched;
+    untouched.AddTextFormat();
+    untouched.formatIndex = 1;
     for (size_t length = 0; length < full.size(); ++length) {
         CExport target;
         target.AddTextFormat();
@@ -123,6 +126,8 @@ TEST(ExportArchive, ATruncatedArchiveIsRefusedAndKeepsTheChoices)
         EXPECT_EQ(LoadInto(target, cut), CArchiveException::endOfFile) << "cut at " << length;
         EXPECT_EQ(target.destination, uint32_t(CExport::clipboard)) << "cut at " << length;
         EXPECT_EQ(target.formatIndex, 1u) << "cut at " << length;
+        // Formats read before the cut are put back as they were.
+        EXPECT_EQ(Store(target), Store(untouched)) << "cut at " << length;
     }
 }
 
