@@ -93,8 +93,15 @@ AxisRange ReadableRange(double minimum, double maximum, int divisions, bool loga
     while (maximum > start + n * step && n < kMostSteps)
         ++n;
     AxisRange range{start, start + n * step, step, 1.0};
-    range.divisor = Pow10(3 * std::trunc(std::floor(std::log10(step)) / 3));
+    range.divisor = LabelDivisor(step);
     return range;
+}
+
+double LabelDivisor(double step)
+{
+    if (!Finite(step) || !(step > 0))
+        return 1.0;
+    return Pow10(3 * std::trunc(std::floor(std::log10(step)) / 3));
 }
 
 int LabelPrecision(double step, double divisor)

@@ -26,6 +26,11 @@ struct AxisRange {
 // reversed range and a logarithmic range touching 0 still give a usable one.
 AxisRange ReadableRange(double minimum, double maximum, int divisions, bool logarithmic);
 
+// The divisor labels of a step print by: 10^(3 × trunc(floor(log10 step) / 3)),
+// so a step of 0.5 keeps 1 and one of 2000 gives 1000; 1 for a step that is
+// not a positive number.
+double LabelDivisor(double step);
+
 // The decimals the labels of a step need (0 to 5).
 int LabelPrecision(double step, double divisor);
 

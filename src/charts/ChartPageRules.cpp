@@ -110,18 +110,6 @@ CString FormatPageNumber(double value, char16_t decimal)
     return text;
 }
 
-double DivisorForStep(double step)
-{
-    if (!std::isfinite(step) || !(step > 0))
-        return 1.0;
-    const int exponent = 3 * int(std::trunc(std::floor(std::log10(step)) / 3));
-    // Through exact powers of ten, as readable ranges take them.
-    double power = 1.0;
-    for (int i = 0; i < std::abs(exponent); ++i)
-        power *= 10.0;
-    return exponent < 0 ? 1.0 / power : power;
-}
-
 // ---------------------------------------------------------------- CScaleRules
 
 CScaleRules::CScaleRules(const AxisRange& current, int32_t subdivisions, char16_t decimal)
@@ -184,7 +172,7 @@ ScaleVerdict CScaleRules::Judge(const ScaleEntry& typed) const
     verdict.range = {*minimum, *maximum, *step, m_current.divisor};
     const AxisRange& c = m_current;
     if (*minimum != c.minimum || *maximum != c.maximum || *step != c.step)
-        verdict.range.divisor = DivisorForStep(*step);
+        verdict.range.divisor = LabelDivisor(*step);
     verdict.subdivisions = *subdivisions;
     return verdict;
 }

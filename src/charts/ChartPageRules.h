@@ -36,10 +36,6 @@ std::optional<int32_t> ParsePageInteger(const CString& text, int32_t minimum, in
 // given, an exponent only where plain digits would run long.
 CString FormatPageNumber(double value, char16_t decimal);
 
-// The label divisor a typed step gets: the one a readable range of that
-// step has (a power of ten, the exponent a multiple of 3).
-double DivisorForStep(double step);
-
 // Which field a refusal is about; the page selects it.
 enum class PageField { none, minimum, maximum, step, subdivisions };
 
