@@ -1,7 +1,7 @@
 // What charts draw with. A chart computes its geometry once, in device
-// pixels of its target, and hands it to a canvas: GDI+ on the screen, GDI for
-// metafiles, bitmaps and printing, a recorder in tests. So both targets show
-// the same picture and the geometry is tested without a window.
+// pixels of its target, and hands it to a canvas: GDI on Windows (the screen,
+// metafiles, bitmaps and printing alike), a recorder in tests. So every
+// target shows the same picture and the geometry is tested without a window.
 #pragma once
 
 #include <cstddef>

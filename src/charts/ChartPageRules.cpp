@@ -142,32 +142,27 @@ std::optional<double> CScaleRules::Value(const CString& typed, double current) c
 ScaleVerdict CScaleRules::Judge(const ScaleEntry& typed) const
 {
     ScaleVerdict verdict;
-    auto refuse = [&](PageField field, uint32_t messageId) {
-        verdict.refused = field;
-        verdict.messageId = messageId;
-        return verdict;
-    };
     const std::optional<double> minimum = Value(typed.minimum, m_current.minimum);
     if (!minimum)
-        return refuse(PageField::minimum, kTextPageNotANumber);
+        return verdict.Refuse(PageField::minimum, kTextPageNotANumber);
     const std::optional<double> maximum = Value(typed.maximum, m_current.maximum);
     if (!maximum)
-        return refuse(PageField::maximum, kTextPageNotANumber);
+        return verdict.Refuse(PageField::maximum, kTextPageNotANumber);
     const std::optional<double> step = Value(typed.step, m_current.step);
     if (!step)
-        return refuse(PageField::step, kTextPageNotANumber);
+        return verdict.Refuse(PageField::step, kTextPageNotANumber);
     const std::optional<int32_t> subdivisions = ParsePageInteger(typed.subdivisions, 0, kMostSubdivisions);
     if (!subdivisions)
-        return refuse(PageField::subdivisions, kTextPageSubdivisions);
+        return verdict.Refuse(PageField::subdivisions, kTextPageSubdivisions);
     if (!(*maximum > *minimum))
-        return refuse(PageField::maximum, kTextPageMaximumNotAbove);
+        return verdict.Refuse(PageField::maximum, kTextPageMaximumNotAbove);
     if (!(*step > 0))
-        return refuse(PageField::step, kTextPageStepNotPositive);
+        return verdict.Refuse(PageField::step, kTextPageStepNotPositive);
     // Labels on whole steps from the minimum; a last one that rounding put
     // a hair short of the maximum still counts.
     const double steps = (*maximum - *minimum) / *step;
     if (!std::isfinite(steps) || std::floor(steps + 1e-6) + 1 > kMostAxisLabels)
-        return refuse(PageField::step, kTextPageTooManyLabels);
+        return verdict.Refuse(PageField::step, kTextPageTooManyLabels);
 
     verdict.range = {*minimum, *maximum, *step, m_current.divisor};
     const AxisRange& c = m_current;
@@ -183,11 +178,8 @@ ScaleVerdict CScaleRules::Automatic(const ScaleEntry& typed) const
     verdict.subdivisions = m_subdivisions;
     const std::optional<double> minimum = Value(typed.minimum, m_current.minimum);
     const std::optional<double> maximum = Value(typed.maximum, m_current.maximum);
-    if (!minimum || !maximum) {
-        verdict.refused = minimum ? PageField::maximum : PageField::minimum;
-        verdict.messageId = kTextPageNotANumber;
-        return verdict;
-    }
+    if (!minimum || !maximum)
+        return verdict.Refuse(minimum ? PageField::maximum : PageField::minimum, kTextPageNotANumber);
     verdict.range = ReadableRange(*minimum, *maximum, kAutomaticDivisions, false);
     return verdict;
 }
@@ -196,21 +188,16 @@ ScaleVerdict CScaleRules::JudgeLogarithmic(const ScaleEntry& typed) const
 {
     ScaleVerdict verdict;
     verdict.subdivisions = m_subdivisions;
-    auto refuse = [&](PageField field, uint32_t messageId) {
-        verdict.refused = field;
-        verdict.messageId = messageId;
-        return verdict;
-    };
     const std::optional<double> minimum = Value(typed.minimum, m_current.minimum);
     if (!minimum)
-        return refuse(PageField::minimum, kTextPageNotANumber);
+        return verdict.Refuse(PageField::minimum, kTextPageNotANumber);
     const std::optional<double> maximum = Value(typed.maximum, m_current.maximum);
     if (!maximum)
-        return refuse(PageField::maximum, kTextPageNotANumber);
+        return verdict.Refuse(PageField::maximum, kTextPageNotANumber);
     if (!(*minimum > 0))
-        return refuse(PageField::minimum, kTextPageLogNotPositive);
+        return verdict.Refuse(PageField::minimum, kTextPageLogNotPositive);
     if (!(*maximum > *minimum))
-        return refuse(PageField::maximum, kTextPageMaximumNotAbove);
+        return verdict.Refuse(PageField::maximum, kTextPageMaximumNotAbove);
     if (*minimum == m_current.minimum && *maximum == m_current.maximum)
         verdict.range = m_current;
     else

@@ -56,6 +56,13 @@ struct ScaleVerdict {
     AxisRange range;
     int32_t subdivisions = 0;
     bool Accepted() const { return refused == PageField::none; }
+    // Refuses the entry for a field, with the message that says why.
+    ScaleVerdict& Refuse(PageField field, uint32_t id)
+    {
+        refused = field;
+        messageId = id;
+        return *this;
+    }
 };
 
 // The scale of an axis as its page shows and takes it. A field the user
