@@ -12,10 +12,14 @@
 //   --overlay N            demonstration overlay opacity 0 to 255 ("Demo")
 //   --zoom2                open instruments at their second zoom level, as a
 //                          double-click on their caption does
+//   --command ID[*N],...   then send each instrument window these commands (N
+//                          times), as its controls would; ids a window does not
+//                          know are ignored
 // The connection options change the current user's interface settings for
 // this run only; they are put back at exit.
 #include <windows.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <memory>
 #include <optional>
@@ -34,6 +38,7 @@ struct Options {
     std::wstring simAddress;
     DWORD simPort = 3060;
     std::vector<UINT> open;
+    std::vector<UINT> commands;
     std::wstring load;
     std::wstring save;
     std::wstring capture;
@@ -62,9 +67,15 @@ Options ParseOptions()
                 v.resize(colon);
             }
             o.simAddress = v;
-        } else if (a == L"--open" && hasValue) {
+        } else if ((a == L"--open" || a == L"--command") && hasValue) {
+            std::vector<UINT>& ids = a == L"--open" ? o.open : o.commands;
             for (const wchar_t* p = argv[++i]; *p;) {
-                o.open.push_back(static_cast<UINT>(wcstoul(p, const_cast<wchar_t**>(&p), 10)));
+                const UINT id = static_cast<UINT>(wcstoul(p, const_cast<wchar_t**>(&p), 10));
+                // ID*N repeats a command, as holding an up button would.
+                unsigned long times = 1;
+                if (*p == L'*')
+                    times = std::min(wcstoul(p + 1, const_cast<wchar_t**>(&p), 10), 10000ul);
+                ids.insert(ids.end(), times, id);
                 while (*p == L',' || *p == L' ')
                     ++p;
                 if (*p && !iswdigit(*p))
@@ -224,6 +235,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
         if (g_options.zoom2)
             for (HWND window : frame.InstrumentWindows())
                 SendMessageW(window, WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
+        for (UINT command : g_options.commands)
+            for (HWND window : frame.InstrumentWindows())
+                SendMessageW(window, WM_COMMAND, command, 0);
         // Timed first: a document that cannot be read stops here with a
         // message box, and a scripted run must still end.
         if (!g_options.capture.empty())

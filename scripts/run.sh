@@ -9,6 +9,7 @@
 #   scripts/run.sh --overlay N       demonstration overlay with opacity N (0-255)
 #   scripts/run.sh --zoom2           instruments at their second zoom level
 #   scripts/run.sh --load FILE       opens a host document (a saved instrument set)
+#   scripts/run.sh --command ID,...  sends the opened instruments these commands
 # VEXA_SIM_PORT sets the simulator's port (3060), so that two trees can run at
 # once; VEXA_SIM_ARGS adds options of the simulator (vexa-sim --help).
 # With a DISPLAY the host runs there until it is closed. Without one it runs
@@ -30,7 +31,7 @@ while [ $# -gt 0 ]; do
         --seconds) seconds=$2; shift 2 ;;
         --sim) sim=true; shift ;;
         --open) open=$2; shift 2 ;;
-        --skin|--overlay) extra+=("$1" "$2"); shift 2 ;;
+        --skin|--overlay|--command) extra+=("$1" "$2"); shift 2 ;;
         --zoom2) extra+=("$1"); shift ;;
         --load) extra+=("$1" "Z:$(readlink -f "$2" | tr / '\\\\')"); shift 2 ;;
         *) echo "unknown option $1 (see the head of $0)" >&2; exit 2 ;;

@@ -10,6 +10,7 @@
 #include "instruments/meter/PowerMeterVI.h"
 #include "instruments/meter/SingleMeterVI.h"
 #include "instruments/meter/TemperatureVI.h"
+#include "instruments/scope/ScopeVI.h"
 #include "instruments/supply/AllDcVI.h"
 #include "instruments/supply/FixedDcVI.h"
 #include "instruments/supply/Power1DC.h"
@@ -19,6 +20,7 @@
 #include "plugin/WindowStyle.h"
 #include "units/FuncGen.h"
 #include "units/MetraHit.h"
+#include "units/Scope.h"
 #include "units/ThreePhaseGen.h"
 #include "units/VexaMeter.h"
 
@@ -30,6 +32,8 @@ constexpr uint32_t kTripleDcId = 10041;
 constexpr uint32_t kThreePhaseSineId = 10042;
 constexpr uint32_t kSupply24VId = 10043;
 constexpr uint32_t kThreePhaseGeneratorId = 10048;
+constexpr uint32_t kOscilloscopeId = 10115;
+constexpr uint32_t kSecondOscilloscopeId = 10051;
 constexpr double kFixedDcVolts = 12.0;
 constexpr uint8_t kFixedDcRawAmplitude = 31;
 
@@ -53,6 +57,12 @@ CVIEventSink* CInstrumentCatalogue::CreateInstrument(uint32_t id, const uint32_t
         return supply;
     if (CVIEventSink* generator = CreateGenerator(id))
         return generator;
+    if (id == kOscilloscopeId || id == kSecondOscilloscopeId) {
+        auto* unit = dynamic_cast<CScope*>(m_interface->UnitForInstrument(kUnitScope));
+        if (!unit)
+            return nullptr;
+        return new CScopeVI(unit, id == kOscilloscopeId ? CScopeVI::Form::main : CScopeVI::Form::second);
+    }
     if (id >= kFirstMetraHitId && id <= kLastMetraHitId) {
         // The interface attached the link just before (under its unit lock).
         auto* unit = dynamic_cast<CMetraHit*>(m_interface->UnitForInstrument(kUnitMetraHit));

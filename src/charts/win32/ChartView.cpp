@@ -128,6 +128,7 @@ void CChartBase::ShowContextMenu(CPoint client)
     if (!menu)
         return;
     m_menuPoint = client;
+    PrepareContextMenu(GetSubMenu(menu, 0));
     POINT screen{client.x, client.y};
     ClientToScreen(m_hWnd, &screen);
     const UINT command = UINT(TrackPopupMenu(GetSubMenu(menu, 0), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,

@@ -40,6 +40,8 @@ protected:
     virtual int RegionAt(CPoint point) { return CChartSurface::plotMenu; }
     // A command of the context menu; false when not handled.
     virtual bool OnCommand(UINT id);
+    // Checks and greys the context menu's items before it shows.
+    virtual void PrepareContextMenu(HMENU menu) {}
 
     bool PreCreateWindow(CREATESTRUCTW& cs) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
