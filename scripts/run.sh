@@ -11,7 +11,8 @@
 #   scripts/run.sh --load FILE       opens a host document (a saved instrument set)
 #   scripts/run.sh --command ID,...  sends the opened instruments these commands
 # VEXA_SIM_PORT sets the simulator's port (3060), so that two trees can run at
-# once; VEXA_SIM_ARGS adds options of the simulator (vexa-sim --help).
+# once; VEXA_SIM_ARGS adds options of the simulator (vexa-sim --help);
+# VEXA_SIM_INPUTS replaces the sources wired to the inputs (see below).
 # With a DISPLAY the host runs there until it is closed. Without one it runs
 # on a private Xvfb for a few seconds and saves pictures of the screen and of
 # the host's windows to build/screenshots/.
@@ -49,9 +50,11 @@ if $sim; then
     port=${VEXA_SIM_PORT:-3060}
     # Sources on the inputs, so that the meters show something: 2.5 V DC on A,
     # 50 Hz sines of 0.5 V and 9.9 V peak on B and C, a 3 V triangle on D.
+    # VEXA_SIM_INPUTS replaces them (empty: the box's own outputs reach the
+    # inputs, the generator on B and the low-pass behind it on A).
+    inputs=${VEXA_SIM_INPUTS-"--input a=dc,0,2.5 --input b=sine,50,0.5 --input c=sine,50,9.9 --input d=triangle,50,3"}
     # shellcheck disable=SC2086
-    "$BUILD/native/bin/vexa-sim" --port "$port" --no-discovery --no-tunnel \
-        --input a=dc,0,2.5 --input b=sine,50,0.5 --input c=sine,50,9.9 --input d=triangle,50,3 \
+    "$BUILD/native/bin/vexa-sim" --port "$port" --no-discovery --no-tunnel $inputs \
         ${VEXA_SIM_ARGS:-} >"$BUILD/vexa-sim.log" 2>&1 &
     simPid=$!
     trap 'kill $simPid 2>/dev/null' EXIT

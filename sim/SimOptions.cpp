@@ -1,7 +1,6 @@
 #include "SimOptions.h"
 
 #include <cerrno>
-#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -83,23 +82,6 @@ bool ParseInput(const std::string& text, std::array<ExternalSource, 4>& inputs)
     return true;
 }
 
-// "square,500,5": the generator running with a waveform, frequency [Hz] and
-// peak [V] (on the 10 V range).
-bool ParseGenerator(const std::string& text, GeneratorSettings& generator)
-{
-    static const std::map<std::string, int> waves = {{"sine", 0}, {"triangle", 1}, {"square", 2}};
-    const auto parts = SplitCommas(text);
-    double peak = 0.0;
-    if (parts.size() != 3 || !waves.count(parts[0]) || !ParseNumber(parts[1], 0.1, 1e6, generator.frequency) ||
-        !ParseNumber(parts[2], 0, 10, peak))
-        return false;
-    generator.outputOn = true;
-    generator.waveform = waves.at(parts[0]);
-    generator.outputRange = 0;
-    generator.amplitude = static_cast<uint8_t>(std::lround(peak / 10.0 * 255.0));
-    return true;
-}
-
 } // namespace
 
 bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::string& error)
@@ -134,7 +116,6 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
         {"--corner", [&](const std::string& v) { return ParseSeconds(v, o.box.dut.cornerHz) && o.box.dut.cornerHz > 0; }},
         {"--digital-input", unsignedInto(o.box.digitalInput, 0, 65535)},
         {"--input", [&](const std::string& v) { return ParseInput(v, o.box.inputs); }},
-        {"--generator", [&](const std::string& v) { return ParseGenerator(v, o.box.generator); }},
         {"--metrahit", [&](const std::string& v) {
              static const std::map<std::string, MetraHitModel> models = {
                  {"none", MetraHitModel::None}, {"23s", MetraHitModel::M23S}, {"13s", MetraHitModel::One13S},
@@ -240,8 +221,6 @@ The box:
                          in place of what the box drives there: sine,
                          triangle, square or dc, frequency, peak volts (the
                          DC level for dc); repeat for other inputs
-  --generator WAVE,HZ,V  the function generator already running: sine,
-                         triangle or square, frequency, peak volts (up to 10)
   --metrahit MODEL       meter on unit 8: none, 23s, 13s, 18s, teach (18s)
   --strict-attach        answer "?" to commands of units not attached
 

@@ -17,7 +17,6 @@ CSimBox::CSimBox(BoxOptions options, const ISimClock& clock, CDeviceIdentity& id
 {
     for (int channel = 0; channel < 4; ++channel)
         model.SetExternal(channel, m_options.inputs[static_cast<size_t>(channel)]);
-    model.UpdateGenerator([this](GeneratorSettings& g) { g = m_options.generator; });
 }
 
 std::string CSimBox::Identification() const

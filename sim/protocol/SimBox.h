@@ -30,8 +30,6 @@ struct BoxOptions {
     MetraHitModel metraHit = MetraHitModel::M18S;
     // Sources wired to the inputs A to D from outside (none unless told).
     std::array<ExternalSource, 4> inputs{};
-    // The function generator as a student left it running (off unless told).
-    GeneratorSettings generator{};
     bool strictAttach = false;    // refuse commands of units not attached
 };
 
