@@ -80,10 +80,13 @@ CScopeAcquisition::StepResult CScopeAcquisition::Step(uint32_t now)
         // A new rolling screen starts empty.
         if (roll && !m_unit.Hold())
             ResizeBuffers(m_unit.RecordLength());
-        if (!m_unit.Hold())
+        // A stopped scope waits for nothing: its lamp stays dark, and no
+        // update is asked for every step while it holds.
+        if (!m_unit.Hold()) {
             m_unit.Arm();
-        if (m_unit.TriggerSource() != 0)
-            pending |= kWaiting;
+            if (m_unit.TriggerSource() != 0)
+                pending |= kWaiting;
+        }
     } else if (roll && (state == CScope::kWaiting || state == CScope::kAcquiring)) {
         if (m_unit.ReadRolling(rolling))
             pending |= kNewSamples;

@@ -627,13 +627,13 @@ void CScopeScreenEx::PlaceRulers(const ScopeReadings& readings)
         // Item 4 is the math marker, whatever the math trace's channel index.
         const CScopeData* data = c < 4 ? (c < m_inputCount ? Channel(c) : nullptr) : MathChannel();
         item.shown = data && data->visible && (c < 4 || math) && displayMode != kScopeModeXY;
-        if (data)
+        if (data && &item != dragged)
             item.position = std::clamp((ZeroPixel(*data) - m_plot.top) / height, 0.0, 1.0);
     }
     const bool triggered = readings.triggerSource > 0 && Channel(readings.triggerSource - 1);
     CRulerItemVert& level = m_vertical[kTriggerLevelItem];
     level.shown = triggered;
-    if (triggered) {
+    if (triggered && &level != dragged) {
         const CPoint at = TriggerPoint(readings);
         level.position = std::clamp((at.y - m_plot.top) / height, 0.0, 1.0);
         // The alternative icons point out of the plot when the level lies beyond it.
@@ -641,7 +641,8 @@ void CScopeScreenEx::PlaceRulers(const ScopeReadings& readings)
     }
     CRulerItemHorz& position = m_horizontal[kTriggerPositionItem];
     position.shown = triggered;
-    position.position = std::clamp((100 - readings.triggerPosition) / 100.0, 0.0, 1.0) * (m_plot.right - m_plot.left) / width;
+    if (&position != dragged)
+        position.position = std::clamp((100 - readings.triggerPosition) / 100.0, 0.0, 1.0) * (m_plot.right - m_plot.left) / width;
     const bool cursors = cursorChannel > 0 && cursorChannel <= m_inputCount;
     m_vertical[kFirstCursorY].shown = m_vertical[kFirstCursorY + 1].shown = cursors;
     m_horizontal[kFirstCursorX].shown = m_horizontal[kFirstCursorX + 1].shown = cursors;

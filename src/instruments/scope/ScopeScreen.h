@@ -233,6 +233,8 @@ public:
     int32_t mathRange = 8;      // volts per division index of the math trace
     int32_t cursorChannel = 0;  // 0 none, 1 to 4 = A to D
     uint8_t showRulers = 1;
+    // The item being dragged keeps the place the pointer gives it.
+    const CRulerItem* dragged = nullptr;
 
 private:
     CRect m_area;

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "framework/win32/Win32Services.h"
+#include "instruments/UnitAccess.h"
 #include "instruments/scope/ScopeView.h"
 #include "interface/InterfaceVI.h"
 #include "units/Scope.h"
@@ -165,12 +166,6 @@ void CScopeVI::ShowChoice(uint32_t groupId, int32_t index)
     }
 }
 
-bool CScopeVI::IsToggled(uint32_t id) const
-{
-    const auto* toggle = dynamic_cast<const CHotToggle*>(ById(Hotspots(), id));
-    return toggle && toggle->IsChecked();
-}
-
 void CScopeVI::ShowSettings()
 {
     SetMenuSelection(kTimeBaseListId, CScope::TimeBaseIndex());
@@ -291,11 +286,13 @@ bool CScopeVI::OnCommand(uint32_t id)
     switch (id) {
     case kRunStopId:
         // A stopped scope takes its hold flag; running again also leaves a single shot taken.
-        m_unit->SetHold(IsToggled(kRunStopId));
+        m_unit->SetHold(!m_unit->Hold());
+        SetToggle(kRunStopId, m_unit->Hold());
         SetWaitingLamp(false);
         return true;
     case kSingleId:
-        m_unit->SetSingleShot(IsToggled(kSingleId));
+        m_unit->SetSingleShot(!m_unit->SingleShot());
+        SetToggle(kSingleId, m_unit->SingleShot());
         return true;
     case kTriggerLevelUp:
     case kTriggerLevelUp + 1:
@@ -305,8 +302,12 @@ bool CScopeVI::OnCommand(uint32_t id)
     case kTriggerPositionUp:
     case kTriggerPositionUp + 1:
         // Right moves the trigger point right: more of the record before it.
-        if (id == kTriggerPositionUp ? m_unit->TriggerPositionDown() : m_unit->TriggerPositionUp())
+        if (id == kTriggerPositionUp ? m_unit->TriggerPositionDown() : m_unit->TriggerPositionUp()) {
+            // The second form sends it at once rather than with the next step.
+            if (m_form == Form::second)
+                SendToUnitNow(m_owner, [this] { m_unit->Flush(); });
             m_screen->Refresh();
+        }
         return true;
     default:
         break;
@@ -361,21 +362,27 @@ bool CScopeVI::OnMainCommand(uint32_t id)
     }
     switch (id) {
     case kMathId:
-        ex->ScreenEx().math = IsToggled(kMathId);
+        ex->ScreenEx().math = !ex->ScreenEx().math;
+        SetToggle(kMathId, ex->ScreenEx().math != 0);
         m_screen->Refresh();
         return true;
     case kVisibleId:
-        m_screen->ShowChannel(c, IsToggled(kVisibleId));
+        if (const CScopeData* data = m_screen->Screen().Channel(c))
+            m_screen->ShowChannel(c, !data->visible);
+        ShowChannelControls();
         return true;
     case kInvertId:
-        m_screen->InvertChannel(c, IsToggled(kInvertId));
+        if (const CScopeData* data = m_screen->Screen().Channel(c))
+            m_screen->InvertChannel(c, !data->inverted);
+        ShowChannelControls();
         return true;
     case kChannelPositionUp:
     case kChannelPositionUp + 1:
         m_screen->MoveChannel(c, id == kChannelPositionUp ? 1 : -1);
         return true;
     case kFourChannelsId:
-        SetFourChannels(IsToggled(kFourChannelsId), true);
+        SetFourChannels(!m_fourChannels, true);
+        SetToggle(kFourChannelsId, m_fourChannels);
         return true;
     default:
         return CVIWindow::OnCommand(id);
@@ -425,7 +432,9 @@ bool CScopeVI::OnSecondCommand(uint32_t id)
         return true;
     }
     if (const int32_t c = Offset(id, kFirstInvert, 2); c >= 0) {
-        m_screen->InvertChannel(c, IsToggled(id));
+        if (const CScopeData* data = m_screen->Screen().Channel(c))
+            m_screen->InvertChannel(c, !data->inverted);
+        SetToggle(id, m_screen->Screen().Channel(c) && m_screen->Screen().Channel(c)->inverted);
         return true;
     }
     switch (id) {
@@ -492,6 +501,8 @@ void CScopeVI::OnInterfaceClosing()
 
 void CScopeVI::OnPanelSizeChanged(int32_t dx, int32_t dy)
 {
+    m_grown.cx += dx;
+    m_grown.cy += dy;
     OffsetGroup(kRightGroupId, dx, 0);
     if (CHotspot* bezel = ById(Hotspots(), kBezelId)) {
         bezel->m_rect.right += dx;
@@ -504,6 +515,9 @@ void CScopeVI::OnPanelSizeChanged(int32_t dx, int32_t dy)
 
 void CScopeVI::ApplyZoom()
 {
+    // The window goes back to the panel's own size: so do the controls.
+    if (m_grown.cx != 0 || m_grown.cy != 0)
+        OnPanelSizeChanged(-m_grown.cx, -m_grown.cy);
     CVIWindow::ApplyZoom();
     if (m_screen)
         PlaceChildInFrame(m_screen->GetSafeHwnd(), kScreenFrameId);

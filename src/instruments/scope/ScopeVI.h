@@ -102,8 +102,9 @@ private:
     void ShowChannelControls();
     void ShowRunState();
     void SetWaitingLamp(bool lit);
+    // Check boxes show the instrument's state: a command toggles that state
+    // (a click has already turned the box, a scripted command has not).
     void SetToggle(uint32_t id, bool on);
-    bool IsToggled(uint32_t id) const;
     // Selects item index of a button strip.
     void ShowChoice(uint32_t groupId, int32_t index);
     // The four-channel toggle; false (and the user told) when C or D are taken.
@@ -121,5 +122,5 @@ private:
     std::unique_ptr<CScopeViewBase> m_screen;
     bool m_fourChannels = false;
     int32_t m_selectedChannel = 0;
-    uint32_t m_lastStepStart = 0;
+    CSize m_grown;  // panel units the user's sizing added
 };

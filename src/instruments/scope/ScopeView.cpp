@@ -170,6 +170,7 @@ void CScopeViewEx::BeginDrag(CPoint point)
 {
     m_ex.PlaceRulers(Readings());
     m_dragged = m_ex.RulerItemAt(point, m_draggedVertical);
+    m_ex.dragged = m_dragged;
     if (!m_dragged)
         return;
     SetCapture(m_hWnd);
@@ -188,6 +189,7 @@ void CScopeViewEx::EndDrag()
 {
     CRulerItem* item = m_dragged;
     m_dragged = nullptr;
+    m_ex.dragged = nullptr;
     if (GetCapture() == m_hWnd)
         ReleaseCapture();
     if (!item)
@@ -234,6 +236,7 @@ LRESULT CScopeViewEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE && m_dragged) {
             m_dragged = nullptr;
+            m_ex.dragged = nullptr;
             ReleaseCapture();
             Refresh();
             return 0;

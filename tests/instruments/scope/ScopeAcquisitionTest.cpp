@@ -206,7 +206,10 @@ TEST(ScopeAcquisitionStep, SingleShotStopsAndHoldsAfterItsRecord)
     EXPECT_EQ(rig.acq.Step(0).pending, Acq::kNewSamples | Acq::kRunStateChanged);
     EXPECT_TRUE(rig.scope.Hold());
 
-    // On hold: neither a complete nor an idle state reads or arms.
+    // On hold: neither a complete nor an idle state reads or arms, and a
+    // trigger source does not light the waiting lamp of a stopped scope.
+    rig.scope.SetTriggerSource(1);
+    rig.scope.Changes().TakeChanged();
     rig.State(CScope::kComplete);
     EXPECT_EQ(rig.Next().pending, 0);
     rig.State(CScope::kIdle);

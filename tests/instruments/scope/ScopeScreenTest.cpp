@@ -478,6 +478,10 @@ TEST(ScopeScreen, RulersFollowTheChannelsAndDragWithinThePlot)
     EXPECT_EQ(b.Pixel(), screen.Plot().top);
     EXPECT_NEAR(screen.PositionForPixel(b.Pixel()), 100.0, 0.5);
     EXPECT_NEAR(screen.PositionForPixel(214), 0.0, 0.5);
+    screen.dragged = &b;
+    screen.PlaceRulers(readings);
+    EXPECT_EQ(b.Pixel(), screen.Plot().top) << "a marker being dragged stays under the pointer";
+    screen.dragged = nullptr;
 
     readings.triggerSource = 1;
     readings.triggerLevel = 100;
