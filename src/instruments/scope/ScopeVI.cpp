@@ -106,7 +106,7 @@ bool CScopeVI::OnPanelReady()
 {
     if (!m_screen->GetSafeHwnd() && !m_screen->Create(m_hWnd, RECT{0, 0, 10, 10}, kScreenFrameId))
         return false;
-    PlaceChildInFrame(m_screen->GetSafeHwnd(), kScreenFrameId);
+    PlaceScreen();
     m_unit->SetTimeBase(CScope::TimeBaseIndex());
     FillLists();
     ShowSettings();
@@ -519,8 +519,17 @@ void CScopeVI::ApplyZoom()
     if (m_grown.cx != 0 || m_grown.cy != 0)
         OnPanelSizeChanged(-m_grown.cx, -m_grown.cy);
     CVIWindow::ApplyZoom();
-    if (m_screen)
-        PlaceChildInFrame(m_screen->GetSafeHwnd(), kScreenFrameId);
+    PlaceScreen();
+}
+
+void CScopeVI::PlaceScreen()
+{
+    if (!m_screen || !m_screen->GetSafeHwnd())
+        return;
+    // The screen's texts and ticks grow with the panel.
+    const int32_t dpi = Zoom().ToDevice(96);
+    m_screen->SetTargetResolution(dpi, dpi);
+    PlaceChildInFrame(m_screen->GetSafeHwnd(), kScreenFrameId);
 }
 
 void CScopeVI::SerializeInstrument(CArchive& ar)

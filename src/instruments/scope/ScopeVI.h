@@ -109,6 +109,8 @@ private:
     void ShowChoice(uint32_t groupId, int32_t index);
     // The four-channel toggle; false (and the user told) when C or D are taken.
     bool SetFourChannels(bool on, bool tellUser);
+    // The screen over its frame, at the panel's zoom.
+    void PlaceScreen();
     // The records the poll step read go to the screen.
     void TakeRecords();
     void SetCoupling(int channel, int32_t coupling);
