@@ -76,8 +76,30 @@ void CGdiChartCanvas::Polyline(const CPoint* points, size_t count, const ChartPe
 {
     if (!pen.Visible() || count < 2)
         return;
-    SelectObject(m_dc, PenFor(pen));
     static_assert(sizeof(CPoint) == sizeof(POINT));
+    if (pen.style == ChartPen::solid && (pen.width == 2 || pen.width == 3)) {
+        // A narrow wide line as thin lines shifted by a pixel along each
+        // axis, which thickens it in every direction: the same picture, and
+        // under Wine a wide pen costs several times as much as the thin
+        // ones (a 1001-point trace 20 times a second took 6 % of a core).
+        ChartPen thin = pen;
+        thin.width = 1;
+        SelectObject(m_dc, PenFor(thin));
+        std::vector<POINT> shifted(count);
+        auto draw = [&](int32_t dx, int32_t dy) {
+            for (size_t i = 0; i < count; ++i)
+                shifted[i] = {points[i].x + dx, points[i].y + dy};
+            ::Polyline(m_dc, shifted.data(), int(count));
+        };
+        const int32_t low = -(pen.width - 1) / 2, high = pen.width / 2;
+        for (int32_t offset = low; offset <= high; ++offset) {
+            draw(offset, 0);
+            if (offset != 0)
+                draw(0, offset);
+        }
+        return;
+    }
+    SelectObject(m_dc, PenFor(pen));
     ::Polyline(m_dc, reinterpret_cast<const POINT*>(points), int(count));
 }
 

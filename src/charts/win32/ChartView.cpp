@@ -61,21 +61,40 @@ void CChartBase::OnDraw(HDC dc)
     if (client.IsEmpty())
         return;
     // Drawn off screen and copied at once, so that nothing flickers.
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HGDIOBJ old = SelectObject(memory, bitmap);
+    if (!m_backDc || m_backSize.cx != client.right || m_backSize.cy != client.bottom) {
+        ReleaseBackBuffer();
+        m_backDc = CreateCompatibleDC(dc);
+        m_backBitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+        if (!m_backDc || !m_backBitmap) {
+            ReleaseBackBuffer();
+            return;
+        }
+        m_backOld = SelectObject(m_backDc, m_backBitmap);
+        m_backSize = {client.right, client.bottom};
+    }
     {
-        CGdiChartCanvas canvas(memory);
+        CGdiChartCanvas canvas(m_backDc);
         if (m_surface.needsLayout || !(client == m_laidOutFor)) {
             LayOut(canvas, client);
             m_laidOutFor = client;
         }
         Draw(canvas);
     }
-    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    BitBlt(dc, 0, 0, client.right, client.bottom, m_backDc, 0, 0, SRCCOPY);
+}
+
+void CChartBase::ReleaseBackBuffer()
+{
+    if (m_backDc && m_backOld)
+        SelectObject(m_backDc, m_backOld);
+    if (m_backBitmap)
+        DeleteObject(m_backBitmap);
+    if (m_backDc)
+        DeleteDC(m_backDc);
+    m_backDc = nullptr;
+    m_backBitmap = nullptr;
+    m_backOld = nullptr;
+    m_backSize = {};
 }
 
 void CChartBase::DrawForExport(HDC dc, const RECT& area, int resolutionX, int resolutionY)

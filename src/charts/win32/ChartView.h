@@ -14,6 +14,7 @@
 class CChartBase : public CView, public IExportableChart {
 public:
     explicit CChartBase(CChartSurface& surface) : m_surface(surface) {}
+    ~CChartBase() override { ReleaseBackBuffer(); }
 
     bool Create(HWND parent, const RECT& rect, UINT id, DWORD style = WS_CHILD | WS_VISIBLE);
     CChartSurface& Surface() { return m_surface; }
@@ -52,8 +53,16 @@ protected:
     CPoint m_menuPoint;
 
 private:
+    void ReleaseBackBuffer();
+
     CChartSurface& m_surface;
     CRect m_laidOutFor;
+    // Kept between paints: a chart that redraws 20 times a second should not
+    // make a bitmap each time.
+    HDC m_backDc = nullptr;
+    HBITMAP m_backBitmap = nullptr;
+    HGDIOBJ m_backOld = nullptr;
+    CSize m_backSize;
 };
 
 class CChart : public CChartBase {

@@ -453,14 +453,16 @@ bool CScopeVI::OnSecondCommand(uint32_t id)
 
 bool CScopeVI::CheckUpdate(uintptr_t)
 {
-    const uint32_t start = TickCount();
-    const CScopeAcquisition::StepResult result = m_acquisition.Step(start);
+    // Steps start at least 50 ms apart, so that a fast box is not asked more
+    // often. Counted from one start to the next: the polling cycle's own wait
+    // and the window's update of the last step count towards it.
+    const uint32_t sinceLast = TickCount() - m_lastStepStart;
+    if (sinceLast < CScopeAcquisition::kStepMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(CScopeAcquisition::kStepMs - sinceLast));
+    m_lastStepStart = TickCount();
+    const CScopeAcquisition::StepResult result = m_acquisition.Step(m_lastStepStart);
     if (result.holdOffMs)
         SetHoldOff(result.holdOffMs);
-    // Every step lasts at least 50 ms, so that a fast box is not asked more often.
-    const uint32_t spent = TickCount() - start;
-    if (spent < CScopeAcquisition::kStepMs)
-        std::this_thread::sleep_for(std::chrono::milliseconds(CScopeAcquisition::kStepMs - spent));
     return result.pending != 0;
 }
 

@@ -125,4 +125,5 @@ private:
     bool m_fourChannels = false;
     int32_t m_selectedChannel = 0;
     CSize m_grown;  // panel units the user's sizing added
+    uint32_t m_lastStepStart = 0;  // tick count (polling thread)
 };
