@@ -97,7 +97,6 @@ bool CScopeVI::OnLayoutLoaded()
         m_screen = std::make_unique<CScopeViewEx>();
     else
         m_screen = std::make_unique<CScopeViewCtrl>();
-    m_screen->SetEmbedded(true);
     m_screen->AttachUnit(m_unit);
     return true;
 }

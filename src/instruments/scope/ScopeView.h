@@ -35,8 +35,6 @@ public:
     // The unit whose settings the texts and markers show.
     void AttachUnit(CScope* unit) { m_unit = unit; }
     CScope* Unit() const { return m_unit; }
-    // Set when the screen sits on an instrument's panel.
-    void SetEmbedded(bool on) { m_embedded = on; }
     // Repaints the plot at once.
     void RepaintNow();
 
@@ -57,7 +55,6 @@ protected:
 
     CScopeScreen& m_screen;
     CScope* m_unit = nullptr;
-    bool m_embedded = false;
     CRect m_area;
 };
 
@@ -73,10 +70,7 @@ private:
 };
 
 // The two-channel screen as a control of the second oscilloscope form.
-class CScopeViewCtrl : public CScopeView {
-public:
-    CScopeViewCtrl() { SetEmbedded(true); }
-};
+class CScopeViewCtrl : public CScopeView {};
 
 class CScopeViewEx : public CScopeView {
 public:
