@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "../../WineFolder.h"
 #include "Capture.h"
 #include "charts/win32/ChartExport.h"
 #include "framework/win32/WinApp.h"
@@ -37,23 +38,6 @@ std::wstring BesideMe(const wchar_t* name)
     const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder(path, n);
     return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
-}
-
-// A folder from the environment; one named the Unix way lies on Wine's drive
-// for the root. Created when missing; empty when the variable is not set.
-std::wstring FolderFromEnvironment(const char* variable)
-{
-    const char* value = std::getenv(variable);
-    if (!value || !*value)
-        return {};
-    std::wstring path(value, value + std::strlen(value));
-    if (path[0] == L'/')
-        path = L"Z:" + path;
-    for (wchar_t& c : path)
-        if (c == L'/')
-            c = L'\\';
-    CreateDirectoryW(path.c_str(), nullptr);
-    return path;
 }
 
 std::wstring ExportFolder()

@@ -21,6 +21,7 @@
 #include <string>
 #include <thread>
 
+#include "../../WineFolder.h"
 #include "Capture.h"
 #include "charts/ChartModel.h"
 #include "charts/ChartPageRules.h"
@@ -509,14 +510,7 @@ TEST_F(LabelPage, TextAndFrameComeBackAndTheFontSurvivesItsDialog)
 
 std::wstring PictureFolder()
 {
-    const char* folder = std::getenv("VEXA_PICTURES");
-    if (!folder || !*folder)
-        return {};
-    std::wstring path(folder, folder + std::strlen(folder));
-    if (path[0] == L'/')
-        path = L"Z:" + path;  // Wine's drive for the root
-    CreateDirectoryW(path.c_str(), nullptr);
-    return path;
+    return FolderFromEnvironment("VEXA_PICTURES");
 }
 
 // Saves the sheet with each of its pages in front; the open drop-down lists too.

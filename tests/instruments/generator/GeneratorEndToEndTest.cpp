@@ -15,6 +15,7 @@
 #include <functional>
 #include <numbers>
 
+#include "../../WineFolder.h"
 #include "framework/Archive.h"
 #include "framework/CmdTarget.h"
 #include "framework/File.h"
@@ -163,13 +164,9 @@ private:
 
 void SavePicture(HWND window, const wchar_t* name)
 {
-    const char* folder = std::getenv("VEXA_PICTURES");
-    if (!folder || !*folder)
+    const std::wstring path = FolderFromEnvironment("VEXA_PICTURES");
+    if (path.empty())
         return;
-    std::wstring path(folder, folder + std::strlen(folder));
-    if (path[0] == L'/')
-        path = L"Z:" + path;  // Wine's drive for the root
-    CreateDirectoryW(path.c_str(), nullptr);
     CaptureWindowToPng(window, path + L"\\" + name);
 }
 

@@ -20,6 +20,7 @@
 #include <optional>
 #include <vector>
 
+#include "../../WineFolder.h"
 #include "charts/ChartCommands.h"
 #include "../PlugInHarness.h"
 
@@ -91,20 +92,6 @@ std::pair<size_t, bool> FilledFromTheLeft(const Table& rows)
     const auto firstZero = std::find_if(rows.begin(), rows.end(), [](const Row& r) { return r.a == 0.0; });
     const bool prefix = std::all_of(firstZero, rows.end(), [](const Row& r) { return r.a == 0.0; });
     return {size_t(firstZero - rows.begin()), prefix};
-}
-
-// A folder from the environment; one named the Unix way lies on Wine's drive for the root.
-std::wstring FolderFromEnvironment(const char* variable)
-{
-    const char* value = std::getenv(variable);
-    if (!value || !*value)
-        return {};
-    std::wstring path(value, value + std::strlen(value));
-    if (path[0] == L'/')
-        path = L"Z:" + path;
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    CreateDirectoryW(path.c_str(), nullptr);
-    return path;
 }
 
 // Pixels of a client rectangle of a window as the screen shows them.

@@ -20,6 +20,7 @@
 #include <string>
 #include <thread>
 
+#include "../../WineFolder.h"
 #include "Capture.h"
 #include "viframework/SkinManager.h"
 #include "viframework/TouchSettings.h"
@@ -284,14 +285,9 @@ protected:
 
     static void SavePicture(HWND window, const wchar_t* name)
     {
-        const char* folder = std::getenv("VEXA_PICTURES");
-        if (!folder || !*folder)
+        const std::wstring path = FolderFromEnvironment("VEXA_PICTURES");
+        if (path.empty())
             return;
-        std::wstring path(folder, folder + strlen(folder));
-        // A folder named the Unix way lies on Wine's drive for the root.
-        if (path[0] == L'/')
-            path = L"Z:" + path;
-        CreateDirectoryW(path.c_str(), nullptr);
         CaptureWindowToPng(window, path + L"\\" + name);
     }
 
