@@ -44,7 +44,7 @@ double SpectrumBinWidth(int32_t samples, double samplePeriod)
     return span > 0.0 ? 1.0 / span : 0.0;
 }
 
-CString SpectrumRecordList(int variantLevel, double (*samplePeriod)(int variantLevel, uint16_t divider))
+CString SpectrumRecordList(int variantLevel, const std::function<double(int variantLevel, uint16_t divider)>& samplePeriod)
 {
     CString list = u"Select";
     for (const SpectrumRecordRow& row : SpectrumRecordTable(variantLevel))

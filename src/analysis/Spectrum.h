@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -24,7 +25,7 @@ std::span<const SpectrumRecordRow> SpectrumRecordTable(int variantLevel);
 double SpectrumBinWidth(int32_t samples, double samplePeriod);
 // The record list: "Select", then each row's bin width in "Hz", joined by
 // ';'. samplePeriod gives T for a divider.
-CString SpectrumRecordList(int variantLevel, double (*samplePeriod)(int variantLevel, uint16_t divider));
+CString SpectrumRecordList(int variantLevel, const std::function<double(int variantLevel, uint16_t divider)>& samplePeriod);
 
 // Whether any sample reaches the converter's limit (|sample| >= 0x7FF8).
 bool SpectrumOverflow(std::span<const int16_t> samples);

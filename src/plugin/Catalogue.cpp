@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "analysis/win32/BodePlotterVI.h"
+#include "analysis/win32/SpectrumAnalyzerVI.h"
 #include "framework/win32/Win32Services.h"
 #include "instruments/generator/FuncGenVI.h"
 #include "instruments/meter/AnalogMeterVI.h"
@@ -34,6 +36,8 @@ constexpr uint32_t kSupply24VId = 10043;
 constexpr uint32_t kThreePhaseGeneratorId = 10048;
 constexpr uint32_t kOscilloscopeId = 10115;
 constexpr uint32_t kSecondOscilloscopeId = 10051;
+constexpr uint32_t kSpectrumAnalyzerId = 10005;
+constexpr uint32_t kBodePlotterId = 10007;
 constexpr double kFixedDcVolts = 12.0;
 constexpr uint8_t kFixedDcRawAmplitude = 31;
 
@@ -62,6 +66,15 @@ CVIEventSink* CInstrumentCatalogue::CreateInstrument(uint32_t id, const uint32_t
         if (!unit)
             return nullptr;
         return new CScopeVI(unit, id == kOscilloscopeId ? CScopeVI::Form::main : CScopeVI::Form::second);
+    }
+    if (id == kSpectrumAnalyzerId) {
+        auto* unit = dynamic_cast<CScope*>(m_interface->UnitForInstrument(kUnitScope));
+        return unit ? new CSpectrumAnalyzerVI(unit) : nullptr;
+    }
+    if (id == kBodePlotterId) {
+        auto* scope = dynamic_cast<CScope*>(m_interface->UnitForInstrument(kUnitScope));
+        auto* generator = dynamic_cast<CFuncGen*>(m_interface->UnitForInstrument(kUnitFunctionGenerator));
+        return scope && generator ? new CBodePlotterVI(scope, generator) : nullptr;
     }
     if (id >= kFirstMetraHitId && id <= kLastMetraHitId) {
         // The interface attached the link just before (under its unit lock).
@@ -142,6 +155,8 @@ CVIEventSink* CInstrumentCatalogue::CreateMeter(uint32_t id)
 
 bool CInstrumentCatalogue::CreateInstrumentWindow(CVIEventSink* sink, CArchive& panel, const uint32_t* record)
 {
+    if (auto* frame = dynamic_cast<CVIFrame*>(sink))
+        return CreateFrameWindow(frame, record);
     auto* window = dynamic_cast<CVIWindow*>(sink);
     if (!window)
         return false;
@@ -165,9 +180,41 @@ bool CInstrumentCatalogue::CreateInstrumentWindow(CVIEventSink* sink, CArchive& 
     return true;
 }
 
+bool CInstrumentCatalogue::CreateFrameWindow(CVIFrame* frame, const uint32_t* record)
+{
+    // The frame loads its control pane's layout itself, by the command id.
+    uint32_t layoutId = 0, menuId = 0;
+    CSize size;
+    if (dynamic_cast<CSpectrumAnalyzerVI*>(frame)) {
+        layoutId = CSpectrumAnalyzerVI::kLayoutId;
+        menuId = CSpectrumAnalyzerVI::kMenuId;
+        size = {CSpectrumAnalyzerVI::kWidth, CSpectrumAnalyzerVI::kHeight};
+    } else if (dynamic_cast<CBodePlotterVI*>(frame)) {
+        layoutId = CBodePlotterVI::kLayoutId;
+        menuId = CBodePlotterVI::kMenuId;
+        size = {CBodePlotterVI::kWidth, CBodePlotterVI::kHeight};
+    } else {
+        delete frame;
+        return false;
+    }
+    std::copy(record, record + kResourceWords, frame->m_resourceMask);
+    frame->SetOwner(m_interface);
+    const RECT work = MonitorWorkArea(nullptr);
+    const RECT rect{work.left, work.top, work.left + std::min<LONG>(size.cx, work.right - work.left),
+                    work.top + std::min<LONG>(size.cy, work.bottom - work.top)};
+    // A frame that fails during creation stays ours to delete.
+    frame->m_autoDelete = false;
+    if (!frame->Create(rect, nullptr, menuId, 0, layoutId)) {
+        delete frame;
+        return false;
+    }
+    frame->m_autoDelete = true;
+    return true;
+}
+
 void CInstrumentCatalogue::PlaceInstrument(CVIEventSink* sink, int32_t x, int32_t y, int openCount)
 {
-    auto* window = dynamic_cast<CVIWindow*>(sink);
+    auto* window = dynamic_cast<CView*>(sink);
     if (!window || !window->GetSafeHwnd())
         return;
     HWND hwnd = window->GetSafeHwnd();
@@ -195,6 +242,10 @@ CVIEventSink* CInstrumentCatalogue::LoadInstrumentDirect(uint32_t, int32_t, int3
 
 void CInstrumentCatalogue::DestroyInstrument(CVIEventSink* sink)
 {
-    if (auto* window = dynamic_cast<CVIWindow*>(sink))
+    if (auto* window = dynamic_cast<CVIWindow*>(sink)) {
         DestroyUnregistered(window);
+    } else if (auto* frame = dynamic_cast<CVIFrame*>(sink)) {
+        frame->SetState(kSinkReleased);
+        frame->DestroyView();  // deletes itself after its last message
+    }
 }

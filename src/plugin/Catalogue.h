@@ -5,6 +5,7 @@
 #include "interface/Services.h"
 
 class CInterface;
+class CVIFrame;
 
 class CInstrumentCatalogue : public IInstrumentFactory {
 public:
@@ -23,6 +24,8 @@ private:
     CVIEventSink* CreateMeter(uint32_t id);
     CVIEventSink* CreateSupply(uint32_t id);
     CVIEventSink* CreateGenerator(uint32_t id);
+    // The analysis instruments' frames: menu bar, control pane and charts.
+    bool CreateFrameWindow(CVIFrame* frame, const uint32_t* resourceRecord);
 
     CInterface* m_interface = nullptr;
 };
