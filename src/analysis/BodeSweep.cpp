@@ -180,8 +180,9 @@ void CBodeSweep::Measure(const BodeFrequency& frequency)
 void CBodeSweep::SetUpGenerator(uint32_t nowMs)
 {
     const BodeGeneratorSetup setup = BodeGeneratorFor(m_settings.amplitude / 10.0, m_settings.offset / 10.0);
-    // Only what differs is set, so that a sweep repeated with the same
-    // amplitude starts without the generator's wait.
+    // Only what differs is set and sent (a formula alone is 8192 samples).
+    // The output that Start switched off always comes on again, so the
+    // generator's wait follows every start.
     bool changed = false;
     auto change = [&changed](bool differs, auto&& set) {
         if (differs) {
