@@ -266,11 +266,6 @@ bool CBodePlotterVI::OnCommand(uint32_t id)
 bool CBodePlotterVI::OnMenuCommand(uint32_t id)
 {
     switch (id) {
-    case kShowBode:
-    case kShowLocus:
-        if (m_tabs)
-            m_tabs->Select(int(id - kShowBode));
-        return true;
     case ID_BODE_DELETE_SET:
         // A set being measured stays: its sweep still adds to it.
         if (!m_sweep.Status().running || SetCount() > 1)
@@ -280,19 +275,8 @@ bool CBodePlotterVI::OnMenuCommand(uint32_t id)
         if (!m_sweep.Status().running)
             DeleteSet(-1);
         return true;
-    case ID_CHART_COPY:
-    case ID_CHART_EXPORT:
-    case ID_CHART_PAGE_LAYOUT:
-    case ID_CHART_COPY_TEXT:
-    case ID_CHART_UNZOOM:
-    case ID_CHART_CURSORS:
-    case ID_BODE_AUTOSCALE:
-        // The menu bar's chart commands go to the chart on top.
-        if (HWND page = m_tabs ? m_tabs->Page(m_tabs->Selected()) : nullptr)
-            SendMessageW(page, WM_COMMAND, id, 0);
-        return true;
     default:
-        return false;
+        return m_tabs && m_tabs->RouteFrameCommand(id, kShowBode);
     }
 }
 

@@ -73,6 +73,19 @@ RECT CMyTabView::PageArea() const
     return area;
 }
 
+bool CMyTabView::RouteFrameCommand(uint32_t id, uint32_t firstPageCommand)
+{
+    if (id >= firstPageCommand && id < firstPageCommand + uint32_t(PageCount())) {
+        Select(int(id - firstPageCommand));
+        return true;
+    }
+    if (id < 32900 || id > 32999)
+        return false;
+    if (HWND page = Page(m_selected))
+        SendMessageW(page, WM_COMMAND, id, 0);
+    return true;
+}
+
 void CMyTabView::PlacePages()
 {
     RECT client{};

@@ -26,6 +26,10 @@ public:
     HWND Parent() const { return m_hWnd; }
     // The area the pages take (client pixels).
     RECT PageArea() const;
+    // A command of the frame's menu bar: firstPageCommand + i shows page i,
+    // the charts' commands (32900 to 32999) go to the page on top. False
+    // for other commands.
+    bool RouteFrameCommand(uint32_t id, uint32_t firstPageCommand);
 
 protected:
     bool PreCreateWindow(CREATESTRUCTW& cs) override;

@@ -4,7 +4,6 @@
 
 #include "analysis/win32/MyTabView.h"
 #include "analysis/win32/SpectrumViews.h"
-#include "charts/ChartCommands.h"
 #include "charts/Engineering.h"
 #include "framework/Exception.h"
 #include "instruments/scope/ScopeScreen.h"
@@ -325,25 +324,7 @@ bool CSpectrumAnalyzerVI::OnCommand(uint32_t id)
 
 bool CSpectrumAnalyzerVI::OnMenuCommand(uint32_t id)
 {
-    switch (id) {
-    case kShowSpectrum:
-    case kShowTime:
-        if (m_tabs)
-            m_tabs->Select(int(id - kShowSpectrum));
-        return true;
-    case ID_CHART_COPY:
-    case ID_CHART_EXPORT:
-    case ID_CHART_PAGE_LAYOUT:
-    case ID_CHART_COPY_TEXT:
-    case ID_CHART_UNZOOM:
-    case ID_CHART_CURSORS:
-        // The menu bar's chart commands go to the chart on top.
-        if (HWND page = m_tabs ? m_tabs->Page(m_tabs->Selected()) : nullptr)
-            SendMessageW(page, WM_COMMAND, id, 0);
-        return true;
-    default:
-        return false;
-    }
+    return m_tabs && m_tabs->RouteFrameCommand(id, kShowSpectrum);
 }
 
 void CSpectrumAnalyzerVI::OnInterfaceClosing()
