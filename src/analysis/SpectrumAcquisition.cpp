@@ -1,7 +1,5 @@
 #include "analysis/SpectrumAcquisition.h"
 
-#include <utility>
-
 namespace {
 
 // The table row whose values the custom record starts with.
@@ -86,18 +84,6 @@ void CSpectrumAcquisition::Stop()
     MarkChanged(kStopRequested);
 }
 
-uint16_t CSpectrumAcquisition::Pending() const
-{
-    std::lock_guard<std::mutex> g(m_pendingLock);
-    return m_pending;
-}
-
-uint16_t CSpectrumAcquisition::TakePending()
-{
-    std::lock_guard<std::mutex> g(m_pendingLock);
-    return std::exchange(m_pending, uint16_t{0});
-}
-
 void CSpectrumAcquisition::SendRecordSettings()
 {
     int32_t samples = m_customSamples.load();
@@ -162,9 +148,6 @@ uint16_t CSpectrumAcquisition::Step(uint32_t now)
         m_blinkTime = now;
     }
 
-    {
-        std::lock_guard<std::mutex> g(m_pendingLock);
-        m_pending |= pending;
-    }
+    m_pending.Add(pending);
     return pending;
 }

@@ -10,11 +10,11 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
 #include "analysis/Spectrum.h"
 #include "units/Scope.h"
 #include "units/ScopeBuffer.h"
+#include "viframework/UpdateGate.h"
 
 class CSpectrumAcquisition {
 public:
@@ -76,9 +76,9 @@ public:
     uint16_t Step(uint32_t now);
 
     // The update bits not yet taken by the window thread.
-    uint16_t Pending() const;
+    uint16_t Pending() const { return m_pending.Get(); }
     // The window thread has shown them: the next step may run.
-    uint16_t TakePending();
+    uint16_t TakePending() { return m_pending.Take(); }
 
     // Written by the step, read by the window thread while update bits are
     // pending: the spectrum, the time record it came from, and whether that
@@ -108,8 +108,7 @@ private:
     std::atomic<uint16_t> m_divider;
     std::atomic<bool> m_overflow{false};
     uint32_t m_blinkTime = 0;
-    mutable std::mutex m_pendingLock;
-    uint16_t m_pending = 0;
+    CPendingUpdates m_pending;
     CScopeBuffer m_buffer;
     CSpectrumRecord m_record;
     std::unique_ptr<CSpectrumTransform> m_transform;

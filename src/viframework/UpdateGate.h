@@ -41,5 +41,19 @@ private:
     std::atomic<uint32_t> m_updateFlags{0};
 };
 
+// The update bits a poll step leaves for the window thread. The step writes
+// its results before it adds the bits and leaves them alone while any are
+// pending; the window reads them before it takes the bits. The atomic's
+// ordering hands the results over as a lock would.
+class CPendingUpdates {
+public:
+    uint16_t Get() const { return m_bits.load(); }
+    uint16_t Take() { return m_bits.exchange(0); }
+    void Add(uint16_t bits) { m_bits.fetch_or(bits); }
+
+private:
+    std::atomic<uint16_t> m_bits{0};
+};
+
 // Milliseconds of a steady clock, wrapping at 32 bits like the platform's tick count.
 uint32_t TickCount();

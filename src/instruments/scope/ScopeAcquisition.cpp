@@ -1,7 +1,6 @@
 #include "instruments/scope/ScopeAcquisition.h"
 
 #include <algorithm>
-#include <utility>
 
 CScopeAcquisition::CScopeAcquisition(CScope& unit) : m_unit(unit)
 {
@@ -22,18 +21,6 @@ void CScopeAcquisition::ResizeBuffers(int32_t count)
 {
     for (CScopeBuffer& buffer : m_buffers)
         buffer.Reset(count);
-}
-
-uint16_t CScopeAcquisition::Pending() const
-{
-    std::lock_guard<std::mutex> g(m_pendingLock);
-    return m_pending;
-}
-
-uint16_t CScopeAcquisition::TakePending()
-{
-    std::lock_guard<std::mutex> g(m_pendingLock);
-    return std::exchange(m_pending, uint16_t{0});
 }
 
 CScopeAcquisition::StepResult CScopeAcquisition::Step(uint32_t now)
@@ -132,10 +119,7 @@ CScopeAcquisition::StepResult CScopeAcquisition::Step(uint32_t now)
         m_blinkTime = now;
     }
 
-    {
-        std::lock_guard<std::mutex> g(m_pendingLock);
-        m_pending |= pending;
-    }
+    m_pending.Add(pending);
     result.pending = pending;
     return result;
 }

@@ -9,10 +9,10 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 
 #include "units/Scope.h"
 #include "units/ScopeBuffer.h"
+#include "viframework/UpdateGate.h"
 
 class CScopeAcquisition {
 public:
@@ -51,9 +51,9 @@ public:
     StepResult Step(uint32_t now);
 
     // The update bits not yet taken by the window thread.
-    uint16_t Pending() const;
+    uint16_t Pending() const { return m_pending.Get(); }
     // The window thread has shown them: the next step may run.
-    uint16_t TakePending();
+    uint16_t TakePending() { return m_pending.Take(); }
 
     // A channel's samples: written by the step, read by the window thread
     // while update bits are pending.
@@ -69,7 +69,6 @@ private:
     std::atomic<uint32_t> m_changes{0};
     std::atomic<bool> m_fourChannels{false};
     uint32_t m_blinkTime = 0;
-    mutable std::mutex m_pendingLock;
-    uint16_t m_pending = 0;
+    CPendingUpdates m_pending;
     std::array<CScopeBuffer, 4> m_buffers;
 };
