@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "analysis/win32/BodeViews.h"
-#include "analysis/win32/MyTabView.h"
 #include "charts/ChartCommands.h"
 #include "charts/Engineering.h"
 #include "framework/Exception.h"
@@ -209,18 +208,11 @@ bool CBodePlotterVI::OnCreateClient(uint32_t layoutId)
 {
     if (!CVIPaneFrame::OnCreateClient(layoutId))
         return false;
-    m_tabs = std::make_unique<CMyTabView>();
-    if (!m_tabs->Create(m_hWnd, kFrameChartViewId))
-        return false;
     m_bode = std::make_unique<CViewBode>(*this);
     m_locus = std::make_unique<CViewBodeXY>(*this);
-    const RECT area = m_tabs->PageArea();
-    if (!m_bode->Create(m_tabs->Parent(), area, 1) || !m_locus->Create(m_tabs->Parent(), area, 2))
+    if (!CreateCharts(*m_bode, u"Bode Diagram", *m_locus, u"Locus"))
         return false;
-    m_tabs->AddPage(m_bode->GetSafeHwnd(), u"Bode Diagram");
-    m_tabs->AddPage(m_locus->GetSafeHwnd(), u"Locus");
     m_bode->SetFrequencyRange(m_settings.start, m_settings.stop);
-    RecalcLayout();
     return true;
 }
 
@@ -276,7 +268,7 @@ bool CBodePlotterVI::OnMenuCommand(uint32_t id)
             DeleteSet(-1);
         return true;
     default:
-        return m_tabs && m_tabs->RouteFrameCommand(id, kShowBode);
+        return RouteChartCommand(id);
     }
 }
 

@@ -13,13 +13,12 @@
 #include <memory>
 
 #include "analysis/BodeSweep.h"
-#include "viframework/win32/VIFrame.h"
+#include "analysis/win32/AnalysisFrame.h"
 
-class CMyTabView;
 class CViewBode;
 class CViewBodeXY;
 
-class CBodePlotterVI : public CVIPaneFrame, public IBodeDataSupplier {
+class CBodePlotterVI : public CAnalysisFrame, public IBodeDataSupplier {
 public:
     static constexpr uint32_t kLayoutId = 10007;
     static constexpr uint32_t kMenuId = 20047;
@@ -40,8 +39,6 @@ public:
     static constexpr uint32_t kStartId = 200;
     static constexpr uint32_t kStopId = 201;
     static constexpr uint32_t kOverflowLampId = 4453;
-    static constexpr uint32_t kShowBode = 32940;
-    static constexpr uint32_t kShowLocus = 32941;
     static constexpr uint32_t kStoreSchema = 1;
 
     CBodePlotterVI(CScope* scope, CFuncGen* generator);
@@ -58,7 +55,6 @@ public:
 
     CBodeSweep& Sweep() { return m_sweep; }
     BodeSettings& Settings() { return m_settings; }
-    CMyTabView* Tabs() const { return m_tabs.get(); }
     CViewBode* BodeView() const { return m_bode.get(); }
     CViewBodeXY* LocusView() const { return m_locus.get(); }
 
@@ -82,7 +78,6 @@ private:
     CBodeSets m_sets;
     CBodeSweep m_sweep;
     BodeSettings m_settings;
-    std::unique_ptr<CMyTabView> m_tabs;
     std::unique_ptr<CViewBode> m_bode;
     std::unique_ptr<CViewBodeXY> m_locus;
 };

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "analysis/win32/MyTabView.h"
 #include "analysis/win32/SpectrumViews.h"
 #include "charts/Engineering.h"
 #include "framework/Exception.h"
@@ -71,7 +70,7 @@ public:
         m_acq.TakePending();
     }
 
-    bool OnCommand(uint32_t id) override { return OnPaneCommand(id) || m_frame.OnMenuCommand(id); }
+    bool OnCommand(uint32_t id) override { return OnPaneCommand(id) || m_frame.RouteChartCommand(id); }
     bool OnPaneCommand(uint32_t id);
 
     void FillLists()
@@ -281,18 +280,11 @@ bool CSpectrumAnalyzerVI::OnCreateClient(uint32_t layoutId)
 {
     if (!CVIPaneFrame::OnCreateClient(layoutId))
         return false;
-    m_tabs = std::make_unique<CMyTabView>();
-    if (!m_tabs->Create(m_hWnd, kFrameChartViewId))
-        return false;
     m_spectrum = std::make_unique<CViewSpect>();
     m_time = std::make_unique<CTimeView>();
-    const RECT area = m_tabs->PageArea();
-    if (!m_spectrum->Create(m_tabs->Parent(), area, 1) || !m_time->Create(m_tabs->Parent(), area, 2))
+    if (!CreateCharts(*m_spectrum, u"Spectrum", *m_time, u"Time Record"))
         return false;
-    m_tabs->AddPage(m_spectrum->GetSafeHwnd(), u"Spectrum");
-    m_tabs->AddPage(m_time->GetSafeHwnd(), u"Time Record");
     ShowChannel();
-    RecalcLayout();
     return true;
 }
 
@@ -319,12 +311,7 @@ void CSpectrumAnalyzerVI::ShowResults()
 bool CSpectrumAnalyzerVI::OnCommand(uint32_t id)
 {
     // The pane's commands come here too when sent to the frame (scripts, accelerators).
-    return OnMenuCommand(id) || (ControlPane() && ControlPane()->OnPaneCommand(id));
-}
-
-bool CSpectrumAnalyzerVI::OnMenuCommand(uint32_t id)
-{
-    return m_tabs && m_tabs->RouteFrameCommand(id, kShowSpectrum);
+    return RouteChartCommand(id) || (ControlPane() && ControlPane()->OnPaneCommand(id));
 }
 
 void CSpectrumAnalyzerVI::OnInterfaceClosing()

@@ -14,14 +14,13 @@
 #include <memory>
 
 #include "analysis/SpectrumAcquisition.h"
-#include "viframework/win32/VIFrame.h"
+#include "analysis/win32/AnalysisFrame.h"
 
 class CScope;
-class CMyTabView;
 class CViewSpect;
 class CTimeView;
 
-class CSpectrumAnalyzerVI : public CVIPaneFrame {
+class CSpectrumAnalyzerVI : public CAnalysisFrame {
 public:
     static constexpr uint32_t kLayoutId = 10005;
     static constexpr uint32_t kMenuId = 20046;
@@ -43,9 +42,6 @@ public:
     static constexpr uint32_t kWaitingLampId = 4479;
     static constexpr uint32_t kStopId = 4487;
     static constexpr uint32_t kSingleId = 4488;
-    // The menu bar's page commands.
-    static constexpr uint32_t kShowSpectrum = 32940;
-    static constexpr uint32_t kShowTime = 32941;
     static constexpr uint32_t kStoreSchema = 1;
 
     explicit CSpectrumAnalyzerVI(CScope* unit);
@@ -56,7 +52,6 @@ public:
     void SerializeInstrument(CArchive& ar) override;
 
     CSpectrumAcquisition& Acquisition() { return m_acquisition; }
-    CMyTabView* Tabs() const { return m_tabs.get(); }
     CViewSpect* SpectrumView() const { return m_spectrum.get(); }
     CTimeView* TimeView() const { return m_time.get(); }
 
@@ -69,15 +64,12 @@ protected:
 private:
     friend class CControlPane;
     CControlPane* ControlPane() const;
-    // The menu bar's commands; false for others.
-    bool OnMenuCommand(uint32_t id);
     // The spectrum and the record of the last step go to the charts.
     void ShowResults();
     void ShowChannel();
 
     CScope* m_unit;
     CSpectrumAcquisition m_acquisition;
-    std::unique_ptr<CMyTabView> m_tabs;
     std::unique_ptr<CViewSpect> m_spectrum;
     std::unique_ptr<CTimeView> m_time;
 };
