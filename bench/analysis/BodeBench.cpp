@@ -17,9 +17,8 @@
 #include <string>
 #include <thread>
 
-#include "Simulator.h"
+#include "BenchSimulator.h"
 #include "analysis/BodeSweep.h"
-#include "interface/net/StreamSocket.h"
 
 using namespace vexasim;
 
@@ -86,21 +85,8 @@ SweepFigures RunSweep(CBodeSweep& sweep, CBodeSets& sets, const BodeSettings& se
 int main(int argc, char** argv)
 {
     const int cycleMs = argc > 1 ? std::atoi(argv[1]) : 50;
-    SimOptions options;  // variant level 3, RC low-pass at 1 kHz on channel A
-    options.port = 0;
-    options.discovery = false;
-    options.tunnel = false;
-    CSimulator sim(options);
-    std::string error;
-    if (!sim.Start(error)) {
-        std::fprintf(stderr, "bode_bench: %s\n", error.c_str());
-        return 1;
-    }
-    CStreamSocket stream(u"127.0.0.1", sim.ProtocolPort());
-    if (!stream.Open()) {
-        std::fprintf(stderr, "bode_bench: cannot connect to the simulator\n");
-        return 1;
-    }
+    vexabench::LocalSimulator local("bode_bench");  // variant level 3, RC low-pass at 1 kHz on channel A
+    CStreamSocket& stream = local.stream;
     // Units without an interface object work at variant level 3, the simulator's.
     CScope scope(&stream, nullptr);
     CFuncGen generator(&stream, nullptr);

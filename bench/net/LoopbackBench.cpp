@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "Simulator.h"
-#include "interface/net/StreamSocket.h"
+#include "BenchSimulator.h"
 #include "net/TcpService.h"
 
 using namespace vexasim;
@@ -100,21 +99,8 @@ void Print(const char* what, double raw, double sim, const char* unit, double sc
 int main(int argc, char** argv)
 {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
-    SimOptions options;
-    options.port = 0;
-    options.discovery = false;
-    options.tunnel = false;
-    CSimulator sim(options);
-    std::string error;
-    if (!sim.Start(error)) {
-        std::fprintf(stderr, "loopback_bench: %s\n", error.c_str());
-        return 1;
-    }
-    CStreamSocket stream(u"127.0.0.1", sim.ProtocolPort());
-    if (!stream.Open()) {
-        std::fprintf(stderr, "loopback_bench: cannot connect to the simulator\n");
-        return 1;
-    }
+    vexabench::LocalSimulator local("loopback_bench");
+    CStreamSocket& stream = local.stream;
 
     // The machine is shared: each figure is the best of three rounds, the
     // raw and simulated measurements taking turns.
