@@ -110,3 +110,17 @@ void DrawCurve(IChartCanvas& canvas, const CAxis& xAxis, const CAxis& yAxis, con
         }
     }
 }
+
+bool CurveValueAt(std::span<const double> xs, std::span<const double> ys, double x, double& y)
+{
+    if (xs.empty() || xs.size() != ys.size() || !(x >= xs.front() && x <= xs.back()))
+        return false;
+    if (xs.size() == 1) {
+        y = ys[0];
+        return std::isfinite(y);
+    }
+    const size_t i = std::max<size_t>(size_t(std::lower_bound(xs.begin(), xs.end(), x) - xs.begin()), 1);
+    const double span = xs[i] - xs[i - 1];
+    y = ys[i - 1] + (span > 0 ? (x - xs[i - 1]) / span : 0) * (ys[i] - ys[i - 1]);
+    return std::isfinite(y);
+}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <vector>
 
 #include "charts/Axis.h"
@@ -17,3 +18,7 @@ void DrawCurve(IChartCanvas& canvas, const CAxis& xAxis, const CAxis& yAxis, con
 // The polylines DrawCurve draws for the line style, one per unbroken run.
 std::vector<std::vector<CPoint>> CurveRuns(const CAxis& xAxis, const CAxis& yAxis, const double* xs,
                                            const double* ys, size_t count);
+
+// The value of a curve sampled at ascending xs at x, between its two
+// neighbouring points; false outside the samples or where it is not finite.
+bool CurveValueAt(std::span<const double> xs, std::span<const double> ys, double x, double& y);

@@ -2,7 +2,11 @@
 // scroll bars of a zoomed chart.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 #include "RecordingCanvas.h"
+#include "charts/ChartCurve.h"
 #include "charts/CursorZoom.h"
 
 namespace {
@@ -46,6 +50,24 @@ TEST(CursorReadout, ShowsBothCursorsTheirDifferencesAndTheSlope)
     EXPECT_TRUE(NearCursor(110, 100, false));
     EXPECT_FALSE(NearCursor(111, 100, false));
     EXPECT_TRUE(NearCursor(70, 100, true));
+}
+
+// Where the cursors sit on a measured curve: between its samples, not beyond them.
+TEST(CurveValueAt, InterpolatesBetweenSamplesAndRefusesOutsideOrBrokenPoints)
+{
+    const std::vector<double> xs = {1, 2, 4}, ys = {10, 20, -20};
+    double y = 0;
+    EXPECT_TRUE(CurveValueAt(xs, ys, 1.5, y));
+    EXPECT_DOUBLE_EQ(y, 15);
+    EXPECT_TRUE(CurveValueAt(xs, ys, 3, y));
+    EXPECT_DOUBLE_EQ(y, 0);
+    EXPECT_TRUE(CurveValueAt(xs, ys, 4, y));
+    EXPECT_DOUBLE_EQ(y, -20);
+    EXPECT_FALSE(CurveValueAt(xs, ys, 0.5, y));
+    EXPECT_FALSE(CurveValueAt(xs, ys, 4.5, y));
+    const std::vector<double> one = {7}, broken = {10, std::nan(""), 30};
+    EXPECT_TRUE(CurveValueAt(one, one, 7, y));
+    EXPECT_FALSE(CurveValueAt(xs, broken, 1.5, y));
 }
 
 TEST(ChartZoom, ARubberBandZoomsEveryAxisToReadableRangesAndUnzoomGoesBack)

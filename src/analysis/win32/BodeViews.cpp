@@ -39,21 +39,6 @@ CString WithoutHashes(CString text)
     return text;
 }
 
-// Linear interpolation of ys over ascending xs; false outside them.
-bool Interpolate(std::span<const double> xs, std::span<const double> ys, double x, double& y)
-{
-    if (xs.empty() || xs.size() != ys.size() || x < xs.front() || x > xs.back())
-        return false;
-    if (xs.size() == 1) {
-        y = ys[0];
-        return true;
-    }
-    const size_t i = std::max<size_t>(size_t(std::lower_bound(xs.begin(), xs.end(), x) - xs.begin()), 1);
-    const double span = xs[i] - xs[i - 1];
-    y = ys[i - 1] + (span > 0 ? (x - xs[i - 1]) / span : 0) * (ys[i] - ys[i - 1]);
-    return std::isfinite(y);
-}
-
 // "%.*lf %c%s": three significant digits with an SI prefix.
 CString ReadoutText(double value, std::u16string_view unit, bool prefix)
 {
@@ -194,7 +179,7 @@ void CViewBodeBase::SetAxisShown(size_t axis, bool shown)
 
 bool CViewBodeBase::AxisShown(size_t axis) const
 {
-    const CAxisArray& axes = const_cast<CViewBodeBase*>(this)->Model().VerticalAxes();
+    const CAxisArray& axes = Model().VerticalAxes();
     return axis < axes.size() && axes[axis]->visible;
 }
 
@@ -234,12 +219,12 @@ void CViewBodeBase::DrawSignals(IChartCanvas& canvas)
 bool CViewBodeBase::ValueAt(const CBodeData& set, size_t axis, double x, double& y) const
 {
     switch (axis) {
-    case kGainAxis: return Interpolate(XOf(set), set.Gain(), x, y);
-    case kGainDbAxis: return Interpolate(XOf(set), set.GainDb(), x, y);
+    case kGainAxis: return ::CurveValueAt(XOf(set), set.Gain(), x, y);
+    case kGainDbAxis: return ::CurveValueAt(XOf(set), set.GainDb(), x, y);
     case kPhaseAxis: {
         const std::vector<double> phase = unwrap ? UnwrapPhase(set.Phase())
                                                  : std::vector<double>(set.Phase().begin(), set.Phase().end());
-        return Interpolate(XOf(set), phase, x, y);
+        return ::CurveValueAt(XOf(set), phase, x, y);
     }
     default: return false;
     }

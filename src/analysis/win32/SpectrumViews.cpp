@@ -10,19 +10,6 @@ namespace {
 
 constexpr ChartPen kGridPen{ChartPen::dot, 0, 0, 0xA0A0A0};
 
-// The value of a sampled curve at x, between its neighbouring points.
-bool Interpolate(const std::vector<double>& xs, const std::vector<double>& ys, double x, double& y)
-{
-    if (xs.size() < 2 || xs.size() != ys.size() || x < xs.front() || x > xs.back())
-        return false;
-    const auto upper = std::lower_bound(xs.begin(), xs.end(), x);
-    const size_t i = std::max<size_t>(size_t(upper - xs.begin()), 1);
-    const double span = xs[i] - xs[i - 1];
-    const double f = span > 0 ? (x - xs[i - 1]) / span : 0;
-    y = ys[i - 1] + f * (ys[i] - ys[i - 1]);
-    return std::isfinite(y);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- CViewSpect
@@ -179,7 +166,7 @@ void CTimeView::DrawSignals(IChartCanvas& canvas)
 
 bool CTimeView::CurveValueAt(double x, double& y)
 {
-    return Interpolate(m_times, m_volts, x, y);
+    return ::CurveValueAt(m_times, m_volts, x, y);
 }
 
 void CTimeView::WriteDataText(CMemStream& out)

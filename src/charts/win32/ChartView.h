@@ -70,6 +70,7 @@ public:
     CChart() : CChartBase(m_model) {}
 
     CChartModel& Model() { return m_model; }
+    const CChartModel& Model() const { return m_model; }
 
 protected:
     void LayOut(IChartCanvas& canvas, const CRect& area) override { m_model.Layout(canvas, area); }
