@@ -172,7 +172,8 @@ bool CBodePlotterVI::CControlPane::OnPaneCommand(uint32_t id)
     case kLogarithmicId: m_settings.logarithmic = !m_settings.logarithmic; break;
     case kAutorangeId: m_settings.autorange = !m_settings.autorange; break;
     case kStartId: m_frame.StartSweep(); break;
-    case kStopId: m_frame.m_sweep.Stop(); break;
+    // The sweep's state belongs to the polling thread's step: changed under the unit lock.
+    case kStopId: SendToUnitNow(m_frame.m_owner, [this] { m_frame.m_sweep.Stop(); }); break;
     default: return false;
     }
     ShowSettings();
