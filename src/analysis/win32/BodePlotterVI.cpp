@@ -13,6 +13,7 @@
 #include "interface/InterfaceVI.h"
 #include "units/FuncGen.h"
 #include "units/Scope.h"
+#include "viframework/UpdateGate.h"
 #include "viframework/controls/HotButtonGroup.h"
 #include "viframework/controls/Label.h"
 #include "viframework/controls/Menu.h"
@@ -215,6 +216,35 @@ bool CBodePlotterVI::OnCreateClient(uint32_t layoutId)
         return false;
     m_bode->SetFrequencyRange(m_settings.start, m_settings.stop);
     return true;
+}
+
+void CBodePlotterVI::OnShow(bool show)
+{
+    CAnalysisFrame::OnShow(show);
+    if (!show || m_scopeSettings)
+        return;
+    SendToUnitNow(m_owner, [this] {
+        m_scopeSettings = m_scope->SaveSettings();
+        m_generatorSettings = m_generator->SaveSettings();
+    });
+}
+
+void CBodePlotterVI::OnInstrumentClosing()
+{
+    SendToUnitNow(m_owner, [this] {
+        if (m_sweep.Status().running) {
+            m_sweep.Stop();
+            m_sweep.Step(TickCount());  // sends the box's stop at once
+        }
+        if (m_generatorSettings) {
+            m_generator->RestoreSettings(std::move(m_generatorSettings));
+            m_generator->Flush();
+        }
+        if (m_scopeSettings) {
+            m_scope->RestoreSettings(std::move(m_scopeSettings));
+            m_scope->Flush();
+        }
+    });
 }
 
 void CBodePlotterVI::ShowSets(bool rescale)

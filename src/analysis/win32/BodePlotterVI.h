@@ -63,6 +63,11 @@ public:
 protected:
     std::unique_ptr<CVIView> CreatePane() override;
     bool OnCreateClient(uint32_t layoutId) override;
+    // Shown: the scope's and the generator's settings are kept as found.
+    void OnShow(bool show) override;
+    // Closed or hidden: a running sweep stops and the scope and the
+    // generator go back to those settings.
+    void OnInstrumentClosing() override;
 
 private:
     friend class CControlPane;
@@ -80,4 +85,6 @@ private:
     BodeSettings m_settings;
     std::unique_ptr<CViewBode> m_bode;
     std::unique_ptr<CViewBodeXY> m_locus;
+    // The units' settings when the plotter was shown.
+    std::unique_ptr<CUnitSettings> m_scopeSettings, m_generatorSettings;
 };

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -65,6 +66,11 @@ BOOL CALLBACK CollectCharts(HWND child, LPARAM found)
 
 class AnalysisInstruments : public PlugInWithSimulator {
 protected:
+    vexasim::GeneratorSettings Generator()
+    {
+        std::lock_guard<std::mutex> lock(sim->Box().Lock());
+        return sim->Box().model.Generator();
+    }
     // The charts of a frame in tab order.
     std::vector<HWND> Charts(HWND frame)
     {
@@ -126,6 +132,7 @@ TEST_F(AnalysisInstruments, SpectrumOfTheGeneratorsSquareWaveHasItsOddHarmonics)
 
 TEST_F(AnalysisInstruments, BodeSweepOfTheLowPassMeetsItsCornerAndDrawsTheHalfCircle)
 {
+    const vexasim::GeneratorSettings before = Generator();
     HWND plotter = Open(kBodePlotter, L"BODE PLOTTER");
     ASSERT_NE(plotter, nullptr);
     const std::vector<HWND> charts = Charts(plotter);
@@ -156,6 +163,14 @@ TEST_F(AnalysisInstruments, BodeSweepOfTheLowPassMeetsItsCornerAndDrawsTheHalfCi
         EXPECT_NEAR(std::hypot(p[0] - 0.5, p[1]), 0.5, 0.03) << "Re " << p[0] << ", Im " << p[1];
         EXPECT_LE(p[1], 0.01);
     }
+
+    // Closed, the plotter leaves the generator as it found it.
+    ASSERT_TRUE(Generator().outputOn);
+    SendMessageW(plotter, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PumpUntil([&] { return Generator().outputOn == before.outputOn; }, 3000);
+    EXPECT_EQ(Generator().outputOn, before.outputOn);
+    EXPECT_NEAR(Generator().frequency, before.frequency, 0.01 * before.frequency);
+    EXPECT_EQ(Generator().amplitude, before.amplitude);
 }
 
 }  // namespace
