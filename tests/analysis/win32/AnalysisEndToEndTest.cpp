@@ -132,7 +132,15 @@ TEST_F(AnalysisInstruments, SpectrumOfTheGeneratorsSquareWaveHasItsOddHarmonics)
 
 TEST_F(AnalysisInstruments, BodeSweepOfTheLowPassMeetsItsCornerAndDrawsTheHalfCircle)
 {
+    // The generator as a user left it: its panel's 10 Hz row and one step of
+    // amplitude sent, then the panel closed (it shares the generator).
+    HWND generator = Open(kGenerator, L"FUNCTION GENERATOR");
+    ASSERT_NE(generator, nullptr);
+    Send(generator, {4237, 4222});
+    PumpUntil([&] { return std::fabs(Generator().frequency - 10) < 0.01 && Generator().amplitude != 0; }, 3000);
+    SendMessageW(generator, WM_CLOSE, 0, 0);
     const vexasim::GeneratorSettings before = Generator();
+    ASSERT_NEAR(before.frequency, 10, 0.01);
     HWND plotter = Open(kBodePlotter, L"BODE PLOTTER");
     ASSERT_NE(plotter, nullptr);
     const std::vector<HWND> charts = Charts(plotter);
