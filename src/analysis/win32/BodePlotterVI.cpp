@@ -110,7 +110,11 @@ public:
             InvalidateHotspot(label, 2, true);
         if (auto* lamp = Find<CHotStatus>(kOverflowLampId); lamp && lamp->SetLit(status.measured && status.last.overflow))
             InvalidateHotspot(lamp);
-        EnableGroup(kStartId, !status.running);
+        // Only START: STOP and the progress after it stay live during a sweep.
+        if (CHotspot* start = FindHotspot(kHotButton, kStartId); start && start->IsDisabled() != status.running) {
+            start->SetFlag(kHotDisabled, status.running);
+            InvalidateHotspot(start);
+        }
     }
 
 private:

@@ -58,7 +58,11 @@ void CHotButton::SetAutoRepeat(bool on, uint16_t firstDelay, uint16_t shortestDe
 
 void CHotButton::Draw(IPanelGraphics& graphics, CVISkinManager& skin)
 {
-    skin.DrawButton(graphics, RectF::From(m_rect), m_text, m_styleIndex, m_hover, m_pressed);
+    const RectF rect = RectF::From(m_rect);
+    skin.DrawButton(graphics, rect, m_text, m_styleIndex, m_hover, m_pressed);
+    // A button that cannot be used now fades into the panel, as a switch does.
+    if (IsDisabled())
+        graphics.FillRectangle(Brush::Solid(skin.BackgroundArgb(0x99)), rect);
 }
 
 bool CHotButton::OnPress(IHotspotHost& host)
