@@ -35,11 +35,6 @@ uint32_t FrequencyDecimals(double hertz)
     return decimals;
 }
 
-int32_t Offset(uint32_t id, uint32_t first, int32_t count)
-{
-    return id >= first && id - first < uint32_t(count) ? int32_t(id - first) : -1;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- control pane
@@ -156,12 +151,12 @@ private:
 bool CBodePlotterVI::CControlPane::OnPaneCommand(uint32_t id)
 {
     const double highest = BodeHighestFrequency(m_frame.m_scope->VariantLevel());
-    if (const int32_t k = Offset(id, kFirstRange, kListedRanges); k >= 0) {
+    if (const int32_t k = ItemOf(id, kFirstRange, kListedRanges); k >= 0) {
         m_settings.rangeA = k;
         ShowSettings();
         return true;
     }
-    if (const int32_t k = Offset(id, kFirstCoupling, 2); k >= 0) {
+    if (const int32_t k = ItemOf(id, kFirstCoupling, 2); k >= 0) {
         m_settings.couplingA = k == 0 ? kCouplingDC : kCouplingAC;
         return true;
     }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "framework/win32/Win32Services.h"
+#include "viframework/controls/Menu.h"
 
 bool CMyTabView::PreCreateWindow(CREATESTRUCTW& cs)
 {
@@ -75,8 +76,8 @@ RECT CMyTabView::PageArea() const
 
 bool CMyTabView::RouteFrameCommand(uint32_t id, uint32_t firstPageCommand)
 {
-    if (id >= firstPageCommand && id < firstPageCommand + uint32_t(PageCount())) {
-        Select(int(id - firstPageCommand));
+    if (const int32_t page = ItemOf(id, firstPageCommand, PageCount()); page >= 0) {
+        Select(page);
         return true;
     }
     if (id < 32900 || id > 32999)

@@ -22,11 +22,6 @@ const char16_t kRanges[] = u"100 mV;200 mV;500 mV;1 V;2 V;5 V;10 V;20 V;50 V";
 constexpr int32_t kListedRanges = 9;
 const char16_t kSources[] = u"NONE;CHN A;CHN B";
 
-int32_t Offset(uint32_t id, uint32_t first, int32_t count)
-{
-    return id >= first && id - first < uint32_t(count) ? int32_t(id - first) : -1;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- control pane
@@ -194,7 +189,7 @@ private:
 bool CSpectrumAnalyzerVI::CControlPane::OnPaneCommand(uint32_t id)
 {
     CScope& unit = m_acq.Unit();
-    if (const int32_t row = Offset(id, kFirstRecord, 8); row >= 0) {
+    if (const int32_t row = ItemOf(id, kFirstRecord, 8); row >= 0) {
         if (row == 0) {
             // "Select": the fields' record, as they show it.
             int32_t samples, divider;
@@ -206,20 +201,20 @@ bool CSpectrumAnalyzerVI::CControlPane::OnPaneCommand(uint32_t id)
         }
         return true;
     }
-    if (const int32_t c = Offset(id, kFirstChannel, 2); c >= 0) {
+    if (const int32_t c = ItemOf(id, kFirstChannel, 2); c >= 0) {
         m_acq.SetChannel(c);
         Changed(CSpectrumAcquisition::kRecordChanged);
         ShowSettings();
         m_frame.ShowChannel();
         return true;
     }
-    if (const int32_t k = Offset(id, kFirstRange, kListedRanges); k >= 0) {
+    if (const int32_t k = ItemOf(id, kFirstRange, kListedRanges); k >= 0) {
         unit.SetRange(m_acq.Channel(), k);
         Changed(CSpectrumAcquisition::kRecordChanged);
         ShowSettings();
         return true;
     }
-    if (const int32_t s = Offset(id, kTriggerListId, 3); s >= 0) {
+    if (const int32_t s = ItemOf(id, kTriggerListId, 3); s >= 0) {
         m_acq.SetTriggerSource(s);
         Changed(CSpectrumAcquisition::kRecordChanged);
         ShowSettings();

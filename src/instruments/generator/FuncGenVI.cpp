@@ -12,6 +12,7 @@
 #include "viframework/controls/Knob.h"
 #include "viframework/controls/Label.h"
 #include "viframework/controls/Lcd.h"
+#include "viframework/controls/Menu.h"
 #include "viframework/controls/Seg7.h"
 #include "viframework/win32/PadPopups.h"
 
@@ -22,12 +23,6 @@ CString Percent(int32_t value)
     char text[16];
     std::snprintf(text, sizeof text, "%3d %%", int(value));
     return Utf8ToString(text);
-}
-
-// A command of a strip of count items starting at first, as the item; -1 otherwise.
-int32_t ItemOf(uint32_t id, uint32_t first, int32_t count)
-{
-    return id >= first && id < first + uint32_t(count) ? int32_t(id - first) : -1;
 }
 
 }  // namespace

@@ -66,11 +66,6 @@ CHotspot* ById(const CHotspotArray& hotspots, uint32_t id)
     return nullptr;
 }
 
-int32_t Offset(uint32_t id, uint32_t first, int32_t count)
-{
-    return id >= first && id - first < uint32_t(count) ? int32_t(id - first) : -1;
-}
-
 }  // namespace
 
 CScopeVI::CScopeVI(CScope* unit, Form form) : m_unit(unit), m_form(form), m_acquisition(*unit)
@@ -263,7 +258,7 @@ bool CScopeVI::SetFourChannels(bool on, bool tellUser)
 
 bool CScopeVI::OnCommand(uint32_t id)
 {
-    if (const int32_t k = Offset(id, kFirstTimeBase, int32_t(m_unit->TimeBases().size())); k >= 0) {
+    if (const int32_t k = ItemOf(id, kFirstTimeBase, int32_t(m_unit->TimeBases().size())); k >= 0) {
         if (m_unit->SetTimeBase(k)) {
             SetMenuSelection(kTimeBaseListId, k);
             ChangeSettings(CScopeAcquisition::kTimeBaseChanged);
@@ -271,12 +266,12 @@ bool CScopeVI::OnCommand(uint32_t id)
         }
         return true;
     }
-    if (const int32_t k = Offset(id, kFirstSlope, 2); k >= 0) {
+    if (const int32_t k = ItemOf(id, kFirstSlope, 2); k >= 0) {
         m_unit->SetTriggerSlope(k);
         ShowSettings();
         return true;
     }
-    if (const int32_t k = Offset(id, kFirstDisplayMode, 2); k >= 0) {
+    if (const int32_t k = ItemOf(id, kFirstDisplayMode, 2); k >= 0) {
         m_screen->Screen().displayMode = k;
         ShowSettings();
         m_screen->Refresh();
@@ -318,42 +313,42 @@ bool CScopeVI::OnMainCommand(uint32_t id)
 {
     CScopeViewEx* ex = ScreenEx();
     const int c = m_selectedChannel;
-    if (const int32_t k = Offset(id, kFirstRange, kRangeCount); k >= 0) {
+    if (const int32_t k = ItemOf(id, kFirstRange, kRangeCount); k >= 0) {
         m_unit->SetRange(c, k);
         SetMenuSelection(kRangeListId, k);
         m_screen->Refresh();
         return true;
     }
-    if (const int32_t k = Offset(id, kFirstCoupling, 3); k >= 0) {
+    if (const int32_t k = ItemOf(id, kFirstCoupling, 3); k >= 0) {
         SetCoupling(c, k);
         ShowChannelControls();
         return true;
     }
-    if (const int32_t k = Offset(id, kTriggerSourceListId, ChannelCount() + 1); k >= 0) {
+    if (const int32_t k = ItemOf(id, kTriggerSourceListId, ChannelCount() + 1); k >= 0) {
         m_unit->SetTriggerSource(k);
         SetMenuSelection(kTriggerSourceListId, k);
         SetWaitingLamp(false);
         m_screen->Refresh();
         return true;
     }
-    if (const int32_t k = Offset(id, kCursorListId, ChannelCount() + 1); k >= 0) {
+    if (const int32_t k = ItemOf(id, kCursorListId, ChannelCount() + 1); k >= 0) {
         ex->ScreenEx().cursorChannel = k;
         SetMenuSelection(kCursorListId, k);
         m_screen->Refresh();
         return true;
     }
-    if (const int32_t k = Offset(id, kChannelTabsId, ChannelCount()); k >= 0) {
+    if (const int32_t k = ItemOf(id, kChannelTabsId, ChannelCount()); k >= 0) {
         m_selectedChannel = k;
         ShowChannelControls();
         return true;
     }
-    if (const int32_t k = Offset(id, kFirstMathOperation, 2); k >= 0) {
+    if (const int32_t k = ItemOf(id, kFirstMathOperation, 2); k >= 0) {
         ex->ScreenEx().mathOperation = k;
         SetMenuSelection(kMathOperationListId, k);
         m_screen->Refresh();
         return true;
     }
-    if (const int32_t k = Offset(id, kFirstMathRange, kRangeCount); k >= 0) {
+    if (const int32_t k = ItemOf(id, kFirstMathRange, kRangeCount); k >= 0) {
         ex->ScreenEx().mathRange = k;
         SetMenuSelection(kMathRangeListId, k);
         m_screen->Refresh();
@@ -390,47 +385,47 @@ bool CScopeVI::OnMainCommand(uint32_t id)
 
 bool CScopeVI::OnSecondCommand(uint32_t id)
 {
-    if (const int32_t k = Offset(id, kFirstRange, kRangeCount); k >= 0) {
+    if (const int32_t k = ItemOf(id, kFirstRange, kRangeCount); k >= 0) {
         m_unit->SetRange(0, k);
         SetMenuSelection(kRangeListId, k);
         m_screen->Refresh();
         return true;
     }
-    if (const int32_t k = Offset(id, kFirstRangeB, kRangeCount); k >= 0) {
+    if (const int32_t k = ItemOf(id, kFirstRangeB, kRangeCount); k >= 0) {
         m_unit->SetRange(1, k);
         SetMenuSelection(kRangeListB, k);
         m_screen->Refresh();
         return true;
     }
-    if (const int32_t k = Offset(id, kFirstCoupling, 3); k >= 0) {
+    if (const int32_t k = ItemOf(id, kFirstCoupling, 3); k >= 0) {
         SetCoupling(0, k);
         ShowSettings();
         return true;
     }
-    if (const int32_t k = Offset(id, kFirstCouplingB, 3); k >= 0) {
+    if (const int32_t k = ItemOf(id, kFirstCouplingB, 3); k >= 0) {
         SetCoupling(1, k);
         ShowSettings();
         return true;
     }
-    if (const int32_t k = Offset(id, kFirstTriggerSourceB, 3); k >= 0) {
+    if (const int32_t k = ItemOf(id, kFirstTriggerSourceB, 3); k >= 0) {
         m_unit->SetTriggerSource(k);
         SetMenuSelection(kFirstTriggerSourceB, k);
         SetWaitingLamp(false);
         m_screen->Refresh();
         return true;
     }
-    if (const int32_t c = Offset(id, kFirstCentre, 2); c >= 0) {
+    if (const int32_t c = ItemOf(id, kFirstCentre, 2); c >= 0) {
         if (CScopeData* data = m_screen->Screen().Channel(c))
             data->position = 0.0;
         m_screen->Refresh();
         return true;
     }
-    if (const int32_t c = Offset(id, kFirstVisibleB, 2); c >= 0) {
+    if (const int32_t c = ItemOf(id, kFirstVisibleB, 2); c >= 0) {
         const CScopeData* data = m_screen->Screen().Channel(c);
         m_screen->ShowChannel(c, data && !data->visible);
         return true;
     }
-    if (const int32_t c = Offset(id, kFirstInvert, 2); c >= 0) {
+    if (const int32_t c = ItemOf(id, kFirstInvert, 2); c >= 0) {
         if (const CScopeData* data = m_screen->Screen().Channel(c))
             m_screen->InvertChannel(c, !data->inverted);
         SetToggle(id, m_screen->Screen().Channel(c) && m_screen->Screen().Channel(c)->inverted);

@@ -8,6 +8,13 @@
 
 #include "viframework/controls/Hotspot.h"
 
+// The item whose command a list or a strip of count items sends (first + k),
+// or -1 for any other command.
+constexpr int32_t ItemOf(uint32_t id, uint32_t first, int32_t count)
+{
+    return id >= first && id - first < uint32_t(count) ? int32_t(id - first) : -1;
+}
+
 struct CHotMenuItem {
     uint32_t id = 0;  // the command sent when it is chosen
     CString text;
