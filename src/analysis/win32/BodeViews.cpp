@@ -52,6 +52,16 @@ CString ReadoutText(double value, std::u16string_view unit, bool prefix)
     return FormatEngineering(value, unit);
 }
 
+// Copies of every set the supplier holds, oldest first.
+std::vector<CBodeData> CopySets(const IBodeDataSupplier& supplier)
+{
+    std::vector<CBodeData> sets;
+    for (int32_t i = 0; i < supplier.SetCount(); ++i)
+        if (auto set = supplier.GetSet(i))
+            sets.push_back(std::move(*set));
+    return sets;
+}
+
 void SetToggle(HMENU menu, UINT id, bool on)
 {
     CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
@@ -97,10 +107,7 @@ CViewBodeBase::CViewBodeBase(IBodeDataSupplier& supplier) : m_supplier(supplier)
 
 void CViewBodeBase::SetsChanged()
 {
-    m_sets.clear();
-    for (int32_t i = 0; i < m_supplier.SetCount(); ++i)
-        if (auto set = m_supplier.GetSet(i))
-            m_sets.push_back(std::move(*set));
+    m_sets = CopySets(m_supplier);
     UpdateReadout();
     Refresh();
 }
@@ -355,10 +362,7 @@ CViewBodeBaseXY::CViewBodeBaseXY(IBodeDataSupplier& supplier) : m_supplier(suppl
 
 void CViewBodeBaseXY::SetsChanged()
 {
-    m_sets.clear();
-    for (int32_t i = 0; i < m_supplier.SetCount(); ++i)
-        if (auto set = m_supplier.GetSet(i))
-            m_sets.push_back(std::move(*set));
+    m_sets = CopySets(m_supplier);
     Refresh();
 }
 
