@@ -167,3 +167,19 @@ void SerializeArray(CArchive& ar, std::vector<std::unique_ptr<T>>& items)
 
 // Stores or loads a string array: the count, then each text.
 void SerializeArray(CArchive& ar, std::vector<CString>& items);
+
+// Settings archives: a value that fails a check makes the archive damaged
+// (badSchema); it is never repaired into a setting.
+inline void RequireSchema(bool ok)
+{
+    if (!ok)
+        throw CArchiveException(CArchiveException::badSchema);
+}
+// Reads a settings version; one from oldest to newest, else the archive is damaged.
+inline uint32_t ReadSchemaVersion(CArchive& ar, uint32_t newest, uint32_t oldest = 1)
+{
+    uint32_t version = 0;
+    ar >> version;
+    RequireSchema(version >= oldest && version <= newest);
+    return version;
+}

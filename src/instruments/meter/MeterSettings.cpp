@@ -4,44 +4,29 @@
 
 namespace {
 
-// Anything that fails a check is a damaged archive, not a setting to repair.
-void Require(bool ok)
-{
-    if (!ok)
-        throw CArchiveException(CArchiveException::badSchema);
-}
-
-uint32_t ReadVersion(CArchive& ar, uint32_t newest)
-{
-    uint32_t version = 0;
-    ar >> version;
-    Require(version >= 1 && version <= newest);
-    return version;
-}
-
 void CheckRange(int64_t range)
 {
-    Require(range >= 0 && range <= 8);
+    RequireSchema(range >= 0 && range <= 8);
 }
 
 void CheckMode(int64_t mode)
 {
-    Require(mode == 0 || mode == 1);
+    RequireSchema(mode == 0 || mode == 1);
 }
 
 void CheckQuantity(int64_t quantity)
 {
-    Require(quantity >= 0 && quantity <= 4);
+    RequireSchema(quantity >= 0 && quantity <= 4);
 }
 
 void CheckShunt(double ohms)
 {
-    Require(std::isfinite(ohms) && ohms > 0);
+    RequireSchema(std::isfinite(ohms) && ohms > 0);
 }
 
 void CheckFlag(uint8_t flag)
 {
-    Require(flag <= 1);
+    RequireSchema(flag <= 1);
 }
 
 uint32_t U32(int32_t v)
@@ -65,7 +50,7 @@ void SerializeSettings(CArchive& ar, SingleMeterSettings& s)
         ar << kVersion << s.range << s.mode << U32(s.quantity) << s.shunt;
         return;
     }
-    ReadVersion(ar, kVersion);
+    ReadSchemaVersion(ar, kVersion);
     SingleMeterSettings in;
     ar >> in.range >> in.mode;
     in.quantity = ReadI32(ar);
@@ -87,7 +72,7 @@ void SerializeSettings(CArchive& ar, DualMeterSettings& s)
         ar << s.rateFlag;
         return;
     }
-    ReadVersion(ar, kVersion);
+    ReadSchemaVersion(ar, kVersion);
     DualMeterSettings in;
     for (DualHalfSettings& h : in.half) {
         ar >> h.range >> h.mode;
@@ -108,7 +93,7 @@ void SerializeSettings(CArchive& ar, AnalogMeterSettings& s)
         ar << kVersion << s.channelA << U32(s.range) << U32(s.mode) << U32(s.scaleSelection) << s.numberView;
         return;
     }
-    const uint32_t version = ReadVersion(ar, kVersion);
+    const uint32_t version = ReadSchemaVersion(ar, kVersion);
     AnalogMeterSettings in = s;
     ar >> in.channelA;
     in.range = ReadI32(ar);
@@ -120,7 +105,7 @@ void SerializeSettings(CArchive& ar, AnalogMeterSettings& s)
     CheckFlag(in.channelA);
     CheckRange(in.range);
     CheckMode(in.mode);
-    Require(in.scaleSelection >= 201 && in.scaleSelection <= 205);
+    RequireSchema(in.scaleSelection >= 201 && in.scaleSelection <= 205);
     CheckFlag(in.numberView);
     s = in;
 }
@@ -132,7 +117,7 @@ void SerializeSettings(CArchive& ar, PowerMeterSettings& s)
         ar << kVersion << s.rangeA << s.rangeB << s.shuntB;
         return;
     }
-    const uint32_t version = ReadVersion(ar, kVersion);
+    const uint32_t version = ReadSchemaVersion(ar, kVersion);
     PowerMeterSettings in = s;
     ar >> in.rangeA >> in.rangeB;
     if (version >= 2)
@@ -150,14 +135,14 @@ void SerializeSettings(CArchive& ar, TemperatureSettings& s)
         ar << kVersion << U32(s.unitChoice) << s.offset << U32(s.sensorChoice);
         return;
     }
-    const uint32_t version = ReadVersion(ar, kVersion);
+    const uint32_t version = ReadSchemaVersion(ar, kVersion);
     TemperatureSettings in = s;
     in.unitChoice = ReadI32(ar);
     ar >> in.offset;
     if (version >= 2)
         in.sensorChoice = ReadI32(ar);
-    Require(in.unitChoice == 201 || in.unitChoice == 202);
-    Require(std::isfinite(in.offset) && in.offset >= -100 && in.offset <= 100);
-    Require(in.sensorChoice == 204 || in.sensorChoice == 205);
+    RequireSchema(in.unitChoice == 201 || in.unitChoice == 202);
+    RequireSchema(std::isfinite(in.offset) && in.offset >= -100 && in.offset <= 100);
+    RequireSchema(in.sensorChoice == 204 || in.sensorChoice == 205);
     s = in;
 }

@@ -12,19 +12,10 @@ namespace {
 // Volts per percent of the amplitude, for the outputs of phases 1 and 2 added.
 constexpr double kFullScaleVolts = 19.79898987322333;
 
-// Anything that fails a check is a damaged archive, not a setting to repair.
-void Require(bool ok)
-{
-    if (!ok)
-        throw CArchiveException(CArchiveException::badSchema);
-}
-
 // Each of these archives has had one version so far.
 void ReadVersion(CArchive& ar, uint32_t expected)
 {
-    uint32_t version = 0;
-    ar >> version;
-    Require(version == expected);
+    ReadSchemaVersion(ar, expected, expected);
 }
 
 // Sets level within the limits; bit when that changed it.
@@ -231,10 +222,10 @@ void SerializeSettings(CArchive& ar, SineSourceSettings& s)
     double volts = 0;
     SineSourceSettings loaded = s;
     ar >> volts >> loaded.frequency;
-    Require(std::isfinite(volts));
+    RequireSchema(std::isfinite(volts));
     loaded.level = TenthsOfVolts(volts);
-    Require(loaded.level >= 0 && loaded.level <= kSineMaximum);
-    Require(loaded.frequency >= kFrequencyMinimum && loaded.frequency <= kFrequencyMaximum);
+    RequireSchema(loaded.level >= 0 && loaded.level <= kSineMaximum);
+    RequireSchema(loaded.frequency >= kFrequencyMinimum && loaded.frequency <= kFrequencyMaximum);
     s = loaded;
 }
 
@@ -253,11 +244,11 @@ void SerializeSettings(CArchive& ar, TripleDcSettings& s)
     TripleDcSettings loaded = s;
     for (int32_t& level : loaded.levels) {
         ar >> level;
-        Require(level >= 0 && level <= kTripleDcMaximum);
+        RequireSchema(level >= 0 && level <= kTripleDcMaximum);
     }
     for (uint8_t& flag : loaded.negative) {
         ar >> flag;
-        Require(flag <= 1);
+        RequireSchema(flag <= 1);
     }
     s = loaded;
 }
@@ -272,7 +263,7 @@ void SerializeSettings(CArchive& ar, SingleSupplySettings& s, LevelLimits limits
     ReadVersion(ar, kVersion);
     SingleSupplySettings loaded = s;
     ar >> loaded.level >> loaded.polarity;
-    Require(loaded.level >= limits.minimum && loaded.level <= limits.maximum);
-    Require(loaded.polarity <= 1);
+    RequireSchema(loaded.level >= limits.minimum && loaded.level <= limits.maximum);
+    RequireSchema(loaded.polarity <= 1);
     s = loaded;
 }
