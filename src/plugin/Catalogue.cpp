@@ -5,6 +5,7 @@
 #include "analysis/win32/BodePlotterVI.h"
 #include "analysis/win32/SpectrumAnalyzerVI.h"
 #include "framework/win32/Win32Services.h"
+#include "instruments/digital/DigVI.h"
 #include "instruments/generator/FuncGenVI.h"
 #include "instruments/meter/AnalogMeterVI.h"
 #include "instruments/meter/DualMeterVI.h"
@@ -20,8 +21,10 @@
 #include "instruments/supply/ThreePhaseVI.h"
 #include "interface/Interface.h"
 #include "plugin/WindowStyle.h"
+#include "units/DigIO.h"
 #include "units/FuncGen.h"
 #include "units/MetraHit.h"
+#include "units/Relays.h"
 #include "units/Scope.h"
 #include "units/ThreePhaseGen.h"
 #include "units/VexaMeter.h"
@@ -38,6 +41,9 @@ constexpr uint32_t kOscilloscopeId = 10115;
 constexpr uint32_t kSecondOscilloscopeId = 10051;
 constexpr uint32_t kSpectrumAnalyzerId = 10005;
 constexpr uint32_t kBodePlotterId = 10007;
+constexpr uint32_t kDigInputId = 10011;  // to 10014: input, output, both, extended IO
+constexpr uint32_t kDigExtendedId = 10014;
+constexpr uint32_t kRelayBoardId = 10022;
 constexpr double kFixedDcVolts = 12.0;
 constexpr uint8_t kFixedDcRawAmplitude = 31;
 
@@ -75,6 +81,11 @@ CVIEventSink* CInstrumentCatalogue::CreateInstrument(uint32_t id, const uint32_t
         auto* scope = dynamic_cast<CScope*>(m_interface->UnitForInstrument(kUnitScope));
         auto* generator = dynamic_cast<CFuncGen*>(m_interface->UnitForInstrument(kUnitFunctionGenerator));
         return scope && generator ? new CBodePlotterVI(scope, generator) : nullptr;
+    }
+    if ((id >= kDigInputId && id <= kDigExtendedId) || id == kRelaysInstrumentId || id == kRelayBoardId) {
+        auto* dig = dynamic_cast<CDigIO*>(m_interface->UnitForInstrument(kUnitDigitalIO));
+        auto* relays = dynamic_cast<CRelays*>(m_interface->UnitForInstrument(kUnitRelays));
+        return dig && relays ? new CDigVI(dig, relays, id) : nullptr;
     }
     if (id >= kFirstMetraHitId && id <= kLastMetraHitId) {
         // The interface attached the link just before (under its unit lock).

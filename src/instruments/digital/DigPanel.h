@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "framework/Archive.h"
 
@@ -31,3 +32,38 @@ struct DigNumberLook {
     bool operator==(const DigNumberLook&) const = default;
 };
 DigNumberLook DigNumberLookFor(bool sixteenBit, int32_t base);
+
+// Command ids of the digital panels.
+namespace DigCommand {
+constexpr uint32_t kOutputBitFirst = 4020;  // 16: toggle output bit (id − 4020)
+constexpr uint32_t kPlusOne = 4036;
+constexpr uint32_t kPlus256 = 4037;
+constexpr uint32_t kMinusOne = 4039;
+constexpr uint32_t kMinus256 = 4040;
+constexpr uint32_t kOutput8Bit = 3000;
+constexpr uint32_t kOutput16Bit = 3001;
+constexpr uint32_t kInput8Bit = 3002;
+constexpr uint32_t kInput16Bit = 3003;
+constexpr uint32_t kInputBaseFirst = 3044;   // 3: input base index = id − 3044
+constexpr uint32_t kOutputBaseFirst = 3047;  // 3: output base index = id − 3047
+constexpr uint32_t kRelayOnFirst = 4100;     // 8
+constexpr uint32_t kRelayOffFirst = 4108;    // 8
+constexpr uint32_t kRelayToggleFirst = 4116; // 8
+}  // namespace DigCommand
+
+// What a panel command works on: the output word, the relay byte and the
+// shared settings.
+struct DigPanelState {
+    uint16_t output = 0;
+    uint8_t relays = 0;
+    DigPanelSettings settings;
+};
+// What a command changed.
+enum DigChange : uint32_t {
+    kDigOutputChanged = 1,
+    kDigRelaysChanged = 2,
+    kDigLookChanged = 4,
+};
+// Applies a panel command; the DigChange bits it caused (0: nothing, as
+// +256 in 8-bit mode), or none when the id is not a panel command.
+std::optional<uint32_t> ApplyDigCommand(uint32_t id, DigPanelState& s);

@@ -43,3 +43,53 @@ TEST(DigPanel, NumberLooks)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace DigCommand;
+
+TEST(DigPanel, CommandsChangeTheWordTheRelaysAndTheLook)
+{
+    DigPanelState s;
+    EXPECT_EQ(ApplyDigCommand(kOutputBitFirst + 15, s), kDigOutputChanged);
+    EXPECT_EQ(ApplyDigCommand(kOutputBitFirst + 0, s), kDigOutputChanged);
+    EXPECT_EQ(s.output, 0x8001);
+    EXPECT_EQ(ApplyDigCommand(kOutputBitFirst + 15, s), kDigOutputChanged);
+    EXPECT_EQ(s.output, 0x0001);
+
+    s.output = 0x12FF;
+    EXPECT_EQ(ApplyDigCommand(kOutput8Bit, s), kDigLookChanged);
+    EXPECT_EQ(ApplyDigCommand(kOutput8Bit, s), 0u) << "already 8-bit";
+    EXPECT_EQ(ApplyDigCommand(kPlusOne, s), kDigOutputChanged);
+    EXPECT_EQ(s.output, 0x1200);
+    EXPECT_EQ(ApplyDigCommand(kPlus256, s), 0u) << "disabled in 8-bit mode";
+    EXPECT_EQ(ApplyDigCommand(kMinusOne, s), kDigOutputChanged);
+    EXPECT_EQ(s.output, 0x12FF);
+    ApplyDigCommand(kOutput16Bit, s);
+    ApplyDigCommand(kPlusOne, s);
+    EXPECT_EQ(s.output, 0x1300);
+    s.output = 0;
+    ApplyDigCommand(kMinus256, s);
+    EXPECT_EQ(s.output, 0xFF00);
+
+    EXPECT_EQ(ApplyDigCommand(kRelayOnFirst + 7, s), kDigRelaysChanged);
+    EXPECT_EQ(ApplyDigCommand(kRelayOnFirst + 7, s), 0u);
+    EXPECT_EQ(ApplyDigCommand(kRelayToggleFirst + 0, s), kDigRelaysChanged);
+    EXPECT_EQ(s.relays, 0x81);
+    EXPECT_EQ(ApplyDigCommand(kRelayOffFirst + 7, s), kDigRelaysChanged);
+    EXPECT_EQ(ApplyDigCommand(kRelayToggleFirst + 0, s), kDigRelaysChanged);
+    EXPECT_EQ(s.relays, 0x00);
+
+    ApplyDigCommand(kInputBaseFirst + 2, s);
+    ApplyDigCommand(kOutputBaseFirst + 1, s);
+    ApplyDigCommand(kInput8Bit, s);
+    EXPECT_EQ(s.settings.inputBase, 2);
+    EXPECT_EQ(s.settings.outputBase, 1);
+    EXPECT_EQ(s.settings.inputSixteenBit, 0);
+    EXPECT_EQ(s.output, 0xFF00) << "looks leave the word alone";
+
+    for (uint32_t id : {4019u, 4036u + 16u, 4038u, 4124u, 3004u, 3050u, 3043u})
+        EXPECT_FALSE(ApplyDigCommand(id, s).has_value()) << id;
+}
+
+}  // namespace
