@@ -41,6 +41,7 @@ public:
     void EndBusy() override {}
     int ChooseTask(uint32_t, uint32_t, const std::vector<ChoiceButton>&, int) override { return 6; }
     bool AskNetworkAddress(CString&) override { return false; }
+    bool ConfirmReconnect(const ConnectionInfo&) override { return false; }
     CString LoadText(uint32_t) override { return CString(); }
 };
 

@@ -47,4 +47,16 @@ public:
     // The network address dialog: lets the user pick or type the interface's
     // address; true on OK with address set.
     virtual bool AskNetworkAddress(CString& address) = 0;
+
+    // How the plug-in is connected, for the reconnect dialog.
+    struct ConnectionInfo {
+        enum Kind : int32_t { kNone = 0, kDemonstration = 1, kUsb = 2, kNetwork = 3 };
+        int32_t kind = kNone;
+        CString address;     // network only
+        CString deviceName;  // network only: the name the interface reported
+        CString identification;
+        bool instrumentsOpen = false;
+    };
+    // The reconnect dialog; true when the user confirmed replacing the connection.
+    virtual bool ConfirmReconnect(const ConnectionInfo& info) = 0;
 };

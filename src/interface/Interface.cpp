@@ -126,10 +126,37 @@ CVIEventSink* CInterface::OpenInstrument(uint32_t id, int x, int y)
     return sink;
 }
 
+IUserInteraction::ConnectionInfo CInterface::DescribeConnection()
+{
+    using Info = IUserInteraction::ConnectionInfo;
+    Info info;
+    CStreamIO* stream = Stream();
+    if (!stream)
+        info.kind = Info::kNone;
+    else if (dynamic_cast<CStreamNUL*>(stream))
+        info.kind = Info::kDemonstration;
+    else if (stream->IsSocketStream())
+        info.kind = Info::kNetwork;
+    else
+        info.kind = Info::kUsb;
+    if (info.kind == Info::kNetwork) {
+        info.address = stream->NetworkAddress();
+        info.deviceName = DeviceName();
+    }
+    info.identification = Identification();
+    info.instrumentsOpen = Events().GetCount() > 0;
+    return info;
+}
+
 bool CInterface::Reconnect()
 {
+    // Until the user confirms, the connection and every instrument stay as they are.
+    if (!m_services.ui.ConfirmReconnect(DescribeConnection()))
+        return false;
+    // Disconnect releases the units and closes the stream; releasing the
+    // transport as well would send release-all a second time.
     Disconnect();
-    ReleaseTransport();
+    SetStream(nullptr);
     const int result = Connect(true, false, true);
     if (result == kConnectCancelled)
         return false;

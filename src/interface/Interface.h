@@ -35,7 +35,11 @@ public:
     CVIEventSink* CreateFromLayout(uint32_t id);
     // Drops the connection and runs the connect sequence again with the
     // choice forced; attaches the units when that succeeds.
+    // The reconnect command: the dialog, then on OK every instrument closed,
+    // the units released, the stream closed, the choice of connection shown
+    // at once and the units attached on the new one.
     virtual bool Reconnect();
+    IUserInteraction::ConnectionInfo DescribeConnection();
 
 private:
     struct Layout;

@@ -63,6 +63,8 @@ public:
     virtual bool ResetDevice() = 0;
     // True for the TCP streams (the device name is asked only over them).
     virtual bool IsSocketStream() const { return false; }
+    // The network address the stream reaches; empty for other streams.
+    virtual CString NetworkAddress() const { return {}; }
 
     void WriteByte(uint8_t value);
     void WriteWord(uint16_t value);

@@ -6,6 +6,7 @@
 #include "framework/win32/WinApp.h"
 #include "framework/win32/Win32Services.h"
 #include "interface/Services.h"
+#include "plugin/ReconnectDlg.h"
 #include "units/UnitFactory.h"
 #include "viframework/win32/Win32PanelResources.h"
 
@@ -25,7 +26,7 @@ public:
 
     CRegistrySettings m_settings;
     CResourceStrings m_strings;
-    CWin32UserInteraction m_ui;
+    CPlugInUserInteraction m_ui;
     CWin32WindowBridge m_windows;
     CUnitFactory m_units;
     CWin32PanelResources m_panelResources{*this};

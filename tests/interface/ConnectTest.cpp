@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "FakeServices.h"
+#include "interface/Interface.h"
 #include "interface/Vexaface.h"
 
 namespace {
@@ -157,6 +158,88 @@ TEST_F(Connect, ForcedChoiceAsksBeforeTrying)
     EXPECT_EQ(face.Connect(true, false, true), kConnectDemonstration);
     EXPECT_TRUE(fake.streams.requests.empty());
     EXPECT_EQ(fake.ui.choices.size(), 1u);
+}
+
+// The reconnect command, byte for byte: the dialog first, and only OK touches the connection.
+class Reconnect : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake.settings.WriteNumber(SettingsHive::CurrentUser, kWlan, u"Enabled", 1);
+        fake.settings.WriteText(SettingsHive::CurrentUser, kWlan, u"Address", u"10.0.0.7");
+        old = fake.streams.Prepare();
+        ScriptIdentify(old, 3);
+        Bytes name(64, 0);
+        const char16_t text[] = u"LAB BOX 3";
+        std::memcpy(name.data(), text, sizeof text);  // UTF-16LE on this little-endian machine
+        old->ExpectWrite({0x18}).Reply(name);
+        ASSERT_EQ(face.Connect(true, false, false), kConnectConnected);
+        for (uint8_t unit = 1; unit <= 7; ++unit)
+            old->ExpectWrite({0x0E, unit}).Reply({'!'});
+        ASSERT_TRUE(face.AttachUnits());
+        windows.Open(panel);
+        face.Events().AddSink(&panel);
+        old->ExpectDone();
+    }
+
+    FakeServices fake;
+    FakeWindows windows;
+    CInterface face{fake.Services()};
+    FakeSink panel{10120};
+    ScriptedStream* old = nullptr;
+};
+
+TEST_F(Reconnect, CancelSendsNothingAndKeepsEverything)
+{
+    fake.ui.reconnectAnswer = false;
+    const size_t before = old->AllWritten().size();
+    EXPECT_FALSE(face.Reconnect());
+    ASSERT_EQ(fake.ui.reconnectDialogs.size(), 1u);
+    const auto& shown = fake.ui.reconnectDialogs[0];
+    EXPECT_EQ(shown.kind, IUserInteraction::ConnectionInfo::kNetwork);
+    EXPECT_EQ(shown.address, u"10.0.0.7");
+    EXPECT_EQ(shown.deviceName, u"LAB BOX 3");
+    EXPECT_EQ(shown.identification, u"RV8810-4C  V2.50  238");
+    EXPECT_TRUE(shown.instrumentsOpen);
+    EXPECT_EQ(old->AllWritten().size(), before);
+    EXPECT_EQ(panel.State(), kSinkActive);
+    EXPECT_TRUE(face.IsConnected());
+    EXPECT_TRUE(fake.ui.choices.empty());
+}
+
+TEST_F(Reconnect, OkReleasesOnceAsksAtOnceAndAttachesOnTheNewStream)
+{
+    old->ExpectWrite({0x11});
+    ScriptedStream* fresh = fake.streams.Prepare();
+    ScriptIdentify(fresh, 3);
+    for (uint8_t unit = 1; unit <= 7; ++unit)
+        fresh->ExpectWrite({0x0E, unit}).Reply({'!'});
+    fake.ui.answers = {100};  // USB
+    auto remains = std::make_shared<ScriptedStream::Remains>();
+    old->LeaveRemains(remains);
+    const size_t before = old->AllWritten().size();
+    EXPECT_TRUE(face.Reconnect());
+    EXPECT_TRUE(remains->problems.empty()) << remains->problems.front();
+    EXPECT_EQ(Bytes(remains->written.begin() + before, remains->written.end()), Bytes{0x11}) << "release-all once";
+    EXPECT_EQ(remains->openCount, 0) << "the old stream was closed before it went";
+    fresh->ExpectDone();
+    EXPECT_EQ(panel.State(), kSinkReleased);
+    ASSERT_EQ(fake.ui.choices.size(), 1u) << "the choice comes at once";
+    EXPECT_EQ(fake.ui.choices[0].offered, (std::vector<int>{100, 101, 6})) << "demonstration allowed, no cancel";
+    EXPECT_EQ(fake.streams.requests.back(), "usb");
+}
+
+TEST_F(Reconnect, DemonstrationModeShowsItsKind)
+{
+    fake.ui.answers = {6};
+    old->ExpectWrite({0x11});
+    ASSERT_TRUE(face.Reconnect());  // the old stream is gone from here on
+    fake.ui.reconnectAnswer = false;
+    face.Reconnect();
+    ASSERT_EQ(fake.ui.reconnectDialogs.size(), 2u);
+    EXPECT_EQ(fake.ui.reconnectDialogs[1].kind, IUserInteraction::ConnectionInfo::kDemonstration);
+    EXPECT_FALSE(fake.ui.reconnectDialogs[1].instrumentsOpen);
+    EXPECT_TRUE(fake.ui.reconnectDialogs[1].address.empty());
 }
 
 } // namespace

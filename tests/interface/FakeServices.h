@@ -61,8 +61,16 @@ public:
         return true;
     }
 
+    bool ConfirmReconnect(const ConnectionInfo& info) override
+    {
+        reconnectDialogs.push_back(info);
+        return reconnectAnswer;
+    }
+
     std::vector<std::string> messages;
     std::vector<Choice> choices;
+    std::vector<ConnectionInfo> reconnectDialogs;
+    bool reconnectAnswer = true;
     std::deque<int> answers;
     std::optional<CString> addressAnswer;
     int addressDialogs = 0;
@@ -79,7 +87,10 @@ public:
     std::unique_ptr<CStreamIO> CreateUsb() override { return Next("usb"); }
     std::unique_ptr<CStreamIO> CreateSocket(const CString& address, uint16_t port) override
     {
-        return Next("socket " + StringToUtf8(address) + ":" + std::to_string(port));
+        auto stream = Next("socket " + StringToUtf8(address) + ":" + std::to_string(port));
+        if (stream)
+            static_cast<ScriptedStream&>(*stream).SetNetworkAddress(address);
+        return stream;
     }
     std::unique_ptr<CStreamIO> CreateTunnel(const CString& name) override { return Next("tunnel " + StringToUtf8(name)); }
     bool StartSocketLayer() override { return socketLayer; }

@@ -187,15 +187,31 @@ ScriptedStream::Bytes ScriptedStream::AllWritten() const
     return all;
 }
 
-void ScriptedStream::ExpectDone()
+std::vector<std::string> ScriptedStream::Problems() const
 {
-    std::lock_guard<std::mutex> g(m_lock);
-    for (const std::string& m : m_mismatches)
-        ADD_FAILURE() << m;
+    std::vector<std::string> problems = m_mismatches;
     for (const Step& s : m_steps) {
         if (s.kind == Kind::Fault)
             continue;
-        ADD_FAILURE() << (s.kind == Kind::Write ? "expected write never came: " : "reply never read: ")
-                      << Hex(s.bytes.data() + s.used, s.bytes.size() - s.used);
+        problems.push_back((s.kind == Kind::Write ? "expected write never came: " : "reply never read: ") +
+                           Hex(s.bytes.data() + s.used, s.bytes.size() - s.used));
     }
+    return problems;
+}
+
+void ScriptedStream::ExpectDone()
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    for (const std::string& problem : Problems())
+        ADD_FAILURE() << problem;
+}
+
+ScriptedStream::~ScriptedStream()
+{
+    if (!m_remains)
+        return;
+    m_remains->written = AllWritten();
+    std::lock_guard<std::mutex> g(m_lock);
+    m_remains->openCount = m_openCount;
+    m_remains->problems = Problems();
 }

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -22,6 +23,16 @@
 class ScriptedStream : public CStreamIO {
 public:
     using Bytes = std::vector<uint8_t>;
+
+    // What a stream the interface object deleted had seen, for the test to check.
+    struct Remains {
+        Bytes written;
+        int openCount = 0;
+        std::vector<std::string> problems;  // mismatches and unused steps
+    };
+    ~ScriptedStream() override;
+    // The stream fills remains when it is deleted.
+    void LeaveRemains(std::shared_ptr<Remains> remains) { m_remains = std::move(remains); }
 
     ScriptedStream& ExpectWrite(Bytes bytes);
     ScriptedStream& Reply(Bytes bytes);
@@ -43,6 +54,7 @@ public:
     int OpenCount() const { return m_openCount; }
     int Purges() const { return m_purges; }
     void SetSocketStream(bool on) { m_socket = on; }
+    void SetNetworkAddress(const CString& address) { m_address = address; }
     // Bytes that GetInputCount reports and DrainInput then reads.
     void SetWaitingInput(Bytes bytes);
 
@@ -57,6 +69,7 @@ public:
     void EndBlock() override;
     bool ResetDevice() override { return true; }
     bool IsSocketStream() const override { return m_socket; }
+    CString NetworkAddress() const override { return m_address; }
 
 private:
     enum class Kind { Write, Reply, Fault };
@@ -70,7 +83,11 @@ private:
     void Mismatch(std::string what);
     bool TakeFault();
 
+    // Unused steps and mismatches, as ExpectDone reports them.
+    std::vector<std::string> Problems() const;
+
     mutable std::mutex m_lock;
+    std::shared_ptr<Remains> m_remains;
     std::deque<Step> m_steps;
     std::vector<std::string> m_mismatches;
     std::vector<Bytes> m_transfers;
@@ -81,5 +98,6 @@ private:
     bool m_connected = true;
     bool m_anyWrites = false;
     bool m_socket = false;
+    CString m_address;
     int m_purges = 0;
 };

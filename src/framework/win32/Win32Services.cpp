@@ -132,6 +132,11 @@ CString CResourceStrings::LoadText(uint32_t id)
 
 void CWin32UserInteraction::ShowMessage(const CString& text, MessageIcon icon)
 {
+    ShowMessageBox(text, icon);
+}
+
+void ShowMessageBox(const CString& text, MessageIcon icon)
+{
     const UINT style = icon == MessageIcon::Error ? MB_ICONERROR
                        : icon == MessageIcon::Warning ? MB_ICONWARNING
                        : icon == MessageIcon::Information ? MB_ICONINFORMATION
@@ -266,7 +271,7 @@ INT_PTR RunResourceDialog(uint32_t templateId, HWND owner, DLGPROC procedure, LP
     HMODULE module = nullptr;
     HRSRC found = app ? app->FindInChain(RT_DIALOG, MAKEINTRESOURCEW(templateId), &module) : nullptr;
     if (!found) {
-        CWin32UserInteraction().ShowMessage(CResourceStrings().LoadText(kTextResourceMissing), MessageIcon::Error);
+        ShowMessageBox(CResourceStrings().LoadText(kTextResourceMissing), MessageIcon::Error);
         return -1;
     }
     auto* dialog = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(module, found)));
@@ -280,7 +285,7 @@ void ReportException(const CException& e, uint32_t contextTextId)
     if (!text.empty())
         text += u"\n\n";
     text += Utf8ToString(e.what());
-    CWin32UserInteraction().ShowMessage(text, MessageIcon::Error);
+    ShowMessageBox(text, MessageIcon::Error);
 }
 
 bool CopyTextToClipboard(HWND owner, const CString& text)

@@ -26,6 +26,11 @@ public:
     CString LoadText(uint32_t id) override;
 };
 
+// A message box over the host's window, titled with the product's name.
+void ShowMessageBox(const CString& text, MessageIcon icon);
+
+// What the user sees through the system's own dialogs; the dialogs drawn as
+// panels (the reconnect dialog) belong to the plug-in.
 class CWin32UserInteraction : public IUserInteraction {
 public:
     void ShowMessage(const CString& text, MessageIcon icon) override;

@@ -40,6 +40,7 @@ public:
     void EndBlock() override;
     bool ResetDevice() override;
     bool IsSocketStream() const override { return true; }
+    CString NetworkAddress() const override { return m_address; }
 
 protected:
     // Makes the connection behind Open; the tunnel stream also opens the device.
