@@ -1,0 +1,167 @@
+// The logic analyzer against the simulator, whose digital outputs are wired
+// to its inputs: a counter pattern made in the settings sheet as a user
+// makes it, played and recorded, and the record read through the chart's
+// "data as text".
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cwchar>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../../instruments/PlugInHarness.h"
+#include "charts/ChartCommands.h"
+
+namespace {
+
+using namespace harness;
+
+constexpr UINT kLogicAnalyzer = 10105;
+constexpr UINT kSettings = 50, kRun = 401, kOneMillisecond = 23;
+constexpr UINT kCounterGenerator = 507;
+constexpr int kStepList = 402, kCounterEnd = 152;
+const std::wstring kSheetTitle = L"Logic Analyzer Settings";
+const std::wstring kCounterTitle = L"Counter";
+
+struct DialogSearch {
+    std::wstring title;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t kind[16] = {}, title[128] = {};
+    GetClassNameW(window, kind, 15);
+    GetWindowTextW(window, title, 127);
+    if (process != GetCurrentProcessId() || std::wstring(kind) != L"#32770" || !IsWindowVisible(window) ||
+        search->title != title)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// A visible dialog of this process with that title, waited for up to 5 s.
+HWND AwaitDialog(const std::wstring& title)
+{
+    for (int i = 0; i < 250; ++i) {
+        DialogSearch search{title};
+        EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+BOOL CALLBACK FindStepList(HWND child, LPARAM found)
+{
+    if (GetDlgCtrlID(child) != kStepList)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
+
+BOOL CALLBACK CollectCharts(HWND child, LPARAM found)
+{
+    wchar_t kind[32] = {};
+    GetClassNameW(child, kind, 31);
+    if (std::wstring(kind) == L"VexaChart")
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
+    return TRUE;
+}
+
+// The rows of numbers below the header line.
+std::vector<std::vector<double>> ParseRows(std::wstring text)
+{
+    std::replace(text.begin(), text.end(), L',', L'.');
+    std::vector<std::vector<double>> rows;
+    size_t start = text.find(L"\r\n");
+    while (start != std::wstring::npos && start + 2 < text.size()) {
+        start += 2;
+        const size_t end = text.find(L"\r\n", start);
+        const std::wstring line = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        std::vector<double> row;
+        const wchar_t* p = line.c_str();
+        wchar_t* next = nullptr;
+        for (double v = std::wcstod(p, &next); next != p; v = std::wcstod(p, &next)) {
+            row.push_back(v);
+            p = next;
+        }
+        rows.push_back(row);
+        start = end;
+    }
+    return rows;
+}
+
+// The user's hands in the sheet, from a thread of their own while the
+// sheet runs its modal loop: the counter generator 0 to 15, then OK.
+void MakeCounterPattern(std::atomic<bool>& done, std::atomic<bool>& ok)
+{
+    HWND sheet = AwaitDialog(kSheetTitle);
+    HWND list = nullptr;
+    if (sheet)
+        EnumChildWindows(sheet, FindStepList, reinterpret_cast<LPARAM>(&list));
+    if (list) {
+        PostMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(kCounterGenerator, BN_CLICKED), 0);
+        if (HWND counter = AwaitDialog(kCounterTitle)) {
+            SetDlgItemTextW(counter, kCounterEnd, L"15");
+            PostMessageW(counter, WM_COMMAND, IDOK, 0);
+            for (int i = 0; i < 250 && SendMessageW(list, LB_GETCOUNT, 0, 0) != 16; ++i)
+                Sleep(20);
+            ok = SendMessageW(list, LB_GETCOUNT, 0, 0) == 16;
+        }
+    }
+    if (sheet)
+        PostMessageW(sheet, PSM_PRESSBUTTON, ok ? PSBTN_OK : PSBTN_CANCEL, 0);
+    done = true;
+}
+
+class LogicAnalyzer : public PlugInWithSimulator {};
+
+TEST_F(LogicAnalyzer, RecordsTheCounterPatternItPlaysOnTheLoopback)
+{
+    HWND analyzer = Open(kLogicAnalyzer, L"LOGIC ANALYZER");
+    ASSERT_NE(analyzer, nullptr);
+    std::vector<HWND> charts;
+    EnumChildWindows(analyzer, CollectCharts, reinterpret_cast<LPARAM>(&charts));
+    ASSERT_EQ(charts.size(), 1u);
+
+    std::atomic<bool> done{false}, ok{false};
+    std::thread hands(MakeCounterPattern, std::ref(done), std::ref(ok));
+    PostMessageW(analyzer, WM_COMMAND, kSettings, 0);
+    PumpUntil([&] { return done.load() && !FindWindowTitled(kSheetTitle); }, 15000);
+    hands.join();
+    ASSERT_TRUE(ok) << "the counter's 16 steps in the editor";
+
+    // From here on any message box is a fault, answered and kept.
+    MessageBoxAnswerer answerer;
+    SendMessageW(analyzer, WM_COMMAND, kOneMillisecond, 0);
+    PostMessageW(analyzer, WM_COMMAND, kRun, 0);
+    std::vector<std::vector<double>> rows;
+    PumpUntil([&] {
+        ClearClipboard();
+        SendMessageW(charts[0], WM_COMMAND, ID_CHART_COPY_TEXT, 0);
+        rows = ParseRows(ClipboardText());
+        return rows.size() == 16 && rows.back().size() == 3 && rows.back()[1] == 15;
+    }, 10000);
+    EXPECT_TRUE(answerer.Texts().empty()) << "no message while running";
+    ASSERT_EQ(rows.size(), 16u) << "the record is as long as the pattern";
+    for (size_t i = 0; i < rows.size(); ++i) {
+        ASSERT_EQ(rows[i].size(), 3u) << "time, input word, output word in row " << i;
+        EXPECT_NEAR(rows[i][0], 0.001 * double(i), 1e-9);
+        EXPECT_EQ(rows[i][1], double(i)) << "the inputs show the binary count";
+        EXPECT_EQ(rows[i][2], double(i)) << "the pattern's word at that sample";
+    }
+}
+
+}  // namespace
