@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analysis/win32/BodePlotterVI.h"
+#include "analysis/win32/LogicAnalyzerVI.h"
 #include "analysis/win32/SpectrumAnalyzerVI.h"
 #include "framework/win32/Win32Services.h"
 #include "instruments/digital/DigVI.h"
@@ -41,6 +42,7 @@ constexpr uint32_t kOscilloscopeId = 10115;
 constexpr uint32_t kSecondOscilloscopeId = 10051;
 constexpr uint32_t kSpectrumAnalyzerId = 10005;
 constexpr uint32_t kBodePlotterId = 10007;
+constexpr uint32_t kLogicAnalyzerId = 10105;
 constexpr uint32_t kDigInputId = 10011;  // to 10014: input, output, both, extended IO
 constexpr uint32_t kDigExtendedId = 10014;
 constexpr uint32_t kRelayBoardId = 10022;
@@ -81,6 +83,10 @@ CVIEventSink* CInstrumentCatalogue::CreateInstrument(uint32_t id, const uint32_t
         auto* scope = dynamic_cast<CScope*>(m_interface->UnitForInstrument(kUnitScope));
         auto* generator = dynamic_cast<CFuncGen*>(m_interface->UnitForInstrument(kUnitFunctionGenerator));
         return scope && generator ? new CBodePlotterVI(scope, generator) : nullptr;
+    }
+    if (id == kLogicAnalyzerId) {
+        auto* unit = dynamic_cast<CDigIO*>(m_interface->UnitForInstrument(kUnitDigitalIO));
+        return unit ? new CLogicAnalyzerVI(unit) : nullptr;
     }
     if ((id >= kDigInputId && id <= kDigExtendedId) || id == kRelaysInstrumentId || id == kRelayBoardId) {
         auto* dig = dynamic_cast<CDigIO*>(m_interface->UnitForInstrument(kUnitDigitalIO));
@@ -204,6 +210,10 @@ bool CInstrumentCatalogue::CreateFrameWindow(CVIFrame* frame, const uint32_t* re
         layoutId = CBodePlotterVI::kLayoutId;
         menuId = CBodePlotterVI::kMenuId;
         size = {CBodePlotterVI::kWidth, CBodePlotterVI::kHeight};
+    } else if (dynamic_cast<CLogicAnalyzerVI*>(frame)) {
+        layoutId = CLogicAnalyzerVI::kLayoutId;
+        menuId = CLogicAnalyzerVI::kMenuId;
+        size = {CLogicAnalyzerVI::kWidth, CLogicAnalyzerVI::kHeight};
     } else {
         delete frame;
         return false;

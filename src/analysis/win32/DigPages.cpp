@@ -549,6 +549,12 @@ protected:
 
     bool OnKillActive() override
     {
+        if (m_boxes.ComparesNothing()) {
+            CResourceStrings strings;
+            MessageBoxW(m_hWnd, Wide(strings.LoadText(kTextTriggerWithoutBits)),
+                        Wide(strings.LoadText(kTextInvalidEntryTitle)), MB_OK | MB_ICONWARNING);
+            return false;
+        }
         if (!m_lengthEdited)
             return true;
         const FieldEntry entry = JudgeField(WindowText(GetDlgItem(m_hWnd, kRecordLengthField)), 1, 0xFFFF);

@@ -118,8 +118,13 @@ public:
 private:
     void SetText(uint32_t id, const CString& text)
     {
-        if (auto* field = Find<CHotText>(id); field && field->SetText(text))
-            InvalidateHotspot(field, 2, true);
+        auto* field = Find<CHotText>(id);
+        if (!field || field->Text() == text)
+            return;
+        // The field sizes itself to its text: the old extent is repainted too.
+        InvalidateHotspot(field, 2, true);
+        field->SetText(text);
+        InvalidateHotspot(field, 2, true);
     }
 
     void RunOrStop();

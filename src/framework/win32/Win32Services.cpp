@@ -135,6 +135,18 @@ void CWin32UserInteraction::ShowMessage(const CString& text, MessageIcon icon)
     ShowMessageBox(text, icon);
 }
 
+bool CWin32UserInteraction::ConfirmReconnect(const ConnectionInfo& info)
+{
+    constexpr uint32_t kTextReconnect = 20030;  // the menu item's text
+    CWinApp* app = AfxGetApp();
+    CString text = info.identification;
+    if (!info.address.empty())
+        text += u"\n" + info.address;
+    const CString question = app ? app->LoadText(kTextReconnect) : CString();
+    return MessageBoxW(OwnerWindow(), Wide(text), question.empty() ? L"Vexa" : Wide(question),
+                       MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
 void ShowMessageBox(const CString& text, MessageIcon icon)
 {
     const UINT style = icon == MessageIcon::Error ? MB_ICONERROR

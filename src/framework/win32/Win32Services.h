@@ -40,6 +40,8 @@ public:
     int ChooseTask(uint32_t titleId, uint32_t contentId, const std::vector<ChoiceButton>& buttons,
                    int defaultId) override;
     bool AskNetworkAddress(CString& address) override;
+    // A plain question box; the plug-in shows its panel dialog instead.
+    bool ConfirmReconnect(const ConnectionInfo& info) override;
 
 private:
     HWND m_busyWindow = nullptr;

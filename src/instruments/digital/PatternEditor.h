@@ -97,6 +97,8 @@ private:
 // The trigger page: boxes 301 to 316 are the trigger word's bits, 317 to
 // 332 mark bits that do not matter (the mask bit is set when its box is
 // clear), 333 is the trigger on.
+constexpr uint32_t kTextTriggerWithoutBits = 501;
+
 class CTriggerBoxes {
 public:
     static constexpr uint32_t kFirstWordBox = 301;
@@ -111,6 +113,9 @@ public:
     bool Enabled(uint32_t box) const;
 
     bool On() const { return m_on; }
+    // A trigger on with every input marked "do not care" would fire at once;
+    // the page refuses it with message kTextTriggerWithoutBits.
+    bool ComparesNothing() const { return m_on && m_mask == 0; }
     uint16_t Word() const { return m_word; }
     uint16_t Mask() const { return m_mask; }
 

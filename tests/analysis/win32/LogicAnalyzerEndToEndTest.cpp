@@ -2,6 +2,9 @@
 // to its inputs: a counter pattern made in the settings sheet as a user
 // makes it, played and recorded, and the record read through the chart's
 // "data as text".
+//
+// With VEXA_PICTURES set to a folder, the test saves pictures of the sheet's
+// pages, the counter dialog and the timing diagram there.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -16,7 +19,9 @@
 #include <thread>
 #include <vector>
 
+#include "../../WineFolder.h"
 #include "../../instruments/PlugInHarness.h"
+#include "Capture.h"
 #include "charts/ChartCommands.h"
 
 namespace {
@@ -103,6 +108,13 @@ std::vector<std::vector<double>> ParseRows(std::wstring text)
     return rows;
 }
 
+void SavePicture(HWND window, const wchar_t* name)
+{
+    const std::wstring path = FolderFromEnvironment("VEXA_PICTURES");
+    if (!path.empty() && window)
+        CaptureWindowToPng(window, path + L"\\" + name);
+}
+
 // The user's hands in the sheet, from a thread of their own while the
 // sheet runs its modal loop: the counter generator 0 to 15, then OK.
 void MakeCounterPattern(std::atomic<bool>& done, std::atomic<bool>& ok)
@@ -115,10 +127,17 @@ void MakeCounterPattern(std::atomic<bool>& done, std::atomic<bool>& ok)
         PostMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(kCounterGenerator, BN_CLICKED), 0);
         if (HWND counter = AwaitDialog(kCounterTitle)) {
             SetDlgItemTextW(counter, kCounterEnd, L"15");
+            SavePicture(counter, L"logic-counter.png");
             PostMessageW(counter, WM_COMMAND, IDOK, 0);
             for (int i = 0; i < 250 && SendMessageW(list, LB_GETCOUNT, 0, 0) != 16; ++i)
                 Sleep(20);
             ok = SendMessageW(list, LB_GETCOUNT, 0, 0) == 16;
+            SavePicture(sheet, L"logic-pattern.png");
+            if (!FolderFromEnvironment("VEXA_PICTURES").empty()) {
+                PostMessageW(sheet, PSM_SETCURSEL, 1, 0);
+                Sleep(500);
+                SavePicture(sheet, L"logic-trigger.png");
+            }
         }
     }
     if (sheet)
@@ -162,6 +181,8 @@ TEST_F(LogicAnalyzer, RecordsTheCounterPatternItPlaysOnTheLoopback)
         EXPECT_EQ(rows[i][1], double(i)) << "the inputs show the binary count";
         EXPECT_EQ(rows[i][2], double(i)) << "the pattern's word at that sample";
     }
+    PumpUntil([] { return false; }, 300);
+    SavePicture(analyzer, L"10105.png");
 }
 
 }  // namespace

@@ -149,6 +149,14 @@ TEST(TriggerPage, WordBoxesAndDontCareBoxesMapToWordAndMask)
     EXPECT_TRUE(boxes.On());
     EXPECT_TRUE(boxes.Enabled(301));
     EXPECT_FALSE(boxes.Enabled(316));
+    EXPECT_FALSE(boxes.ComparesNothing());
+
+    // Every input marked "do not care" with the trigger on is refused; off, it is fine.
+    for (uint32_t box = 317; box <= 332; ++box)
+        boxes.SetChecked(box, true);
+    EXPECT_TRUE(boxes.ComparesNothing());
+    boxes.SetChecked(333, false);
+    EXPECT_FALSE(boxes.ComparesNothing());
 }
 
 TEST(PageFields, WholeNumbersWithinBoundsOrAMessage)
