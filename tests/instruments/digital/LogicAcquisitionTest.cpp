@@ -100,3 +100,23 @@ TEST(LogicAcquisitionStep, TriggeredRepeatingStreamWaitsThenRecordsAgain)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LogicAcquisitionStep, ARecordCutShortEndsTheRunInTheStreamFault)
+{
+    Rig rig;
+    ASSERT_EQ(rig.acq.Run(), 0u);
+    rig.Setup(0x00, 0x00, 0);
+    rig.Start();
+    rig.Next();
+    rig.State(CDigIO::kRecordComplete);
+    // Two words promised, one and a half arrive, then the box is gone.
+    rig.S().ExpectWrite({0x24, 0x00, 0x02}).Reply({0x12, 0x34, 0x56}).Fault(20020);
+    EXPECT_THROW(rig.Next(), CStreamException);
+    EXPECT_FALSE(rig.acq.Running()) << "the connection-loss path finds no run left to poll";
+    rig.acq.Step();
+    rig.S().ExpectDone();  // nothing more is sent
+}
+
+}  // namespace
