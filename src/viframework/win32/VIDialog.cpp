@@ -1,5 +1,7 @@
 #include "viframework/win32/VIDialog.h"
 
+#include <algorithm>
+
 int CVIDialog::DoModal()
 {
     HWND owner = m_owner ? m_owner : GetActiveWindow();
@@ -22,8 +24,14 @@ int CVIDialog::DoModal()
             SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
         GetWindowRect(m_hWnd, &self);
         const int w = self.right - self.left, h = self.bottom - self.top;
-        SetWindowPos(m_hWnd, nullptr, area.left + (area.right - area.left - w) / 2,
-                     area.top + (area.bottom - area.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        // Centred on a small owner near the screen's edge, the caption would
+        // leave the screen: the dialog stays inside the owner's work area.
+        const RECT work = MonitorWorkArea(MonitorFromRect(&area, MONITOR_DEFAULTTONEAREST));
+        const int x = std::clamp<int>(area.left + (area.right - area.left - w) / 2, work.left,
+                                      std::max<int>(work.left, work.right - w));
+        const int y = std::clamp<int>(area.top + (area.bottom - area.top - h) / 2, work.top,
+                                      std::max<int>(work.top, work.bottom - h));
+        SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         ShowWindow(m_hWnd, SW_SHOW);
         MSG msg;
         while (m_running && GetMessageW(&msg, nullptr, 0, 0) > 0) {
