@@ -1,6 +1,6 @@
 // Contents
 //   [SECTION] helpers: fields, boxes and refusals
-//   [SECTION] CLogicPage and CLogicDialog: a page and a modal dialog around their procedures
+//   [SECTION] CLogicDialog: a page and a modal dialog around their procedures
 //   [SECTION] the generator dialogs
 //   [SECTION] CDigOutputPPg: the pattern editor
 //   [SECTION] CTriggerPPg
@@ -15,6 +15,7 @@
 
 #include "framework/Exception.h"
 #include "framework/win32/Win32Services.h"
+#include "framework/win32/PropertyPage.h"
 #include "framework/win32/WinApp.h"
 #include "instruments/digital/DigRules.h"
 #include "instruments/digital/PatternEditor.h"
@@ -33,14 +34,6 @@ constexpr int32_t kDefaultRecordLength = 1000;
 
 // ---------------------------------------------------------------- [SECTION] helpers
 
-CString WindowText(HWND window)
-{
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(size_t(std::max(length, 0)) + 1, L'\0');
-    GetWindowTextW(window, text.data(), length + 1);
-    text.resize(size_t(std::max(length, 0)));
-    return FromWide(text.c_str());
-}
 
 void SetNumber(HWND dialog, int id, int64_t value)
 {
@@ -86,90 +79,8 @@ void TellTooManySteps(HWND owner)
                 MB_OK | MB_ICONWARNING);
 }
 
-// A dialog template of the resource chain, and the module holding it.
-LPCDLGTEMPLATEW FindTemplate(uint32_t id, HMODULE& module)
-{
-    CWinApp* app = AfxGetApp();
-    HRSRC found = app ? app->FindInChain(RT_DIALOG, MAKEINTRESOURCEW(id), &module) : nullptr;
-    return found ? static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(module, found))) : nullptr;
-}
 
-// ---------------------------------------------------------------- [SECTION] CLogicPage and CLogicDialog
-
-class CLogicPage {
-public:
-    explicit CLogicPage(uint32_t templateId) : m_templateId(templateId) {}
-    virtual ~CLogicPage() = default;
-    CLogicPage(const CLogicPage&) = delete;
-    CLogicPage& operator=(const CLogicPage&) = delete;
-
-    bool Describe(PROPSHEETPAGEW& page)
-    {
-        HMODULE module = nullptr;
-        page = PROPSHEETPAGEW{};
-        page.dwSize = sizeof page;
-        page.dwFlags = PSP_DLGINDIRECT;
-        page.pResource = FindTemplate(m_templateId, module);
-        page.hInstance = module;
-        page.pfnDlgProc = DialogProc;
-        page.lParam = reinterpret_cast<LPARAM>(this);
-        return page.pResource != nullptr;
-    }
-    bool Applied() const { return m_applied; }
-
-protected:
-    virtual void OnInitDialog() = 0;
-    virtual void OnCommand(int id, int code) {}
-    // False keeps the user on the page (an entry was refused).
-    virtual bool OnKillActive() { return true; }
-    virtual void OnApply() = 0;
-
-    HWND m_hWnd = nullptr;
-    // Set while the page fills its own fields, which are no user's edits.
-    bool m_quiet = false;
-
-private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        if (message == WM_INITDIALOG) {
-            auto* page = reinterpret_cast<CLogicPage*>(reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam);
-            SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(page));
-            page->m_hWnd = dialog;
-            page->m_quiet = true;
-            page->OnInitDialog();
-            page->m_quiet = false;
-            return TRUE;
-        }
-        auto* page = reinterpret_cast<CLogicPage*>(GetWindowLongPtrW(dialog, DWLP_USER));
-        if (!page)
-            return FALSE;
-        if (message == WM_COMMAND) {
-            page->OnCommand(LOWORD(wParam), HIWORD(wParam));
-            return TRUE;
-        }
-        if (message != WM_NOTIFY)
-            return FALSE;
-        const NMHDR& header = *reinterpret_cast<const NMHDR*>(lParam);
-        if (header.code == PSN_KILLACTIVE) {
-            SetWindowLongPtrW(dialog, DWLP_MSGRESULT, page->OnKillActive() ? FALSE : TRUE);
-            return TRUE;
-        }
-        if (header.code == PSN_APPLY) {
-            if (!page->OnKillActive()) {
-                SetWindowLongPtrW(dialog, DWLP_MSGRESULT, PSNRET_INVALID_NOCHANGEPAGE);
-                return TRUE;
-            }
-            page->OnApply();
-            page->m_applied = true;
-            SetWindowLongPtrW(dialog, DWLP_MSGRESULT, PSNRET_NOERROR);
-            return TRUE;
-        }
-        return FALSE;
-    }
-
-    uint32_t m_templateId;
-    bool m_applied = false;
-};
+// ---------------------------------------------------------------- [SECTION] CLogicDialog
 
 // A modal dialog of the resource library; OK closes it only when OnOK
 // accepts what the fields hold.
@@ -181,13 +92,7 @@ public:
     // True when the user confirmed.
     bool Run(HWND owner)
     {
-        HMODULE module = nullptr;
-        LPCDLGTEMPLATEW dialog = FindTemplate(m_templateId, module);
-        if (!dialog) {
-            CWin32UserInteraction().ShowMessage(CResourceStrings().LoadText(kTextResourceMissing), MessageIcon::Error);
-            return false;
-        }
-        return DialogBoxIndirectParamW(module, dialog, owner, DialogProc, reinterpret_cast<LPARAM>(this)) == IDOK;
+        return RunResourceDialog(m_templateId, owner, DialogProc, reinterpret_cast<LPARAM>(this)) == IDOK;
     }
 
 protected:
@@ -328,10 +233,10 @@ protected:
 
 // ---------------------------------------------------------------- [SECTION] CDigOutputPPg
 
-class CDigOutputPPg : public CLogicPage {
+class CDigOutputPPg : public CPropertyPage {
 public:
     CDigOutputPPg(CPatternEditor& editor, LogicSheetSettings& settings)
-        : CLogicPage(IDD_LOGIC_PATTERN), m_editor(editor), m_settings(settings)
+        : CPropertyPage(IDD_LOGIC_PATTERN), m_editor(editor), m_settings(settings)
     {
     }
 
@@ -367,11 +272,12 @@ protected:
 
     bool OnKillActive() override { return CommitCount(); }
 
-    void OnApply() override
+    bool OnApply() override
     {
         m_settings.pattern.clear();
         for (const auto& step : m_editor.Steps())
             m_settings.pattern.push_back(std::make_unique<CDigData>(*step));
+        return true;  // the sheet's result takes the copy whether or not it changed
     }
 
 private:
@@ -518,10 +424,10 @@ private:
 
 // ---------------------------------------------------------------- [SECTION] CTriggerPPg
 
-class CTriggerPPg : public CLogicPage {
+class CTriggerPPg : public CPropertyPage {
 public:
     CTriggerPPg(const CPatternEditor& editor, LogicSheetSettings& settings)
-        : CLogicPage(IDD_LOGIC_TRIGGER),
+        : CPropertyPage(IDD_LOGIC_TRIGGER),
           m_editor(editor),
           m_settings(settings),
           m_boxes(settings.triggerOn, settings.triggerWord, settings.triggerMask)
@@ -567,12 +473,13 @@ protected:
         return true;
     }
 
-    void OnApply() override
+    bool OnApply() override
     {
         m_settings.triggerOn = m_boxes.On();
         m_settings.triggerWord = m_boxes.Word();
         m_settings.triggerMask = m_boxes.Mask();
         m_settings.recordLength = uint16_t(m_length);
+        return true;
     }
 
 private:
@@ -614,8 +521,6 @@ private:
 
 bool EditLogicSettings(HWND owner, const CString& caption, LogicSheetSettings& settings)
 {
-    const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES};
-    InitCommonControlsEx(&classes);
     CPatternEditor editor(settings.pattern);
     // The pages write into a copy, so that a cancelled sheet leaves the caller's settings alone.
     LogicSheetSettings result;
@@ -625,29 +530,12 @@ bool EditLogicSettings(HWND owner, const CString& caption, LogicSheetSettings& s
     result.recordLength = settings.recordLength;
     CDigOutputPPg patternPage(editor, result);
     CTriggerPPg triggerPage(editor, result);
-    CLogicPage* const pages[2] = {&patternPage, &triggerPage};
-    HPROPSHEETPAGE handles[2] = {};
-    for (size_t i = 0; i < 2; ++i) {
-        PROPSHEETPAGEW description;
-        handles[i] = pages[i]->Describe(description) ? CreatePropertySheetPageW(&description) : nullptr;
-        if (!handles[i]) {
-            for (size_t k = 0; k < i; ++k)
-                DestroyPropertySheetPage(handles[k]);
-            CWin32UserInteraction().ShowMessage(CResourceStrings().LoadText(kTextResourceMissing), MessageIcon::Error);
-            return false;
-        }
-    }
-    PROPSHEETHEADERW header{};
-    header.dwSize = sizeof header;
-    header.dwFlags = PSH_NOCONTEXTHELP | PSH_NOAPPLYNOW;
-    header.hwndParent = owner;
-    header.pszCaption = Wide(caption);
-    header.nPages = 2;
-    header.phpage = handles;
-    PropertySheetW(&header);
+    CPropertyPage* const pages[2] = {&patternPage, &triggerPage};
+    if (!RunPropertySheet(owner, caption, pages, PSH_NOCONTEXTHELP | PSH_NOAPPLYNOW))
+        return false;
     // The pattern page is shown first, so OK always applies it; the
     // trigger page only when the user opened it (else result holds its start).
-    if (!patternPage.Applied())
+    if (!patternPage.Wrote())
         return false;
     settings = std::move(result);
     return true;

@@ -19,6 +19,7 @@
 #include "charts/win32/ChartPageControls.h"
 #include "framework/Exception.h"
 #include "framework/UserInteraction.h"
+#include "framework/win32/PropertyPage.h"
 #include "framework/win32/WinApp.h"
 #include "framework/win32/Win32Services.h"
 #include "viframework/NumPadRules.h"
@@ -41,14 +42,6 @@ constexpr uint32_t kScaleTemplate = 3037, kLogScaleTemplate = 3038, kGridTemplat
 constexpr uint32_t kTextChartCaption = 3145, kTextLabelCaption = 3146, kTextStyleCaption = 3147,
                    kTextFontName = 3148;
 
-CString WindowText(HWND window)
-{
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(size_t(length) + 1, L'\0');
-    GetWindowTextW(window, text.data(), length + 1);
-    text.resize(size_t(std::max(length, 0)));
-    return FromWide(text.c_str());
-}
 
 CString NumberText(long value)
 {
@@ -59,60 +52,11 @@ CString NumberText(long value)
 
 // One property page around its dialog procedure. Pages edit their own
 // copies and write them back only when the sheet applies them.
-class CChartPage {
+class CChartPage : public CPropertyPage {
 public:
-    explicit CChartPage(uint32_t templateId) : m_templateId(templateId) {}
-    virtual ~CChartPage() = default;
-    CChartPage(const CChartPage&) = delete;
-    CChartPage& operator=(const CChartPage&) = delete;
-
-    // The sheet's description of the page, its template taken from the
-    // resource chain; false when the template is missing.
-    bool Describe(PROPSHEETPAGEW& page)
-    {
-        CWinApp* app = AfxGetApp();
-        HMODULE module = nullptr;
-        HRSRC found = app ? app->FindInChain(RT_DIALOG, MAKEINTRESOURCEW(m_templateId), &module) : nullptr;
-        if (!found)
-            return false;
-        page = PROPSHEETPAGEW{};
-        page.dwSize = sizeof page;
-        page.dwFlags = PSP_DLGINDIRECT;
-        page.hInstance = module;
-        page.pResource = static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(module, found)));
-        page.pfnDlgProc = DialogProc;
-        page.lParam = reinterpret_cast<LPARAM>(this);
-        return page.pResource != nullptr;
-    }
-    // Whether applying the page changed what it edits.
-    bool Wrote() const { return m_wrote; }
+    explicit CChartPage(uint32_t templateId) : CPropertyPage(templateId, ChartDialogProc) {}
 
 protected:
-    virtual void OnInitDialog() = 0;
-    virtual void OnCommand(int id, int code) {}
-    virtual void OnNotify(const NMHDR& header) {}
-    virtual void OnDrawItem(const DRAWITEMSTRUCT& item) {}
-    // Checks the page before the sheet leaves it or applies it; false keeps
-    // the user on the page.
-    virtual bool OnKillActive() { return true; }
-    // Writes the page's copy back; true when that changed something.
-    virtual bool OnApply() = 0;
-
-    HWND Item(int id) const { return GetDlgItem(m_hWnd, id); }
-    CString ItemText(int id) const { return WindowText(Item(id)); }
-    // Sets a field without that counting as the user's change.
-    void SetItemText(int id, const CString& text)
-    {
-        m_quiet = true;
-        SetDlgItemTextW(m_hWnd, id, Wide(text));
-        m_quiet = false;
-    }
-    // Lights the sheet's Apply button.
-    void SetModified()
-    {
-        if (!m_quiet)
-            PropSheet_Changed(GetParent(m_hWnd), m_hWnd);
-    }
     // Tells the user why an entry is refused, then selects it for typing over.
     void Refuse(int fieldId, uint32_t messageId)
     {
@@ -126,60 +70,17 @@ protected:
         SendMessageW(field, EM_SETSEL, 0, -1);
     }
 
-    HWND m_hWnd = nullptr;
-
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+    // The owner-drawn pickers are measured while the page's controls are made,
+    // before the page exists.
+    static INT_PTR CALLBACK ChartDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
     {
-        if (message == WM_INITDIALOG) {
-            auto* page = reinterpret_cast<CChartPage*>(reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam);
-            SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(page));
-            page->m_hWnd = dialog;
-            page->m_quiet = true;
-            page->OnInitDialog();
-            page->m_quiet = false;
-            return TRUE;
-        }
         if (message == WM_MEASUREITEM) {
             MeasureComboItem(dialog, *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
             return TRUE;
         }
-        auto* page = reinterpret_cast<CChartPage*>(GetWindowLongPtrW(dialog, DWLP_USER));
-        if (!page)
-            return FALSE;
-        switch (message) {
-        case WM_COMMAND:
-            page->OnCommand(LOWORD(wParam), HIWORD(wParam));
-            return TRUE;
-        case WM_DRAWITEM:
-            page->OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-            return TRUE;
-        case WM_NOTIFY: {
-            const NMHDR& header = *reinterpret_cast<const NMHDR*>(lParam);
-            if (header.code == PSN_KILLACTIVE) {
-                SetWindowLongPtrW(dialog, DWLP_MSGRESULT, page->OnKillActive() ? FALSE : TRUE);
-                return TRUE;
-            }
-            if (header.code == PSN_APPLY) {
-                if (!page->OnKillActive()) {
-                    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, PSNRET_INVALID_NOCHANGEPAGE);
-                    return TRUE;
-                }
-                if (page->OnApply())
-                    page->m_wrote = true;
-                SetWindowLongPtrW(dialog, DWLP_MSGRESULT, PSNRET_NOERROR);
-                return TRUE;
-            }
-            page->OnNotify(header);
-            return FALSE;
-        }
-        }
-        return FALSE;
+        return DialogProc(dialog, message, wParam, lParam);
     }
-
-    uint32_t m_templateId;
-    bool m_wrote = false;
-    bool m_quiet = false;
 };
 
 // ---------------------------------------------------------------- [SECTION] scale pages
@@ -696,33 +597,12 @@ using PageList = std::vector<std::unique_ptr<CChartPage>>;
 // what it edits.
 bool RunSheet(HWND owner, const CString& caption, const PageList& pages)
 {
-    const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX),
-                                       ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS | ICC_TAB_CLASSES};
-    InitCommonControlsEx(&classes);
-    std::vector<HPROPSHEETPAGE> handles;
-    for (const auto& page : pages) {
-        PROPSHEETPAGEW description;
-        HPROPSHEETPAGE handle = page->Describe(description) ? CreatePropertySheetPageW(&description) : nullptr;
-        if (!handle) {
-            for (HPROPSHEETPAGE made : handles)
-                DestroyPropertySheetPage(made);
-            CWin32UserInteraction().ShowMessage(CResourceStrings().LoadText(kTextResourceMissing), MessageIcon::Error);
-            return false;
-        }
-        handles.push_back(handle);
-    }
-    PROPSHEETHEADERW header{};
-    header.dwSize = sizeof header;
-    header.dwFlags = PSH_NOCONTEXTHELP;
-    header.hwndParent = owner;
-    header.pszCaption = Wide(caption);
-    header.nPages = UINT(handles.size());
-    header.phpage = handles.data();
-    PropertySheetW(&header);
-    bool wrote = false;
+    std::vector<CPropertyPage*> list;
     for (const auto& page : pages)
-        wrote = page->Wrote() || wrote;
-    return wrote;
+        list.push_back(page.get());
+    if (!RunPropertySheet(owner, caption, list, PSH_NOCONTEXTHELP))
+        return false;
+    return std::any_of(pages.begin(), pages.end(), [](const auto& page) { return page->Wrote(); });
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "framework/win32/WinApp.h"
 
+#include <algorithm>
+#include <string>
+
 namespace {
 CWinApp* g_app = nullptr;
 }
@@ -112,4 +115,13 @@ HMENU CWinApp::LoadMenuResource(UINT id) const
         return nullptr;
     const void* menu = LockResource(LoadResource(module, found));
     return menu ? LoadMenuIndirectW(menu) : nullptr;
+}
+
+CString WindowText(HWND window)
+{
+    const int length = std::max(GetWindowTextLengthW(window), 0);
+    std::wstring text(size_t(length) + 1, L'\0');
+    const int got = GetWindowTextW(window, text.data(), length + 1);
+    text.resize(size_t(std::clamp(got, 0, length)));
+    return FromWide(text.c_str());
 }

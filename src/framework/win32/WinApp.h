@@ -71,3 +71,5 @@ CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 inline const wchar_t* Wide(const CString& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 inline CString FromWide(const wchar_t* text) { return CString(reinterpret_cast<const char16_t*>(text)); }
+// A window's text (an edit field's content).
+CString WindowText(HWND window);

@@ -51,14 +51,6 @@ void DrawStepArrow(IPanelGraphics& graphics, const CRect& key, bool up, bool pre
     graphics.FillPolygon(Brush::Solid(colour), corners, 3);
 }
 
-CString WindowText(HWND window)
-{
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(size_t(length) + 1, L'\0');
-    GetWindowTextW(window, text.data(), length + 1);
-    text.resize(size_t(length));
-    return FromWide(text.c_str());
-}
 
 }  // namespace
 
