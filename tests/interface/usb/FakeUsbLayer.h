@@ -2,6 +2,7 @@
 // tree are scripted, and every call the stream makes is recorded.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <set>
@@ -11,48 +12,42 @@
 
 class FakeUsbLayer : public IUsbDeviceLayer {
 public:
+    static constexpr InterfaceClassId kPipeClass = {
+        0x4D2230BB, 0x00E1, 0x48BC, {0xB6, 0x02, 0x44, 0x42, 0xC6, 0x77, 0xB9, 0xFB}};
     struct Opened {
         CString path;
         UsbAccess access;
     };
-    // One read transfer: its bytes, or a failure.
     struct Transfer {
         bool ok;
         std::vector<uint8_t> bytes;
     };
     struct TreeNode {
         CString instanceId;
-        bool removable = false;
+        bool removable;
         std::vector<DeviceNode> children;
     };
-
-    // What ListDevicePaths answers, by class.
-    std::vector<CString> pipePaths, singleHandlePaths;
-    std::set<CString> unopenable;  // paths whose Open fails
-    std::vector<Opened> opens;
-    std::set<UsbHandle> openHandles;
-    std::vector<UsbHandle> closed;
-
-    // Read transfers in order; when none is left, reads fail (the device is gone).
-    std::deque<Transfer> transfers;
-    // Reads answer with empty transfers for ever: a device that sends nothing.
-    bool endlessEmpty = false;
-    std::vector<uint32_t> readSizes;
-    std::vector<uint32_t> writes;
-    std::vector<uint8_t> written;
-    // Write call n (counted from 0) fails or writes one byte too few.
-    int failWrite = -1, shortWrite = -1;
-
-    std::vector<uint32_t> pauses;
-    int busyDepth = 0, busyCalls = 0;
-
-    int dialogAnswer = 4;
     struct DialogCall {
         CString name;
         bool allowDemonstration, allowCancel;
     };
-    std::vector<DialogCall> dialogs;
 
+    std::vector<CString> pipePaths, singleHandlePaths;  // what each class lists
+    std::set<CString> unopenable;
+    std::vector<InterfaceClassId> listedClasses;
+    std::vector<Opened> opens;
+    std::set<UsbHandle> openHandles;
+    std::vector<UsbHandle> closed;
+    // Read transfers in order; once none is left, reads fail (the device is gone).
+    std::deque<Transfer> transfers;
+    bool endlessEmpty = false;  // a device that answers with nothing for ever
+    std::vector<uint32_t> readSizes, writes;
+    std::vector<uint8_t> written;
+    int failWrite = -1, shortWrite = -1;  // the write call (from 0) that fails or falls short
+    std::vector<uint32_t> pauses;
+    int busyDepth = 0, busyCalls = 0;
+    int dialogAnswer = 4;
+    std::vector<DialogCall> dialogs;
     bool treeAvailable = true;
     std::map<DeviceNode, TreeNode> tree;  // node 0 is the root
     std::vector<DeviceNode> ejected;
@@ -68,9 +63,8 @@ public:
         opens.push_back({path, access});
         if (unopenable.count(path))
             return kInvalidUsbHandle;
-        const UsbHandle h = m_nextHandle++;
-        openHandles.insert(h);
-        return h;
+        openHandles.insert(m_nextHandle);
+        return m_nextHandle++;
     }
     void Close(UsbHandle h) override
     {
@@ -81,11 +75,9 @@ public:
     {
         readSizes.push_back(size);
         transferred = 0;
-        if (!openHandles.count(h))
-            return false;
         if (endlessEmpty)
             return true;
-        if (transfers.empty())
+        if (!openHandles.count(h) || transfers.empty())
             return false;
         const Transfer t = transfers.front();
         transfers.pop_front();
@@ -97,19 +89,17 @@ public:
     {
         const int call = static_cast<int>(writes.size());
         writes.push_back(size);
-        count = 0;
+        count = call == shortWrite ? size - 1 : size;
         if (!openHandles.count(h) || call == failWrite)
             return false;
-        count = call == shortWrite ? size - 1 : size;
-        const auto* bytes = static_cast<const uint8_t*>(data);
-        written.insert(written.end(), bytes, bytes + count);
+        written.insert(written.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + count);
         return true;
     }
     void Pause(uint32_t ms) override { pauses.push_back(ms); }
     void SetBusy(bool busy) override
     {
         busyDepth += busy ? 1 : -1;
-        busyCalls += busy ? 1 : 0;
+        busyCalls += busy;
     }
     int ShowInitFailed(const CString& name, bool allowDemonstration, bool allowCancel) override
     {
@@ -120,28 +110,25 @@ public:
     bool DeviceTreeAvailable() override { return treeAvailable; }
     bool RootNode(DeviceNode& root) override
     {
-        ++treeCalls;
         root = 0;
-        return tree.count(0) > 0;
+        return ++treeCalls, tree.count(0) > 0;
     }
     bool FirstChild(DeviceNode node, DeviceNode& child) override
     {
         ++treeCalls;
         const auto& children = tree.at(node).children;
-        if (children.empty())
-            return false;
-        child = children.front();
-        return true;
+        child = children.empty() ? 0 : children.front();
+        return !children.empty();
     }
     bool NextSibling(DeviceNode node, DeviceNode& sibling) override
     {
         ++treeCalls;
-        for (const auto& [id, n] : tree) {
-            for (size_t i = 0; i + 1 < n.children.size(); ++i) {
-                if (n.children[i] == node) {
-                    sibling = n.children[i + 1];
-                    return true;
-                }
+        for (const auto& entry : tree) {
+            const auto& c = entry.second.children;
+            const auto at = std::find(c.begin(), c.end(), node);
+            if (at != c.end() && at + 1 != c.end()) {
+                sibling = *(at + 1);
+                return true;
             }
         }
         return false;
@@ -153,10 +140,6 @@ public:
         ejected.push_back(node);
         return true;
     }
-
-    std::vector<InterfaceClassId> listedClasses;
-    static constexpr InterfaceClassId kPipeClass = {
-        0x4D2230BB, 0x00E1, 0x48BC, {0xB6, 0x02, 0x44, 0x42, 0xC6, 0x77, 0xB9, 0xFB}};
 
 private:
     UsbHandle m_nextHandle = 100;
