@@ -11,6 +11,8 @@
 #include "viframework/win32/GdiPlusGraphics.h"
 #include "viframework/win32/VIView.h"
 #include "interface/net/StreamSocketUsb.h"
+#include "interface/usb/VexaUsb.h"
+#include "interface/usb/win32/UsbDeviceWin32.h"
 
 namespace {
 
@@ -52,9 +54,7 @@ public:
 
     std::unique_ptr<CStreamIO> CreateUsb() override
     {
-        // The USB transport is not built into this plug-in yet: the choice
-        // dialog then offers the network and demonstration mode.
-        return nullptr;
+        return std::make_unique<CVexaUsb>(std::make_unique<CWin32UsbDeviceLayer>());
     }
     std::unique_ptr<CStreamIO> CreateSocket(const CString& address, uint16_t port) override
     {

@@ -88,7 +88,7 @@ TEST(CompiledResources, ResourceLibraryCarriesThePictures)
         uint32_t width, height;
     } bitmaps[] = {{5130, 48, 16}, {5135, 192, 16}, {5201, 288, 32}, {5202, 224, 32},
                    {5203, 320, 32}, {5204, 288, 32}, {5500, 48, 16},  {5501, 16, 16},
-                   {5504, 12, 54}};
+                   {5504, 12, 54},  {20000, 240, 56}};
     for (const auto& b : bitmaps) {
         SCOPED_TRACE(b.id);
         const std::string dib = library.Find(MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(b.id));  // RT_BITMAP
