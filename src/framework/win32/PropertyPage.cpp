@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "framework/Exception.h"
 #include "framework/win32/Win32Services.h"
 
 bool CPropertyPage::Describe(PROPSHEETPAGEW& page)

@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+#include "../../../WineFolder.h"
+#include "Capture.h"
 #include "framework/win32/WinApp.h"
 #include "interface/usb/VexaUsb.h"
 #include "interface/usb/win32/UsbDeviceWin32.h"
@@ -131,6 +133,11 @@ int WorkDialog(bool allowDemonstration, bool allowCancel, std::initializer_list<
         }
         Sleep(100);
         *view = Look(dialog);
+        // With VEXA_PICTURES set to a folder, the dialog's picture is kept there.
+        if (const std::wstring folder = FolderFromEnvironment("VEXA_PICTURES"); !folder.empty()) {
+            Sleep(400);
+            CaptureWindowToPng(dialog, folder + (allowCancel ? L"\\usb-dialog.png" : L"\\usb-dialog-no-cancel.png"));
+        }
         for (int command : commands) {
             PostMessageW(dialog, WM_COMMAND, command, 0);
             Sleep(150);
