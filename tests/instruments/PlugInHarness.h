@@ -221,6 +221,23 @@ inline POINT ControlCentre(const wchar_t* moduleName, uint32_t layoutId, uint32_
     return ControlPoint(moduleName, layoutId, typeCode, id, panel, 0.5, 0.5);
 }
 
+inline BOOL CALLBACK CollectCharts(HWND child, LPARAM found)
+{
+    wchar_t kind[32] = {};
+    GetClassNameW(child, kind, 31);
+    if (std::wstring(kind) == L"VexaChart")
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
+    return TRUE;
+}
+
+// The chart windows of a frame, in the order the window system lists them.
+inline std::vector<HWND> ChartWindows(HWND frame)
+{
+    std::vector<HWND> charts;
+    EnumChildWindows(frame, CollectCharts, reinterpret_cast<LPARAM>(&charts));
+    return charts;
+}
+
 // The text on the clipboard, or empty.
 inline std::wstring ClipboardText()
 {

@@ -55,15 +55,6 @@ std::vector<std::vector<std::vector<double>>> ParseBlocks(std::wstring text)
     return blocks;
 }
 
-BOOL CALLBACK CollectCharts(HWND child, LPARAM found)
-{
-    wchar_t kind[32] = {};
-    GetClassNameW(child, kind, 31);
-    if (std::wstring(kind) == L"VexaChart")
-        reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
-    return TRUE;
-}
-
 class AnalysisInstruments : public PlugInWithSimulator {
 protected:
     vexasim::GeneratorSettings Generator()
@@ -74,8 +65,7 @@ protected:
     // The charts of a frame in tab order.
     std::vector<HWND> Charts(HWND frame)
     {
-        std::vector<HWND> charts;
-        EnumChildWindows(frame, CollectCharts, reinterpret_cast<LPARAM>(&charts));
+        std::vector<HWND> charts = ChartWindows(frame);
         std::sort(charts.begin(), charts.end(), [](HWND a, HWND b) { return GetDlgCtrlID(a) < GetDlgCtrlID(b); });
         return charts;
     }

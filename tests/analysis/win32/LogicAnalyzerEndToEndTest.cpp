@@ -76,15 +76,6 @@ BOOL CALLBACK FindStepList(HWND child, LPARAM found)
     return FALSE;
 }
 
-BOOL CALLBACK CollectCharts(HWND child, LPARAM found)
-{
-    wchar_t kind[32] = {};
-    GetClassNameW(child, kind, 31);
-    if (std::wstring(kind) == L"VexaChart")
-        reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
-    return TRUE;
-}
-
 // The rows of numbers below the header line.
 std::vector<std::vector<double>> ParseRows(std::wstring text)
 {
@@ -151,8 +142,7 @@ TEST_F(LogicAnalyzer, RecordsTheCounterPatternItPlaysOnTheLoopback)
 {
     HWND analyzer = Open(kLogicAnalyzer, L"LOGIC ANALYZER");
     ASSERT_NE(analyzer, nullptr);
-    std::vector<HWND> charts;
-    EnumChildWindows(analyzer, CollectCharts, reinterpret_cast<LPARAM>(&charts));
+    const std::vector<HWND> charts = ChartWindows(analyzer);
     ASSERT_EQ(charts.size(), 1u);
 
     std::atomic<bool> done{false}, ok{false};
