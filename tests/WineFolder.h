@@ -1,5 +1,5 @@
-// Folders the Windows tests write pictures and files into, named by an
-// environment variable the Linux side sets.
+// Where the Windows tests find and put files: beside the test program, and
+// folders named by an environment variable the Linux side sets.
 #pragma once
 
 #include <windows.h>
@@ -23,4 +23,13 @@ inline std::wstring FolderFromEnvironment(const char* variable)
             c = L'\\';
     CreateDirectoryW(path.c_str(), nullptr);
     return path;
+}
+
+// A file beside the running test program (the plug-in and the resource library lie there).
+inline std::wstring BesideMe(const wchar_t* name)
+{
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, n);
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
 }

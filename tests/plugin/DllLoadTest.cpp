@@ -5,15 +5,9 @@
 
 #include <string>
 
-namespace {
+#include "../WineFolder.h"
 
-std::wstring BesideMe(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, n);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
-}
+namespace {
 
 TEST(Libraries, PluginLoadsAsCode)
 {

@@ -32,14 +32,6 @@ namespace {
 
 // ---------------------------------------------------------------- places
 
-std::wstring BesideMe(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, n);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
-}
-
 std::wstring ExportFolder()
 {
     static const std::wstring folder = [] {

@@ -38,14 +38,6 @@ constexpr int kLabelText = 100, kFontButton = 200, kFramed = 300;
 constexpr int kLineCombo = 300, kWidth = 100;
 constexpr uint32_t kTextChartCaption = 3145, kTextLabelCaption = 3146, kTextStyleCaption = 3147;
 
-std::wstring BesideMe(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, n);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
-}
-
 std::wstring Wide16(const CString& text)
 {
     return std::wstring(text.begin(), text.end());

@@ -37,14 +37,6 @@ constexpr uint32_t kSpinControlId = 40;
 const CRect kSpinControlRect{20, 20, 36, 50};
 const CRect kEntryTarget{60, 20, 140, 40};
 
-std::wstring BesideMe(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, n);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
-}
-
 // An instrument on the voltmeter's panel, with an up/down control (it opens
 // the spin pad in touch mode).
 class OwnerWindow : public CVIWindowBase {

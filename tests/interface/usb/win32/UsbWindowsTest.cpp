@@ -19,14 +19,6 @@
 
 namespace {
 
-std::wstring BesideMe(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, n);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
-}
-
 CVexaUsb MakeStream()
 {
     return CVexaUsb(std::make_unique<CWin32UsbDeviceLayer>());
