@@ -51,7 +51,7 @@ int main(int argc, char** argv)
     std::printf("vexa-sim: protocol on %s:%u, variant level %d", options.address.c_str(), simulator.ProtocolPort(),
                 options.box.level);
     if (simulator.DiscoveryPort())
-        std::printf(", discovery on 127.0.0.1:%u", simulator.DiscoveryPort());
+        std::printf(", discovery on port %u (requests from this computer)", simulator.DiscoveryPort());
     if (simulator.TunnelPort())
         std::printf(", tunnel on 127.0.0.1:%u", simulator.TunnelPort());
     std::printf("\n");

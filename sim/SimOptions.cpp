@@ -135,6 +135,7 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
         {"--stall-seconds", secondsInto(o.faults.stallSeconds)},
         {"--garbage-after", unsignedInto(o.faults.garbageAfterQuery, 1, 0xFFFFFFFFul)},
         {"--garbage-bytes", unsignedInto(o.faults.garbageBytes, 1, 65536)},
+        {"--faulty-connections", unsignedInto(o.faults.faultyConnections, 0, 0xFFFFFFFFul)},
     };
     const std::map<std::string, bool*> flags = {
         {"--strict-attach", &o.box.strictAttach}, {"--verbose", &o.verbose}, {"--help", &o.help}, {"-h", &o.help}};
@@ -199,7 +200,7 @@ outputs, and the pattern while the logic analyzer records.
 Connection:
   --address ADDR         listen address of the protocol port (127.0.0.1)
   --port N               protocol port (3060; 0 picks a free port)
-  --discovery-port N     UDP discovery responder on 127.0.0.1 (17008)
+  --discovery-port N     UDP discovery responder, answering this computer (17008)
   --no-discovery         no discovery responder
   --tunnel-port N        device-manager tunnel service on 127.0.0.1 (8080)
   --no-tunnel            no tunnel service
@@ -225,6 +226,7 @@ The box:
   --strict-attach        answer "?" to commands of units not attached
 
 Faults, on every connection of the protocol port (counts start at 1):
+  --faulty-connections N  only the first N connections get the faults (0: all)
   --close-after-bytes N  close the connection after sending N bytes
   --close-after-seconds T  close the connection T seconds after accepting it
   --wrong-ack N          send "?" instead of the N-th acknowledgement

@@ -22,7 +22,8 @@ bool CSimulator::Start(std::string& error)
     if (address != 0)
         m_identity.SetAddress(address, m_identity.Mask());
     std::string warning;
-    if (m_options.discovery && !m_discovery.Start(kLoopbackAddress, m_options.discoveryPort, warning))
+    // Every address, so that a search broadcast on the loopback reaches it.
+    if (m_options.discovery && !m_discovery.Start(0, m_options.discoveryPort, warning))
         m_warnings.push_back(warning);
     if (m_options.tunnel && !m_tunnel.Start(kLoopbackAddress, m_options.tunnelPort, warning))
         m_warnings.push_back(warning);

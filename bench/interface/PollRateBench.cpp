@@ -40,7 +40,6 @@ public:
     void BeginBusy(const CString&) override {}
     void EndBusy() override {}
     int ChooseTask(uint32_t, uint32_t, const std::vector<ChoiceButton>&, int) override { return 6; }
-    bool AskNetworkAddress(CString&) override { return false; }
     bool ConfirmReconnect(const ConnectionInfo&) override { return false; }
     CString LoadText(uint32_t) override { return CString(); }
 };
@@ -51,6 +50,7 @@ public:
     std::unique_ptr<CStreamIO> CreateSocket(const CString&, uint16_t) override { return nullptr; }
     std::unique_ptr<CStreamIO> CreateTunnel(const CString&) override { return nullptr; }
     bool StartSocketLayer() override { return true; }
+    bool ChooseNetworkAddress(CString&) override { return false; }
 };
 
 class CountingFace : public CVexaface {

@@ -20,7 +20,6 @@ uint32_t GetBigEndian32(const uint8_t* p)
 }
 
 constexpr size_t kNameOffset = 20;
-constexpr uint8_t kSearch = 0x80, kAnswer = 0x91, kIdentify = 0x81, kSetAddress = 0x82, kRename = 0x83;
 
 } // namespace
 
@@ -30,9 +29,9 @@ DiscoveryDatagram BuildDiscoveryAnswer(const CDeviceIdentity& identity)
     d[0] = 'B';
     d[1] = 'K';
     d[2] = 0x01;
-    d[3] = kAnswer;
-    d[4] = static_cast<uint8_t>(kDiscoveryProductId);
-    d[5] = static_cast<uint8_t>(kDiscoveryProductId >> 8);
+    d[3] = kDiscoveryAnswer;
+    d[4] = static_cast<uint8_t>(kInterfaceProductId);
+    d[5] = static_cast<uint8_t>(kInterfaceProductId >> 8);
     const MacAddress mac = identity.Mac();
     std::memcpy(&d[6], mac.data(), mac.size());
     PutBigEndian32(&d[12], identity.Address());
@@ -50,10 +49,10 @@ std::optional<DiscoveryDatagram> HandleDiscoveryDatagram(const uint8_t* data, si
 {
     if (size < kNameOffset || data[0] != 'B' || data[1] != 'K' || data[2] != 0x01)
         return std::nullopt;
-    if (data[3] == kSearch) {
+    if (data[3] == kDiscoverySearch) {
         const uint32_t wanted = data[4] | data[5] << 8 | static_cast<uint32_t>(data[6]) << 16 |
                                 static_cast<uint32_t>(data[7]) << 24;
-        if (wanted != 0 && wanted != kDiscoveryProductId)
+        if (wanted != 0 && wanted != kInterfaceProductId)
             return std::nullopt;
         return BuildDiscoveryAnswer(identity);
     }
@@ -61,9 +60,9 @@ std::optional<DiscoveryDatagram> HandleDiscoveryDatagram(const uint8_t* data, si
     if (std::memcmp(&data[6], mac.data(), mac.size()) != 0)
         return std::nullopt;
     switch (data[3]) {
-    case kIdentify: identity.Identify(); break;
-    case kSetAddress: identity.SetAddress(GetBigEndian32(&data[12]), GetBigEndian32(&data[16])); break;
-    case kRename: {
+    case kDiscoveryIdentify: identity.Identify(); break;
+    case kDiscoverySetAddress: identity.SetAddress(GetBigEndian32(&data[12]), GetBigEndian32(&data[16])); break;
+    case kDiscoveryRename: {
         CString name;
         for (size_t i = kNameOffset; i + 1 < size; i += 2) {
             const char16_t c = static_cast<char16_t>(data[i] | data[i + 1] << 8);
@@ -87,6 +86,8 @@ bool CDiscoveryResponder::Start(uint32_t address, uint16_t port, std::string& er
     }
     const SocketHandle s = OpenSocket(SocketKind::Datagram);
     Ipv4Endpoint local{address, port};
+    if (s != kInvalidSocket)
+        SetReuseAddress(s);
     if (s == kInvalidSocket || !BindSocket(s, local) || !LocalEndpoint(s, local)) {
         error = "cannot listen for discovery on " + FormatIpv4(address) + ":" + std::to_string(port) + " (error " +
                 std::to_string(LastSocketError()) + ")";
@@ -95,6 +96,7 @@ bool CDiscoveryResponder::Start(uint32_t address, uint16_t port, std::string& er
     }
     m_socket = s;
     m_port = local.port;
+    m_localInterfaces = LocalIpv4Interfaces();
     m_stop = false;
     m_thread = std::thread([this] { Loop(); });
     return true;
@@ -117,11 +119,22 @@ void CDiscoveryResponder::Loop()
             continue;
         Ipv4Endpoint from;
         const long n = ReceiveDatagram(m_socket, buffer, sizeof buffer, &from);
-        if (n <= 0)
+        if (n <= 0 || !IsFromThisComputer(from.address))
             continue;
         if (const auto answer = HandleDiscoveryDatagram(buffer, static_cast<size_t>(n), m_identity))
             SendDatagram(m_socket, answer->data(), answer->size(), from);
     }
+}
+
+bool CDiscoveryResponder::IsFromThisComputer(uint32_t sender) const
+{
+    if ((sender >> 24) == 127)
+        return true;
+    for (const Ipv4Interface& i : m_localInterfaces) {
+        if (i.address == sender)
+            return true;
+    }
+    return false;
 }
 
 } // namespace vexasim

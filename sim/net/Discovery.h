@@ -10,17 +10,13 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "interface/net/Discovery.h"
 #include "interface/net/SocketPlatform.h"
 #include "protocol/DeviceIdentity.h"
 
 namespace vexasim {
-
-constexpr size_t kDiscoveryDatagramSize = 180;
-constexpr uint16_t kDiscoveryProductId = 37644;
-constexpr uint16_t kDiscoveryPort = 17008;
-
-using DiscoveryDatagram = std::array<uint8_t, kDiscoveryDatagramSize>;
 
 // The answer to a search, from what the identity says now.
 DiscoveryDatagram BuildDiscoveryAnswer(const CDeviceIdentity& identity);
@@ -35,18 +31,23 @@ public:
     explicit CDiscoveryResponder(CDeviceIdentity& identity) : m_identity(identity) {}
     ~CDiscoveryResponder() { Stop(); }
 
-    // Listens on address:port (port 0 takes a free one).
+    // Listens on address:port (port 0 takes a free one) beside other
+    // simulators. Only requests from this computer are answered, so that a
+    // simulator listening everywhere, as it must to hear a broadcast, still
+    // sends nothing to another machine.
     bool Start(uint32_t address, uint16_t port, std::string& error);
     uint16_t Port() const { return m_port; }
     void Stop();
 
 private:
     void Loop();
+    bool IsFromThisComputer(uint32_t sender) const;
 
     CDeviceIdentity& m_identity;
     std::atomic<bool> m_stop{false};
     SocketHandle m_socket = kInvalidSocket;
     uint16_t m_port = 0;
+    std::vector<Ipv4Interface> m_localInterfaces;
     std::thread m_thread;
 };
 

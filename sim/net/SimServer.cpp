@@ -12,21 +12,25 @@ void CSimServer::Serve(SocketHandle socket, const std::atomic<bool>& stop)
 {
     using Clock = std::chrono::steady_clock;
     const auto accepted = Clock::now();
-    CProtocolEngine engine(m_box, m_faults);
+    // Later connections run clean once the faulty ones are used up, so that
+    // a reconnect after a planned loss finds a working box.
+    const uint32_t number = ++m_connections;
+    const FaultPlan faults = m_faults.faultyConnections == 0 || number <= m_faults.faultyConnections ? m_faults : FaultPlan{};
+    CProtocolEngine engine(m_box, faults);
     std::vector<uint8_t> in(64 * 1024);
     std::vector<uint8_t> out;
     uint64_t sent = 0;
 
     auto expired = [&] {
-        return m_faults.closeAfterSeconds > 0 &&
-               std::chrono::duration<double>(Clock::now() - accepted).count() >= m_faults.closeAfterSeconds;
+        return faults.closeAfterSeconds > 0 &&
+               std::chrono::duration<double>(Clock::now() - accepted).count() >= faults.closeAfterSeconds;
     };
     // Sends the answers; false when the connection is to end.
     auto flush = [&] {
         size_t n = out.size();
-        const bool cut = m_faults.closeAfterBytes > 0 && sent + n >= m_faults.closeAfterBytes;
+        const bool cut = faults.closeAfterBytes > 0 && sent + n >= faults.closeAfterBytes;
         if (cut)
-            n = static_cast<size_t>(m_faults.closeAfterBytes - sent);
+            n = static_cast<size_t>(faults.closeAfterBytes - sent);
         const bool ok = SendAll(socket, out.data(), n);
         sent += n;
         out.clear();
@@ -50,7 +54,7 @@ void CSimServer::Serve(SocketHandle socket, const std::atomic<bool>& stop)
                 break;
             if (m_box.log)
                 m_box.log("stalling");
-            SleepUnlessStopped(m_faults.stallSeconds, stop);
+            SleepUnlessStopped(faults.stallSeconds, stop);
             engine.StallDone();
             engine.Feed(nullptr, 0, out);
         }

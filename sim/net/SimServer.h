@@ -3,6 +3,8 @@
 // seconds, stall, wrong acknowledgement, garbage).
 #pragma once
 
+#include <atomic>
+
 #include "net/TcpService.h"
 #include "protocol/ProtocolEngine.h"
 
@@ -21,6 +23,7 @@ protected:
 private:
     CSimBox& m_box;
     const FaultPlan m_faults;
+    std::atomic<uint32_t> m_connections{0};
 };
 
 } // namespace vexasim

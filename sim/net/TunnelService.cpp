@@ -29,7 +29,7 @@ uint16_t CTunnelService::OpenStatus(const uint8_t* payload, size_t size)
     if (size < 6 || Le16(payload) != 1)
         return 2;
     const uint16_t product = Le16(payload + 2);
-    return product == 0 || product == kDiscoveryProductId ? 0 : 1;
+    return product == 0 || product == kInterfaceProductId ? 0 : 1;
 }
 
 void CTunnelService::Serve(SocketHandle socket, const std::atomic<bool>& stop)

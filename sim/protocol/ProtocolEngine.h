@@ -27,6 +27,7 @@ struct FaultPlan {
     double stallSeconds = 0;
     uint64_t closeAfterBytes = 0;    // the connection ends after sending this many bytes
     double closeAfterSeconds = 0;    // ... or this long after it was accepted
+    uint32_t faultyConnections = 0;  // the faults hit only this many first connections (0: all)
 };
 
 class CProtocolEngine {

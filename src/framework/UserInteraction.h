@@ -1,5 +1,6 @@
 // What the core asks of the user and of the resource library: texts by id,
-// message boxes, the busy indicator and the connection choice. The plug-in
+// message boxes, the busy indicator, the connection choice and the
+// reconnect question. The plug-in
 // implements these with resources, message boxes and task dialogs; tests
 // implement them with scripted answers.
 #pragma once
@@ -44,9 +45,6 @@ public:
     // chosen button's id (2 when it is closed without a choice).
     virtual int ChooseTask(uint32_t titleId, uint32_t contentId, const std::vector<ChoiceButton>& buttons,
                            int defaultId) = 0;
-    // The network address dialog: lets the user pick or type the interface's
-    // address; true on OK with address set.
-    virtual bool AskNetworkAddress(CString& address) = 0;
 
     // How the plug-in is connected, for the reconnect dialog.
     struct ConnectionInfo {

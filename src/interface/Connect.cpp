@@ -116,10 +116,16 @@ int CVexaface::Connect(bool allowDemonstration, bool allowCancel, bool forceChoi
             CString address = known ? settings.GetText(wlanKey, u"Address") : CString();
             if (!m_stream || !m_stream->IsSocketStream())
                 SetStream(m_services.streams.CreateSocket(address, known ? registryPort() : kDefaultPort));
-            if (ui.AskNetworkAddress(address)) {
+            if (m_services.streams.ChooseNetworkAddress(address)) {
                 if (settings.CreateKey(SettingsHive::CurrentUser, wlanKey)) {
                     settings.WriteNumber(SettingsHive::CurrentUser, wlanKey, u"Enabled", 1);
                     settings.WriteText(SettingsHive::CurrentUser, wlanKey, u"Address", address);
+                } else {
+                    // Nowhere to keep it: the next pass tries this address once, as chosen.
+                    SetStream(m_services.streams.CreateSocket(address, known ? registryPort() : kDefaultPort));
+                    forceChoice = false;
+                    networkTried = true;
+                    continue;
                 }
             } else if (wlanExists()) {
                 settings.WriteNumber(SettingsHive::CurrentUser, wlanKey, u"Enabled", 0);

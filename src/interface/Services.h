@@ -24,6 +24,9 @@ public:
     virtual std::unique_ptr<CStreamIO> CreateTunnel(const CString& deviceName) = 0;
     // Starts the socket layer (version 2.2); false when it cannot.
     virtual bool StartSocketLayer() = 0;
+    // The network address dialog (the interfaces found on the network, and
+    // the address field): true on OK with address set.
+    virtual bool ChooseNetworkAddress(CString& address) = 0;
 };
 
 // Makes instrument windows: the catalogue of instrument kinds by command id,

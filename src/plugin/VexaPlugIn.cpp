@@ -5,14 +5,16 @@
 #include <string>
 
 #include "interface/Services.h"
+#include "interface/net/Discovery.h"
 #include "interface/net/SocketPlatform.h"
 #include "interface/net/StreamSocket.h"
+#include "interface/net/StreamSocketUsb.h"
+#include "interface/net/win32/NetDialogs.h"
+#include "interface/usb/VexaUsb.h"
+#include "interface/usb/win32/UsbDeviceWin32.h"
 #include "viframework/SkinManager.h"
 #include "viframework/win32/GdiPlusGraphics.h"
 #include "viframework/win32/VIView.h"
-#include "interface/net/StreamSocketUsb.h"
-#include "interface/usb/VexaUsb.h"
-#include "interface/usb/win32/UsbDeviceWin32.h"
 
 namespace {
 
@@ -58,20 +60,34 @@ public:
     }
     std::unique_ptr<CStreamIO> CreateSocket(const CString& address, uint16_t port) override
     {
-        return std::make_unique<CStreamSocket>(address, port);
+        auto stream = std::make_unique<CStreamSocket>(address, port);
+        stream->SetUi(&m_networkUi);
+        return stream;
     }
     std::unique_ptr<CStreamIO> CreateTunnel(const CString& deviceName) override
     {
         const CString entry = u"Software\\Brennick\\Device Manager\\Devices\\" + deviceName;
-        return std::make_unique<CStreamSocketUsb>(
+        auto stream = std::make_unique<CStreamSocketUsb>(
             m_settings.GetText(entry, u"Address"), static_cast<uint16_t>(m_settings.GetNumber(entry, u"Port", 8080)),
             static_cast<uint16_t>(m_settings.GetNumber(entry, u"Product", 0)), m_settings.GetBool(entry, u"UserMode", false),
             m_settings.GetText(entry, u"Name"));
+        stream->SetUi(&m_networkUi);
+        stream->SetEntry(&m_settings, entry);
+        return stream;
     }
     bool StartSocketLayer() override { return SocketLayerStartup(); }
+    bool ChooseNetworkAddress(CString& address) override
+    {
+        CUdpConnectDlg dialog(kInterfaceProductId, address);
+        if (dialog.DoModal() != IDOK)
+            return false;
+        address = dialog.Address();
+        return true;
+    }
 
 private:
     ISettingsStore& m_settings;
+    CWin32NetworkUi m_networkUi;
 };
 
 CVexaPlugIn::CVexaPlugIn() = default;

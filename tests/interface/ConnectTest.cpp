@@ -95,7 +95,7 @@ TEST_F(Connect, NetworkChoiceWithCancelledAddressFallsBackToUsb)
     fake.ui.answers = {101};
     EXPECT_EQ(face.Connect(true, false, false), kConnectConnected);
     EXPECT_EQ(fake.ui.choices[0].defaultId, 101) << "the network was tried";
-    EXPECT_EQ(fake.ui.addressDialogs, 1);
+    EXPECT_EQ(fake.streams.addressDialogs, 1);
     EXPECT_EQ(fake.settings.GetNumber(kWlan, u"Enabled", 9), 0u);
     EXPECT_EQ(fake.streams.requests.back(), "usb");
 }
@@ -107,7 +107,7 @@ TEST_F(Connect, NetworkChoiceStoresTheChosenAddress)
     ScriptedStream* net = fake.streams.Prepare();
     ScriptIdentify(net, 2);
     fake.ui.answers = {101};
-    fake.ui.addressAnswer = u"192.168.4.1";
+    fake.streams.addressAnswer = u"192.168.4.1";
     EXPECT_EQ(face.Connect(true, false, false), kConnectConnected);
     EXPECT_EQ(fake.settings.GetNumber(kWlan, u"Enabled", 0), 1u);
     EXPECT_EQ(fake.settings.GetText(kWlan, u"Address"), u"192.168.4.1");

@@ -52,15 +52,6 @@ public:
         answers.pop_front();
         return answer;
     }
-    bool AskNetworkAddress(CString& address) override
-    {
-        ++addressDialogs;
-        if (!addressAnswer)
-            return false;
-        address = *addressAnswer;
-        return true;
-    }
-
     bool ConfirmReconnect(const ConnectionInfo& info) override
     {
         reconnectDialogs.push_back(info);
@@ -72,8 +63,6 @@ public:
     std::vector<ConnectionInfo> reconnectDialogs;
     bool reconnectAnswer = true;
     std::deque<int> answers;
-    std::optional<CString> addressAnswer;
-    int addressDialogs = 0;
     std::atomic<int> beeps{0};
     int busy = 0;
 
@@ -94,6 +83,14 @@ public:
     }
     std::unique_ptr<CStreamIO> CreateTunnel(const CString& name) override { return Next("tunnel " + StringToUtf8(name)); }
     bool StartSocketLayer() override { return socketLayer; }
+    bool ChooseNetworkAddress(CString& address) override
+    {
+        ++addressDialogs;
+        if (!addressAnswer)
+            return false;
+        address = *addressAnswer;
+        return true;
+    }
 
     // The next stream handed out; the test keeps a pointer to inspect it.
     ScriptedStream* Prepare()
@@ -107,6 +104,8 @@ public:
     std::vector<std::string> requests;
     std::deque<std::unique_ptr<ScriptedStream>> prepared;
     bool socketLayer = true;
+    std::optional<CString> addressAnswer;
+    int addressDialogs = 0;
 
 private:
     std::unique_ptr<CStreamIO> Next(std::string what)

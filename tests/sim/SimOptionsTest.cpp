@@ -83,7 +83,7 @@ TEST(SimOptions, HelpNamesEveryOption)
                                "--level", "--firmware", "--ident", "--name", "--mac", "--dut", "--corner", "--no-loopback",
                                "--digital-input", "--input", "--metrahit", "--strict-attach", "--close-after-bytes",
                                "--close-after-seconds", "--wrong-ack", "--stall-after", "--stall-seconds",
-                               "--garbage-after", "--garbage-bytes", "--verbose", "--help"})
+                               "--garbage-after", "--garbage-bytes", "--faulty-connections", "--verbose", "--help"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

@@ -38,6 +38,7 @@ public:
     std::unique_ptr<CStreamIO> CreateSocket(const CString&, uint16_t) override { return CreateUsb(); }
     std::unique_ptr<CStreamIO> CreateTunnel(const CString&) override { return CreateUsb(); }
     bool StartSocketLayer() override { return true; }
+    bool ChooseNetworkAddress(CString&) override { return false; }
 
 private:
     const CSimulator& m_sim;  // its port is known once it runs

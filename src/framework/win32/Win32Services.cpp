@@ -36,33 +36,6 @@ private:
     bool m_ok = false;
 };
 
-constexpr UINT kAddressEdit = 151;
-constexpr WORD kAddressDialog = 20004;
-
-INT_PTR CALLBACK AddressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        SetDlgItemTextW(dialog, kAddressEdit, Wide(*reinterpret_cast<CString*>(lParam)));
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            wchar_t text[256] = {};
-            GetDlgItemTextW(dialog, kAddressEdit, text, 256);
-            *reinterpret_cast<CString*>(GetWindowLongPtrW(dialog, DWLP_USER)) = FromWide(text);
-            EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
-}
-
 } // namespace
 
 HWND OwnerWindow()
@@ -232,23 +205,6 @@ int CWin32UserInteraction::ChooseTask(uint32_t titleId, uint32_t contentId, cons
     if (comctl)
         FreeLibrary(comctl);
     return chosen;
-}
-
-bool CWin32UserInteraction::AskNetworkAddress(CString& address)
-{
-    CWinApp* app = AfxGetApp();
-    HMODULE module = nullptr;
-    HRSRC found = app ? app->FindInChain(RT_DIALOG, MAKEINTRESOURCEW(kAddressDialog), &module) : nullptr;
-    if (!found)
-        return false;
-    auto* dialog = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(module, found)));
-    CString edited = address;
-    const INT_PTR result = DialogBoxIndirectParamW(module, dialog, OwnerWindow(), AddressDialogProc,
-                                                   reinterpret_cast<LPARAM>(&edited));
-    if (result != IDOK)
-        return false;
-    address = edited;
-    return true;
 }
 
 // ---------------------------------------------------------------- windows

@@ -1,6 +1,6 @@
 // The Win32 implementations of the core's seams: the registry as settings
 // store, resource texts, the user (message boxes, busy window, the
-// connection task dialog, the address dialog) and the window bridge.
+// connection task dialog) and the window bridge.
 #pragma once
 
 #include <windows.h>
@@ -39,7 +39,6 @@ public:
     void EndBusy() override;
     int ChooseTask(uint32_t titleId, uint32_t contentId, const std::vector<ChoiceButton>& buttons,
                    int defaultId) override;
-    bool AskNetworkAddress(CString& address) override;
     // A plain question box; the plug-in shows its panel dialog instead.
     bool ConfirmReconnect(const ConnectionInfo& info) override;
 

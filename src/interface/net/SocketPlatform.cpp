@@ -1,14 +1,18 @@
 #include "interface/net/SocketPlatform.h"
 
 #include <cstring>
+#include <vector>
 
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// After winsock2.h, which it needs.
+#include <iphlpapi.h>
 #else
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
+#include <ifaddrs.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -326,4 +330,71 @@ uint32_t BytesWaiting(SocketHandle socket)
         return 0;
     return static_cast<uint32_t>(count);
 #endif
+}
+
+int WaitAnyReadable(const SocketHandle* sockets, size_t count, int timeoutMs)
+{
+    if (count == 0)
+        return -1;
+#ifdef _WIN32
+    fd_set ready;
+    FD_ZERO(&ready);
+    for (size_t i = 0; i < count && i < FD_SETSIZE; ++i)
+        FD_SET(Native(sockets[i]), &ready);
+    timeval tv{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    if (select(0, &ready, nullptr, nullptr, timeoutMs < 0 ? nullptr : &tv) <= 0)
+        return -1;
+    for (size_t i = 0; i < count; ++i) {
+        if (FD_ISSET(Native(sockets[i]), &ready))
+            return static_cast<int>(i);
+    }
+    return -1;
+#else
+    std::vector<pollfd> polled(count);
+    for (size_t i = 0; i < count; ++i)
+        polled[i] = {Native(sockets[i]), POLLIN, 0};
+    int n;
+    do {
+        n = poll(polled.data(), polled.size(), timeoutMs);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0)
+        return -1;
+    for (size_t i = 0; i < count; ++i) {
+        if (polled[i].revents != 0)
+            return static_cast<int>(i);
+    }
+    return -1;
+#endif
+}
+
+std::vector<Ipv4Interface> LocalIpv4Interfaces()
+{
+    std::vector<Ipv4Interface> found;
+#ifdef _WIN32
+    ULONG size = 0;
+    if (GetIpAddrTable(nullptr, &size, FALSE) != ERROR_INSUFFICIENT_BUFFER || size == 0)
+        return found;
+    std::vector<unsigned char> buffer(size);
+    auto* table = reinterpret_cast<MIB_IPADDRTABLE*>(buffer.data());
+    if (GetIpAddrTable(table, &size, FALSE) != NO_ERROR)
+        return found;
+    for (DWORD i = 0; i < table->dwNumEntries; ++i) {
+        const MIB_IPADDRROW& row = table->table[i];
+        if (row.dwAddr != 0)
+            found.push_back({ntohl(row.dwAddr), ntohl(row.dwMask)});
+    }
+#else
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0)
+        return found;
+    for (const ifaddrs* a = list; a; a = a->ifa_next) {
+        if (!a->ifa_addr || a->ifa_addr->sa_family != AF_INET)
+            continue;
+        const uint32_t mask =
+            a->ifa_netmask ? ntohl(reinterpret_cast<const sockaddr_in*>(a->ifa_netmask)->sin_addr.s_addr) : 0;
+        found.push_back({ntohl(reinterpret_cast<const sockaddr_in*>(a->ifa_addr)->sin_addr.s_addr), mask});
+    }
+    freeifaddrs(list);
+#endif
+    return found;
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 using SocketHandle = uintptr_t;
 constexpr SocketHandle kInvalidSocket = ~SocketHandle{0};
@@ -59,6 +60,18 @@ long SendSome(SocketHandle socket, const void* data, size_t size);
 long ReceiveSome(SocketHandle socket, void* data, size_t size);
 long SendDatagram(SocketHandle socket, const void* data, size_t size, Ipv4Endpoint to);
 long ReceiveDatagram(SocketHandle socket, void* data, size_t size, Ipv4Endpoint* from);
+
+// Waits at most timeoutMs until one of the sockets can be read: its index,
+// or -1 when none could in time or waiting failed.
+int WaitAnyReadable(const SocketHandle* sockets, size_t count, int timeoutMs);
+
+// An IPv4 address of this computer and its interface's subnet mask.
+struct Ipv4Interface {
+    uint32_t address = 0;
+    uint32_t mask = 0;
+};
+// This computer's IPv4 addresses in the system's order, the loopback included.
+std::vector<Ipv4Interface> LocalIpv4Interfaces();
 
 // Bytes received and not yet read; 0 on an error.
 uint32_t BytesWaiting(SocketHandle socket);

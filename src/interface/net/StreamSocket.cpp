@@ -3,6 +3,22 @@
 #include <algorithm>
 #include <cstring>
 
+int CStreamSocket::ShowConnectFailed(bool allowDemonstration, bool allowCancel)
+{
+    if (!m_ui)
+        return INetworkUi::kCancel;
+    CString address = m_address;
+    uint16_t port = m_port;
+    const int answer = m_ui->AskLogin(address, port, allowDemonstration, allowCancel);
+    if (answer == INetworkUi::kCannotShow)
+        return INetworkUi::kCancel;
+    if (answer == INetworkUi::kRetry) {
+        m_address = address;
+        m_port = port;
+    }
+    return answer;
+}
+
 bool CStreamSocket::Open()
 {
     if (IsConnected()) {

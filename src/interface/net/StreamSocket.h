@@ -11,6 +11,7 @@
 
 #include "framework/Types.h"
 #include "interface/StreamIO.h"
+#include "interface/net/NetworkUi.h"
 #include "interface/net/SocketClient.h"
 
 class CStreamSocket : public CStreamIO, public CSocketClient {
@@ -28,7 +29,12 @@ public:
     const CString& Address() const { return m_address; }
     void SetPort(uint16_t port) { m_port = port; }
     uint16_t Port() const { return m_port; }
+    // Who is asked when the connection fails; none: nobody, the answer is cancel.
+    void SetUi(INetworkUi* ui) { m_ui = ui; }
 
+    // The login dialog on address and port: 4 (retry, with the edited values
+    // taken over), 6 demonstration, 2 cancel or when it cannot be shown.
+    int ShowConnectFailed(bool allowDemonstration, bool allowCancel) override;
     bool Open() override;
     void Close() override;
     bool IsConnected() override { return IsValid(); }
@@ -52,8 +58,10 @@ protected:
     // Receives exactly size bytes or raises CStreamException 20020.
     void ReceiveOrThrow(void* data, uint32_t size);
     void SendOrThrow(const void* data, size_t size);
+    INetworkUi* Ui() const { return m_ui; }
 
 private:
+    INetworkUi* m_ui = nullptr;
     CString m_address;
     uint16_t m_port = kDefaultPort;
     bool m_blockMode = false;

@@ -54,11 +54,25 @@ bool CStreamSocketUsb::ConnectDevice()
     request.insert(request.end(), payload.begin(), payload.end());
 
     uint8_t answer[kTunnelOpenAnswerSize];
-    const bool opened = Send(request.data(), request.size()) && ReceiveExact(answer, sizeof answer) == sizeof answer &&
-                        (answer[kTunnelOpenStatusOffset] | answer[kTunnelOpenStatusOffset + 1] << 8) == 0;
-    if (!opened)
+    const bool answered = Send(request.data(), request.size()) && ReceiveExact(answer, sizeof answer) == sizeof answer;
+    const bool opened = answered && (answer[kTunnelOpenStatusOffset] | answer[kTunnelOpenStatusOffset + 1] << 8) == 0;
+    if (!opened) {
         CloseSocketHandle();
+        // A service that answered and said no: the user hears which device it refused.
+        if (answered && Ui())
+            Ui()->ShowTunnelRefused(m_name);
+    }
     return opened;
+}
+
+int CStreamSocketUsb::ShowConnectFailed(bool allowDemonstration, bool allowCancel)
+{
+    const int answer = CStreamSocket::ShowConnectFailed(allowDemonstration, allowCancel);
+    if (answer == INetworkUi::kRetry && m_settings) {
+        m_settings->WriteText(SettingsHive::CurrentUser, m_entryKey, u"Address", Address());
+        m_settings->WriteNumber(SettingsHive::CurrentUser, m_entryKey, u"Port", Port());
+    }
+    return answer;
 }
 
 void CStreamSocketUsb::SendCloseRequest()

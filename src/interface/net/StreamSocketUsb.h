@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "framework/Settings.h"
 #include "interface/net/StreamSocket.h"
 
 enum class TunnelRequest : uint16_t { Read = 1, Write = 2, Open = 3, Close = 4 };
@@ -34,7 +35,16 @@ public:
     ~CStreamSocketUsb() override;
 
     const CString& DeviceName() const { return m_name; }
+    // The device manager's entry the address came from; a corrected address
+    // and port are written back there.
+    void SetEntry(ISettingsStore* settings, const CString& entryKey)
+    {
+        m_settings = settings;
+        m_entryKey = entryKey;
+    }
 
+    // As the plain stream's, and a retry stores the address in the entry.
+    int ShowConnectFailed(bool allowDemonstration, bool allowCancel) override;
     void Read(void* buffer, uint32_t count) override;
 
 protected:
@@ -48,4 +58,6 @@ private:
     uint16_t m_product;
     bool m_userMode;
     CString m_name;
+    ISettingsStore* m_settings = nullptr;
+    CString m_entryKey;
 };

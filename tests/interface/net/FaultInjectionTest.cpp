@@ -44,6 +44,19 @@ TEST(FaultInjection, ConnectionCutInsideAnAnswerRaises20020AtOnce)
     EXPECT_EQ(StreamErrorOf([&] { s->CheckAck(); }), 20020u);
 }
 
+TEST(FaultInjection, OnlyTheFaultyConnectionsAreCutAndTheNextOneWorks)
+{
+    SimOptions options;
+    options.faults.closeAfterBytes = 5;
+    options.faults.faultyConnections = 1;
+    SimPeer peer(options);
+    auto first = peer.Connect();
+    EXPECT_EQ(StreamErrorOf([&] { Identify(*first); }), 20020u);
+    auto second = peer.Connect();
+    EXPECT_EQ(Identify(*second).level, 3);
+    AttachUnit(*second, 1);
+}
+
 TEST(FaultInjection, ConnectionClosedAfterSomeTimeRaises20020)
 {
     SimOptions options;

@@ -89,6 +89,29 @@ TEST(StreamSocket, UnreachableOrEmptyAddressDoesNotOpen)
     EXPECT_FALSE(unknown.Open());
 }
 
+// A listener whose accept queue is full drops further connection requests
+// unanswered, as an address where no box is switched on does: the connect
+// gives up after its five seconds instead of the system's much longer wait.
+TEST(StreamSocket, AnAddressThatDropsTheRequestGivesUpAfterFiveSeconds)
+{
+    ASSERT_TRUE(SocketLayerStartup());
+    const SocketHandle listener = OpenSocket(SocketKind::Stream);
+    Ipv4Endpoint local{kLoopbackAddress, 0};
+    ASSERT_TRUE(BindSocket(listener, local) && LocalEndpoint(listener, local) && ListenSocket(listener, 0));
+    const SocketHandle filler = OpenSocket(SocketKind::Stream);
+    ASSERT_TRUE(ConnectSocket(filler, local, 2000));
+
+    CStreamSocket s(u"127.0.0.1", local.port);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(s.Open());
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(4500));
+    EXPECT_LT(waited, std::chrono::seconds(8));
+    EXPECT_FALSE(s.IsConnected());
+    CloseSocket(filler);
+    CloseSocket(listener);
+}
+
 TEST(StreamSocket, WithoutAConnectionNothingIsTransferred)
 {
     CStreamSocket s(u"127.0.0.1", 1);

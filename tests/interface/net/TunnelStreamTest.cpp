@@ -104,12 +104,87 @@ TEST(TunnelStream, OpenReadWriteAndCloseAreHeadedMessages)
     EXPECT_FALSE(s.IsConnected());
 }
 
-TEST(TunnelStream, RefusedOpenLeavesTheStreamClosed)
+// Answers the login dialog from a script and records what the user was told.
+class ScriptedNetworkUi : public INetworkUi {
+public:
+    int AskLogin(CString& address, uint16_t& port, bool allowDemonstration, bool allowCancel) override
+    {
+        shown.push_back(StringToUtf8(address) + ":" + std::to_string(port) + (allowDemonstration ? " demo" : "") +
+                        (allowCancel ? " cancel" : ""));
+        if (answer == kRetry) {
+            address = newAddress;
+            port = newPort;
+        }
+        return answer;
+    }
+    void ShowTunnelRefused(const CString& name) override { refused.push_back(StringToUtf8(name)); }
+
+    int answer = kRetry;
+    CString newAddress = u"10.1.2.3";
+    uint16_t newPort = 9000;
+    std::vector<std::string> shown;
+    std::vector<std::string> refused;
+};
+
+// The settings a test sees written.
+class RecordingSettings : public ISettingsStore {
+public:
+    bool KeyExists(SettingsHive, const CString&) override { return true; }
+    bool CreateKey(SettingsHive, const CString&) override { return true; }
+    std::optional<uint32_t> ReadNumber(SettingsHive, const CString&, const CString&) override { return {}; }
+    std::optional<CString> ReadText(SettingsHive, const CString&, const CString&) override { return {}; }
+    bool WriteNumber(SettingsHive, const CString& key, const CString& name, uint32_t value) override
+    {
+        written.push_back(StringToUtf8(key + u"|" + name) + "=" + std::to_string(value));
+        return true;
+    }
+    bool WriteText(SettingsHive, const CString& key, const CString& name, const CString& value) override
+    {
+        written.push_back(StringToUtf8(key + u"|" + name + u"=" + value));
+        return true;
+    }
+    std::vector<std::string> written;
+};
+
+TEST(TunnelStream, RefusedOpenLeavesTheStreamClosedAndNamesTheDevice)
 {
     CRecordingTunnel service(5);
-    CStreamSocketUsb s(u"127.0.0.1", service.Port(), 0, false, u"RV8810-4C");
+    ScriptedNetworkUi ui;
+    CStreamSocketUsb s(u"127.0.0.1", service.Port(), 0, false, u"Bench \u00e9");
+    s.SetUi(&ui);
     EXPECT_FALSE(s.Open());
     EXPECT_FALSE(s.IsConnected());
+    EXPECT_EQ(ui.refused, std::vector<std::string>{"Bench \xc3\xa9"});
+
+    // A service that is not there refuses nothing: no message.
+    CStreamSocketUsb gone(u"127.0.0.1", 1, 0, false, u"RV8810-4C");
+    gone.SetUi(&ui);
+    EXPECT_FALSE(gone.Open());
+    EXPECT_EQ(ui.refused.size(), 1u);
+}
+
+TEST(TunnelStream, ConnectFailedAsksForTheAddressAndStoresItInTheEntry)
+{
+    ScriptedNetworkUi ui;
+    RecordingSettings settings;
+    CStreamSocketUsb s(u"host-a", 8080, 0, false, u"RV8810-4C");
+    EXPECT_EQ(s.ShowConnectFailed(true, false), 2);  // nobody to ask
+    s.SetUi(&ui);
+    s.SetEntry(&settings, u"Devices\\RV8810-4C");
+    EXPECT_EQ(s.ShowConnectFailed(true, false), 4);
+    EXPECT_EQ(ui.shown, std::vector<std::string>{"host-a:8080 demo"});
+    EXPECT_EQ(s.Address(), u"10.1.2.3");
+    EXPECT_EQ(s.Port(), 9000);
+    EXPECT_EQ(settings.written,
+              (std::vector<std::string>{"Devices\\RV8810-4C|Address=10.1.2.3", "Devices\\RV8810-4C|Port=9000"}));
+
+    // Demonstration and cancel change nothing; a dialog that cannot show is cancel.
+    ui.answer = INetworkUi::kDemonstration;
+    EXPECT_EQ(s.ShowConnectFailed(true, true), 6);
+    ui.answer = INetworkUi::kCannotShow;
+    EXPECT_EQ(s.ShowConnectFailed(true, true), 2);
+    EXPECT_EQ(s.Address(), u"10.1.2.3");
+    EXPECT_EQ(settings.written.size(), 2u);
 }
 
 TEST(TunnelStream, RelaysTheProtocolThroughTheSimulatorsService)

@@ -137,7 +137,7 @@ void CWin32UsbDeviceLayer::SetBusy(bool busy)
 int CWin32UsbDeviceLayer::ShowInitFailed(const CString& deviceName, bool allowDemonstration, bool allowCancel)
 {
     CUsbInitFailedDlg dialog(deviceName, allowDemonstration, allowCancel);
-    return dialog.DoModal();
+    return static_cast<int>(dialog.DoModal());
 }
 
 const CWin32UsbDeviceLayer::ConfigManager* CWin32UsbDeviceLayer::Functions()

@@ -44,45 +44,17 @@ CUsbInitFailedDlg::~CUsbInitFailedDlg()
         DeleteObject(m_picture);
 }
 
-int CUsbInitFailedDlg::DoModal(HWND owner)
+void CUsbInitFailedDlg::OnInitDialog()
 {
-    CWinApp* app = AfxGetApp();
-    const UINT id = m_allowCancel ? kTemplateWithCancel : kTemplateWithoutCancel;
-    HMODULE module = nullptr;
-    HRSRC found = app ? app->FindInChain(RT_DIALOG, MAKEINTRESOURCEW(id), &module) : nullptr;
-    const auto* dialog = found ? static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(module, found))) : nullptr;
-    if (!dialog)
-        return -1;
-    const INT_PTR result = DialogBoxIndirectParamW(module, dialog, owner ? owner : OwnerWindow(), Procedure,
-                                                   reinterpret_cast<LPARAM>(this));
-    // 0 means the owner was not a window: the dialog never showed.
-    return result == 0 ? -1 : static_cast<int>(result);
-}
-
-INT_PTR CALLBACK CUsbInitFailedDlg::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        reinterpret_cast<CUsbInitFailedDlg*>(lParam)->OnInitDialog(dialog);
-        return TRUE;
-    }
-    auto* self = reinterpret_cast<CUsbInitFailedDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (self && message == WM_COMMAND)
-        return self->OnCommand(dialog, LOWORD(wParam)) ? TRUE : FALSE;
-    return FALSE;
-}
-
-void CUsbInitFailedDlg::OnInitDialog(HWND dialog)
-{
-    PlacePicture(dialog);
+    PlacePicture();
     CResourceStrings strings;
-    SetDlgItemTextW(dialog, kMessageControl, Wide(FormatText(strings, kTextCannotOpen, {m_deviceName})));
-    if (!m_allowDemonstration)
-        EnableWindow(GetDlgItem(dialog, kDemonstration), FALSE);
+    SetItemText(kMessageControl, FormatText(strings, kTextCannotOpen, {m_deviceName}));
+    EnableItem(kDemonstration, m_allowDemonstration);
 }
 
-void CUsbInitFailedDlg::PlacePicture(HWND dialog)
+void CUsbInitFailedDlg::PlacePicture()
 {
+    HWND dialog = m_hWnd;
     m_picture = LoadPicture(kPicture);
     BITMAP info = {};
     if (!m_picture || !GetObjectW(m_picture, sizeof info, &info) || info.bmHeight <= 0)
@@ -117,21 +89,21 @@ void CUsbInitFailedDlg::PlacePicture(HWND dialog)
         SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_picture));
 }
 
-bool CUsbInitFailedDlg::OnCommand(HWND dialog, int id)
+bool CUsbInitFailedDlg::OnCommand(int id, int)
 {
     switch (id) {
     case kTryAgain:
-        EndDialog(dialog, kTryAgain);
+        EndDialog(kTryAgain);
         return true;
     case kDemonstration:
         // A disabled button sends nothing, and a posted command must not get round it.
         if (m_allowDemonstration)
-            EndDialog(dialog, kDemonstration);
+            EndDialog(kDemonstration);
         return true;
     case IDCANCEL:
         // Escape and the close box do nothing while giving up is not allowed.
         if (m_allowCancel)
-            EndDialog(dialog, kCancel);
+            EndDialog(kCancel);
         return true;
     default:
         return false;

@@ -5,8 +5,9 @@
 #include <windows.h>
 
 #include "framework/Types.h"
+#include "framework/win32/Dialog.h"
 
-class CUsbInitFailedDlg {
+class CUsbInitFailedDlg : public CDialog {
 public:
     static constexpr UINT kTemplateWithCancel = 20002;
     static constexpr UINT kTemplateWithoutCancel = 20003;
@@ -17,24 +18,19 @@ public:
     static constexpr int kDemonstration = 6;
     static constexpr int kCancel = 2;
 
+    // DoModal ends it with 4 try again, 6 demonstration mode or 2 cancel.
     CUsbInitFailedDlg(CString deviceName, bool allowDemonstration, bool allowCancel)
-        : m_deviceName(std::move(deviceName)), m_allowDemonstration(allowDemonstration), m_allowCancel(allowCancel)
+        : CDialog(allowCancel ? kTemplateWithCancel : kTemplateWithoutCancel), m_deviceName(std::move(deviceName)),
+          m_allowDemonstration(allowDemonstration), m_allowCancel(allowCancel)
     {
     }
-    ~CUsbInitFailedDlg();
-    CUsbInitFailedDlg(const CUsbInitFailedDlg&) = delete;
-    CUsbInitFailedDlg& operator=(const CUsbInitFailedDlg&) = delete;
-
-    // Runs the dialog over owner (none: the application's main window):
-    // 4 try again, 6 demonstration mode, 2 cancel; -1 when it cannot be shown.
-    int DoModal(HWND owner = nullptr);
+    ~CUsbInitFailedDlg() override;
 
 private:
-    static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    void OnInitDialog(HWND dialog);
+    void OnInitDialog() override;
     // Puts the resource library's picture above everything else.
-    void PlacePicture(HWND dialog);
-    bool OnCommand(HWND dialog, int id);
+    void PlacePicture();
+    bool OnCommand(int id, int notifyCode) override;
 
     CString m_deviceName;
     bool m_allowDemonstration;
