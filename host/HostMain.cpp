@@ -1,6 +1,11 @@
 // The Torvane host stand-in. Options for scripted runs:
 //   --demo                 connect in demonstration mode
 //   --sim HOST[:PORT]      connect to a trainer interface (or the simulator) over TCP
+//   --tunnel HOST[:PORT]   connect through a device manager's tunnel service
+//                          (the simulator has one) to the interface "RV8810-4C"
+//   --choose PORT          leave the network off, so that USB is tried and the
+//                          connection choice follows (its network button finds
+//                          interfaces by discovery); PORT is the network port
 //   --open ID[,ID...]      open instruments by command id after connecting
 //   --load FILE            open a document after connecting
 //   --save FILE            store the document before exiting
@@ -37,6 +42,9 @@ struct Options {
     bool demo = false;
     std::wstring simAddress;
     DWORD simPort = 3060;
+    std::wstring tunnelAddress;
+    DWORD tunnelPort = 8080;
+    bool choose = false;
     std::vector<UINT> open;
     std::vector<UINT> commands;
     std::wstring load;
@@ -59,14 +67,18 @@ Options ParseOptions()
         const bool hasValue = i + 1 < argc;
         if (a == L"--demo") {
             o.demo = true;
-        } else if (a == L"--sim" && hasValue) {
+        } else if ((a == L"--sim" || a == L"--tunnel") && hasValue) {
             std::wstring v = argv[++i];
+            DWORD& port = a == L"--sim" ? o.simPort : o.tunnelPort;
             const size_t colon = v.rfind(L':');
             if (colon != std::wstring::npos) {
-                o.simPort = static_cast<DWORD>(_wtoi(v.c_str() + colon + 1));
+                port = static_cast<DWORD>(_wtoi(v.c_str() + colon + 1));
                 v.resize(colon);
             }
-            o.simAddress = v;
+            (a == L"--sim" ? o.simAddress : o.tunnelAddress) = v;
+        } else if (a == L"--choose" && hasValue) {
+            o.choose = true;
+            o.simPort = static_cast<DWORD>(_wtoi(argv[++i]));
         } else if ((a == L"--open" || a == L"--command") && hasValue) {
             std::vector<UINT>& ids = a == L"--open" ? o.open : o.commands;
             for (const wchar_t* p = argv[++i]; *p;) {
@@ -150,22 +162,31 @@ std::vector<std::unique_ptr<TemporaryValue>> PrepareConnection(const Options& o)
     auto number = [&](const std::wstring& key, const wchar_t* name, DWORD value) {
         values.push_back(std::make_unique<TemporaryValue>(key, name, REG_DWORD, &value, sizeof value));
     };
+    auto text = [&](const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+        values.push_back(std::make_unique<TemporaryValue>(key, name, REG_SZ, value.c_str(),
+                                                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))));
+    };
     const std::wstring settings = std::wstring(kInterfaceKey) + L"\\Settings";
     const std::wstring wlan = std::wstring(kInterfaceKey) + L"\\WLAN";
+    const std::wstring tunnel = L"Software\\Brennick\\Device Manager\\Devices\\RV8810-4C";
     if (o.demo) {
         number(settings, L"DemoMode", 1);
-    } else if (!o.simAddress.empty()) {
+    } else if (!o.simAddress.empty() || !o.tunnelAddress.empty() || o.choose) {
         number(settings, L"DemoMode", 0);
         number(wlan, L"Supported", 1);
-        number(wlan, L"Enabled", 1);
+        number(wlan, L"Enabled", o.simAddress.empty() ? 0 : 1);
         number(wlan, L"Port", o.simPort);
-        values.push_back(std::make_unique<TemporaryValue>(
-            wlan, L"Address", REG_SZ, o.simAddress.c_str(), static_cast<DWORD>((o.simAddress.size() + 1) * sizeof(wchar_t))));
+        text(wlan, L"Address", o.simAddress);
+        number(tunnel, L"Enabled", o.tunnelAddress.empty() ? 0 : 1);
+        if (!o.tunnelAddress.empty()) {
+            text(tunnel, L"Address", o.tunnelAddress);
+            number(tunnel, L"Port", o.tunnelPort);
+            text(tunnel, L"Name", L"RV8810-4C");
+        }
     }
     const std::wstring panels = L"Software\\Brennick\\Common\\Virtual Instruments";
     if (!o.skin.empty())
-        values.push_back(std::make_unique<TemporaryValue>(
-            panels, L"Skin", REG_SZ, o.skin.c_str(), static_cast<DWORD>((o.skin.size() + 1) * sizeof(wchar_t))));
+        text(panels, L"Skin", o.skin);
     if (o.overlay >= 0)
         number(panels, L"Demo", static_cast<DWORD>(o.overlay));
     return values;

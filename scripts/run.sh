@@ -3,6 +3,11 @@
 # the Vexa plug-in under Wine.
 #   scripts/run.sh                   demonstration mode (no trainer interface)
 #   scripts/run.sh --sim             starts the simulator (vexa-sim) and connects to it
+#   scripts/run.sh --sim --transport tcp|tunnel|choose
+#                                    how: TCP to its port (the default), through
+#                                    its device-manager tunnel service, or USB
+#                                    first and then the connection choice, whose
+#                                    network button finds it by discovery
 #   scripts/run.sh --open 10115,...  opens instruments by command id
 #   scripts/run.sh --seconds N       closes the host after N seconds
 #   scripts/run.sh --skin NAME       front panels in skin NAME (gray, blue)
@@ -25,12 +30,14 @@ export VEXA_BUILD=${VEXA_BUILD:-$ROOT/build}
 BUILD=$VEXA_BUILD
 seconds=""
 sim=false
+transport=tcp
 open=""
 extra=()
 while [ $# -gt 0 ]; do
     case $1 in
         --seconds) seconds=$2; shift 2 ;;
         --sim) sim=true; shift ;;
+        --transport) transport=$2; shift 2 ;;
         --open) open=$2; shift 2 ;;
         --skin|--overlay|--command) extra+=("$1" "$2"); shift 2 ;;
         --zoom2) extra+=("$1"); shift ;;
@@ -53,13 +60,19 @@ if $sim; then
     # VEXA_SIM_INPUTS replaces them (empty: the box's own outputs reach the
     # inputs, the generator on B and the low-pass behind it on A).
     inputs=${VEXA_SIM_INPUTS-"--input a=dc,0,2.5 --input b=sine,50,0.5 --input c=sine,50,9.9 --input d=triangle,50,3"}
+    tunnelPort=$((port + 5020))
+    case $transport in
+        tcp)    simArgs=(--no-discovery --no-tunnel); hostArgs+=(--sim "127.0.0.1:$port") ;;
+        tunnel) simArgs=(--no-discovery --tunnel-port "$tunnelPort"); hostArgs+=(--tunnel "127.0.0.1:$tunnelPort") ;;
+        choose) simArgs=(--no-tunnel); hostArgs+=(--choose "$port") ;;
+        *) echo "unknown transport $transport (tcp, tunnel, choose)" >&2; exit 2 ;;
+    esac
     # shellcheck disable=SC2086
-    "$BUILD/native/bin/vexa-sim" --port "$port" --no-discovery --no-tunnel $inputs \
+    "$BUILD/native/bin/vexa-sim" --port "$port" "${simArgs[@]}" $inputs \
         ${VEXA_SIM_ARGS:-} >"$BUILD/vexa-sim.log" 2>&1 &
     simPid=$!
     trap 'kill $simPid 2>/dev/null' EXIT
     sleep 0.5
-    hostArgs+=(--sim "127.0.0.1:$port")
 else
     hostArgs+=(--demo)
 fi

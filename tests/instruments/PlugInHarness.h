@@ -8,9 +8,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cwchar>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -262,6 +264,34 @@ inline void ClearClipboard()
     }
 }
 
+// The text a value display shows, taken by clicking it; empty when the click
+// copied nothing.
+inline std::wstring ReadDisplay(HWND panel, uint32_t layoutId, uint32_t displayId)
+{
+    ClearClipboard();
+    ClickAt(panel, ControlCentre(L"VexaRes.dll", layoutId, kHotValueDisplay, displayId, panel));
+    std::wstring text;
+    PumpUntil([&] { return !(text = ClipboardText()).empty(); }, 1000);
+    return text;
+}
+
+inline std::optional<double> Number(const std::wstring& text)
+{
+    wchar_t* end = nullptr;
+    const double value = std::wcstod(text.c_str(), &end);
+    if (end == text.c_str())
+        return std::nullopt;
+    return value;
+}
+
+inline std::wstring ReadUntil(HWND panel, uint32_t layoutId, uint32_t displayId,
+                       const std::function<bool(const std::wstring&)>& accept)
+{
+    std::wstring text;
+    PumpUntil([&] { return accept(text = ReadDisplay(panel, layoutId, displayId)); }, 6000);
+    return text;
+}
+
 // The plug-in, created and connected as the host does it, against a
 // simulator on a fresh port. Derived fixtures set the simulator's options
 // in Configure.
@@ -289,8 +319,12 @@ protected:
         ASSERT_EQ(factory->CreateInstance(nullptr, IID_ITorvanePlugIn, reinterpret_cast<void**>(&plugIn)), S_OK);
         factory->Release();
         plugIn->SetHostWindow(frame, true);
-        ASSERT_TRUE(plugIn->Connect());
+        ConnectPlugIn();
     }
+
+    // Connects as the host does; a fixture that answers the connection's
+    // dialogs itself does it here.
+    virtual void ConnectPlugIn() { ASSERT_TRUE(plugIn->Connect()); }
 
     void TearDown() override
     {

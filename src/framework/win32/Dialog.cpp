@@ -26,7 +26,8 @@ INT_PTR CALLBACK CDialog::Procedure(HWND dialog, UINT message, WPARAM wParam, LP
         return FALSE;
     if (message == WM_COMMAND)
         return self->OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
-    return self->OnMessage(message, wParam, lParam) ? TRUE : FALSE;
+    INT_PTR result = TRUE;
+    return self->OnMessage(message, wParam, lParam, result) ? result : FALSE;
 }
 
 bool CDialog::OnCommand(int id, int)
@@ -37,7 +38,7 @@ bool CDialog::OnCommand(int id, int)
     return true;
 }
 
-bool CDialog::OnMessage(UINT, WPARAM, LPARAM)
+bool CDialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&)
 {
     return false;
 }

@@ -26,8 +26,9 @@ protected:
     // A command from a control or a key; true when handled. Unhandled OK and
     // Cancel end the dialog with IDOK and IDCANCEL.
     virtual bool OnCommand(int id, int notifyCode);
-    // Any other message; true when handled.
-    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Any other message; true when handled, with what the dialog procedure
+    // returns in result (a brush for the colour messages).
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 
     void EndDialog(INT_PTR result);
     HWND Item(int id) const { return GetDlgItem(m_hWnd, id); }

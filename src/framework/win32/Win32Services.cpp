@@ -239,7 +239,11 @@ INT_PTR RunResourceDialog(uint32_t templateId, HWND owner, DLGPROC procedure, LP
     HMODULE module = nullptr;
     HRSRC found = app ? app->FindInChain(RT_DIALOG, MAKEINTRESOURCEW(templateId), &module) : nullptr;
     if (!found) {
-        ShowMessageBox(CResourceStrings().LoadText(kTextResourceMissing), MessageIcon::Error);
+        // Without any texts either there is nothing to say it in; the caller's
+        // answer for a dialog that cannot be shown follows.
+        const CString text = CResourceStrings().LoadText(kTextResourceMissing);
+        if (!text.empty())
+            ShowMessageBox(text, MessageIcon::Error);
         return -1;
     }
     auto* dialog = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(module, found)));

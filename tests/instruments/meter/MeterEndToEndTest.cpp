@@ -22,26 +22,6 @@ namespace {
 
 using namespace harness;
 
-// The text a value display shows, taken by clicking it; empty when the click
-// copied nothing.
-std::wstring ReadDisplay(HWND panel, uint32_t layoutId, uint32_t displayId)
-{
-    ClearClipboard();
-    ClickAt(panel, ControlCentre(L"VexaRes.dll", layoutId, kHotValueDisplay, displayId, panel));
-    std::wstring text;
-    PumpUntil([&] { return !(text = ClipboardText()).empty(); }, 1000);
-    return text;
-}
-
-std::optional<double> Number(const std::wstring& text)
-{
-    wchar_t* end = nullptr;
-    const double value = std::wcstod(text.c_str(), &end);
-    if (end == text.c_str())
-        return std::nullopt;
-    return value;
-}
-
 std::string Narrow(const std::wstring& text)
 {
     return std::string(text.begin(), text.end());
@@ -55,14 +35,6 @@ std::wstring Trimmed(const std::wstring& text)
 
 // Reads a display until it shows what `accept` wants, for a few seconds;
 // returns the last text.
-std::wstring ReadUntil(HWND panel, uint32_t layoutId, uint32_t displayId,
-                       const std::function<bool(const std::wstring&)>& accept)
-{
-    std::wstring text;
-    PumpUntil([&] { return accept(text = ReadDisplay(panel, layoutId, displayId)); }, 6000);
-    return text;
-}
-
 class Meters : public PlugInWithSimulator {
 protected:
     void Configure(vexasim::SimOptions& options) override { options.box.inputs = inputs; }

@@ -152,12 +152,21 @@ void CDeviceListDlg::OnInitDialog()
     PostMessageW(m_hWnd, kSearchMessage, 0, 0);
 }
 
-bool CDeviceListDlg::OnMessage(UINT message, WPARAM, LPARAM)
+bool CDeviceListDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
-    if (message != kSearchMessage)
-        return false;
-    Search();
-    return true;
+    if (message == kSearchMessage) {
+        Search();
+        return true;
+    }
+    // The note about an empty search sits inside the list: the list's colours.
+    if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == Item(kNetStatus)) {
+        const auto dc = reinterpret_cast<HDC>(wParam);
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        result = reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
+        return true;
+    }
+    return false;
 }
 
 void CDeviceListDlg::Search()

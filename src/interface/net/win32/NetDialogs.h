@@ -58,7 +58,7 @@ protected:
     // Searches once the dialog is on the screen, so that it shows at once.
     void OnInitDialog() override;
     bool OnCommand(int id, int notifyCode) override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     // The selection changed; selected is none when nothing is selected.
     virtual void OnSelect(const CSocketDeviceInfo* selected);
 
