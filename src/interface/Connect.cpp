@@ -120,12 +120,6 @@ int CVexaface::Connect(bool allowDemonstration, bool allowCancel, bool forceChoi
                 if (settings.CreateKey(SettingsHive::CurrentUser, wlanKey)) {
                     settings.WriteNumber(SettingsHive::CurrentUser, wlanKey, u"Enabled", 1);
                     settings.WriteText(SettingsHive::CurrentUser, wlanKey, u"Address", address);
-                } else {
-                    // Nowhere to keep it: the next pass tries this address once, as chosen.
-                    SetStream(m_services.streams.CreateSocket(address, known ? registryPort() : kDefaultPort));
-                    forceChoice = false;
-                    networkTried = true;
-                    continue;
                 }
             } else if (wlanExists()) {
                 settings.WriteNumber(SettingsHive::CurrentUser, wlanKey, u"Enabled", 0);

@@ -264,6 +264,38 @@ inline void ClearClipboard()
     }
 }
 
+struct TopLevelSearch {
+    std::wstring title;
+    HWND window = nullptr;
+};
+
+inline BOOL CALLBACK MatchTopLevel(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<TopLevelSearch*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t title[128] = {};
+    InternalGetWindowText(window, title, 127);  // no message to a thread that may be busy
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window) || search->title != title)
+        return TRUE;
+    search->window = window;
+    return FALSE;
+}
+
+// A visible top-level window of this process with that title, from any
+// thread, waited for up to timeoutMs; none when it did not come.
+inline HWND AwaitWindow(const std::wstring& title, DWORD timeoutMs = 5000)
+{
+    for (DWORD waited = 0; waited <= timeoutMs; waited += 20) {
+        TopLevelSearch search{title};
+        EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+        if (search.window)
+            return search.window;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
 // The text a value display shows, taken by clicking it; empty when the click
 // copied nothing.
 inline std::wstring ReadDisplay(HWND panel, uint32_t layoutId, uint32_t displayId)

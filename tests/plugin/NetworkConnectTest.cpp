@@ -29,37 +29,6 @@ constexpr int kDc = 4;
 constexpr double kVolts = 2.5;
 constexpr double kCutAfterSeconds = 8;
 
-struct Found {
-    std::wstring title;
-    HWND window = nullptr;
-};
-
-BOOL CALLBACK MatchTopLevel(HWND window, LPARAM param)
-{
-    auto* found = reinterpret_cast<Found*>(param);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t title[128] = {};
-    GetWindowTextW(window, title, 127);
-    if (process != GetCurrentProcessId() || !IsWindowVisible(window) || found->title != title)
-        return TRUE;
-    found->window = window;
-    return FALSE;
-}
-
-// A visible top-level window of this process with that title, waited for up to 10 s.
-HWND AwaitWindow(const std::wstring& title)
-{
-    for (int i = 0; i < 500; ++i) {
-        Found found{title};
-        EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&found));
-        if (found.window)
-            return found.window;
-        Sleep(20);
-    }
-    return nullptr;
-}
-
 void Picture(HWND window, const wchar_t* name)
 {
     const std::wstring folder = FolderFromEnvironment("VEXA_PICTURES");
@@ -143,11 +112,11 @@ protected:
     // Answers the choice with the network and picks the simulator from the list.
     void ChooseTheSimulator(const wchar_t* addressPicture)
     {
-        HWND choose = AwaitWindow(L"Connect the trainer interface");
+        HWND choose = AwaitWindow(L"Connect the trainer interface", 10000);
         if (!choose)
             return;
         SendMessageW(choose, TDM_CLICK_BUTTON, 101, 0);
-        HWND dialog = AwaitWindow(L"Network Address");
+        HWND dialog = AwaitWindow(L"Network Address", 10000);
         if (!dialog)
             return;
         HWND list = GetDlgItem(dialog, 401);
@@ -205,7 +174,7 @@ TEST_F(NetworkSimulator, FoundByDiscoveryLostAndReconnected)
     // Reconnect: confirm, then the same choice as at the start.
     listed = false;
     std::thread hands([this] {
-        if (HWND dialog = AwaitWindow(L"RECONNECT")) {
+        if (HWND dialog = AwaitWindow(L"RECONNECT", 10000)) {
             Picture(dialog, L"network-reconnect.png");
             PostMessageW(dialog, WM_COMMAND, 1, 0);
             ChooseTheSimulator(L"network-address-again.png");

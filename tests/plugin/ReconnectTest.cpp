@@ -23,37 +23,6 @@ using namespace harness;
 constexpr UINT kReconnect = 11000;
 constexpr UINT kVoltmeter = 10120;
 
-struct Found {
-    std::wstring title;
-    HWND window = nullptr;
-};
-
-BOOL CALLBACK MatchTopLevel(HWND window, LPARAM param)
-{
-    auto* found = reinterpret_cast<Found*>(param);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t title[128] = {};
-    GetWindowTextW(window, title, 127);
-    if (process != GetCurrentProcessId() || !IsWindowVisible(window) || found->title != title)
-        return TRUE;
-    found->window = window;
-    return FALSE;
-}
-
-// A visible top-level window of this process with that title, waited for up to 5 s.
-HWND AwaitWindow(const std::wstring& title)
-{
-    for (int i = 0; i < 250; ++i) {
-        Found found{title};
-        EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&found));
-        if (found.window)
-            return found.window;
-        Sleep(20);
-    }
-    return nullptr;
-}
-
 class Reconnecting : public PlugInWithSimulator {
 protected:
     // Runs the reconnect command while a second hand answers the dialog

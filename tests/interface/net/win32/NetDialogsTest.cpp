@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "../../../ResourceLibraryApp.h"
 #include "../../../WineFolder.h"
 #include "Capture.h"
 #include "Simulator.h"
@@ -148,20 +149,9 @@ uint32_t IpField(HWND dialog, int id)
 
 class NetDialogs : public ::testing::Test {
 protected:
-    NetDialogs()
-    {
-        library = LoadLibraryExW(BesideMe(L"VexaRes.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        app.m_hResource = library;
-        app.m_language = GetUserDefaultUILanguage();
-    }
-    ~NetDialogs() override
-    {
-        if (library)
-            FreeLibrary(library);
-    }
     void SetUp() override
     {
-        ASSERT_NE(library, nullptr) << "VexaRes.dll beside the test";
+        ASSERT_TRUE(resources.Loaded()) << "VexaRes.dll beside the test";
         vexasim::SimOptions options;
         options.port = 0;
         options.tunnel = false;
@@ -191,8 +181,7 @@ protected:
         return result;
     }
 
-    CWinApp app;
-    HMODULE library = nullptr;
+    ResourceLibraryApp resources;
     std::unique_ptr<vexasim::CSimulator> sim;
 };
 

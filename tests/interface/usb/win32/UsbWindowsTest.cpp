@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "../../../ResourceLibraryApp.h"
 #include "../../../WineFolder.h"
 #include "Capture.h"
 #include "framework/win32/WinApp.h"
@@ -147,21 +148,9 @@ int WorkDialog(bool allowDemonstration, bool allowCancel, std::initializer_list<
 
 class UsbDialog : public ::testing::Test {
 protected:
-    UsbDialog()
-    {
-        library = LoadLibraryExW(BesideMe(L"VexaRes.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        app.m_hResource = library;
-        app.m_language = GetUserDefaultUILanguage();
-    }
-    ~UsbDialog() override
-    {
-        if (library)
-            FreeLibrary(library);
-    }
-    void SetUp() override { ASSERT_NE(library, nullptr) << "VexaRes.dll beside the test"; }
+    void SetUp() override { ASSERT_TRUE(resources.Loaded()) << "VexaRes.dll beside the test"; }
 
-    CWinApp app;
-    HMODULE library = nullptr;
+    ResourceLibraryApp resources;
     DialogView view;
 };
 
