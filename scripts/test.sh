@@ -5,9 +5,9 @@
 #   tsan    the threaded tests under the thread sanitizer
 #   fuzz    each libFuzzer target for VEXA_FUZZ_RUNS inputs (default 40000) from
 #           its seeds, deterministically, capped at VEXA_FUZZ_SECONDS (120)
-#   win64   the Windows test programs under 64-bit Wine, in one Xvfb
-#   win32   the product's 32-bit binaries: static checks, and the test programs
-#           under 32-bit Wine where this machine runs 32-bit programs
+#   win32   the Windows test programs under 32-bit Wine, in one Xvfb, where this
+#           machine runs 32-bit programs; elsewhere the product's static checks
+#   win64   elsewhere, the same test programs built for and run under 64-bit Wine
 # Ends with the line "N passed, M failed" and a non-zero status on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -99,10 +99,11 @@ wineserver -p >/dev/null 2>&1
 # Wine's background services start with the first program and outlive it; they
 # must not inherit ctest's output pipes, or ctest waits for them for ever.
 ./scripts/wine-run.sh 64 cmd /c exit >/dev/null 2>&1 </dev/null
-run_ctest win64 --test-dir "$BUILD/win64"
 if ./scripts/can-run-i386.sh; then
     run_ctest win32 --test-dir "$BUILD/win32"
+    report+=("win64: this machine runs 32-bit programs; the Windows tests ran in the 32-bit product's build")
 else
+    run_ctest win64 --test-dir "$BUILD/win64"
     run_ctest win32-static --test-dir "$BUILD/win32" -L static
     report+=("win32: this kernel runs no 32-bit programs; the 32-bit tests ran as win64")
 fi

@@ -92,15 +92,29 @@ TEST_F(ChartWindow, ARubberBandZoomsWithScrollBarsAndUnzoomRestoresEverything)
     EXPECT_FALSE(HasScrollBar(WS_VSCROLL));
 }
 
+// Whether the window system confines the pointer at all: 32-bit Wine here
+// ignores ClipCursor, where the chart's confinement cannot be seen.
+bool PointerCanBeConfined()
+{
+    RECT small{10, 10, 20, 20};
+    ClipCursor(&small);
+    RECT clip{};
+    GetClipCursor(&clip);
+    ClipCursor(nullptr);
+    return clip.right - clip.left == 10;
+}
+
 TEST_F(ChartWindow, EscapeDuringADragCancelsItAndFreesThePointer)
 {
+    const bool confinable = PointerCanBeConfined();
     const AxisRange fullX = X().RangeSet();
     const CRect plot = Plot();
     Send(WM_LBUTTONDOWN, MK_LBUTTON, plot.left + 50, plot.top + 40);
     EXPECT_EQ(GetCapture(), m_chart.GetSafeHwnd());
     RECT clip{};
     GetClipCursor(&clip);
-    EXPECT_LT(clip.right - clip.left, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    if (confinable)
+        EXPECT_LT(clip.right - clip.left, GetSystemMetrics(SM_CXVIRTUALSCREEN));
     Send(WM_MOUSEMOVE, MK_LBUTTON, plot.left + 200, plot.top + 160);
     Send(WM_KEYDOWN, VK_ESCAPE, 0, 0);
     EXPECT_EQ(GetCapture(), nullptr);
