@@ -87,6 +87,15 @@ public:
     static constexpr size_t kMaxTextLength = 4096;
 
 protected:
+    // Drops one user of an open device; true when that was the last one and
+    // the device is to be released.
+    bool LeaveUser()
+    {
+        if (m_openCount > 0)
+            --m_openCount;
+        return m_openCount == 0;
+    }
+
     int32_t m_openCount = 0;
 };
 

@@ -36,11 +36,7 @@ bool CStreamSocket::Open()
 
 void CStreamSocket::Close()
 {
-    if (!IsConnected())
-        return;
-    if (m_openCount > 0)
-        --m_openCount;
-    if (m_openCount == 0)
+    if (IsConnected() && LeaveUser())
         DisconnectDevice();
 }
 

@@ -136,11 +136,7 @@ bool CStreamUSB::OpenSingleHandle()
 
 void CStreamUSB::Close()
 {
-    if (!IsConnected())
-        return;
-    if (m_openCount > 0)
-        --m_openCount;
-    if (m_openCount == 0)
+    if (IsConnected() && LeaveUser())
         ReleaseHandles();
 }
 
