@@ -109,6 +109,8 @@ AnswerCheck ParseDiscoveryAnswer(const uint8_t* data, size_t size, CSocketDevice
         return AnswerCheck::TooShort;
     if (data[3] != kDiscoveryAnswer)
         return AnswerCheck::NotAnAnswer;
+    // An answer is 180 bytes; whatever a longer datagram carries after them is not its name.
+    size = std::min(size, kDiscoverySize);
     device.productId = static_cast<uint16_t>(data[4] | data[5] << 8);
     std::memcpy(device.mac.data(), &data[kMacOffset], device.mac.size());
     device.address = GetBigEndian32(&data[kAddressOffset]);

@@ -148,6 +148,11 @@ TEST(DiscoveryBytes, AnswersAreReadAndWrongOnesRecognised)
     std::fill(full.begin() + 20, full.end(), 'A');
     ASSERT_EQ(ParseDiscoveryAnswer(full.data(), full.size(), device), AnswerCheck::Valid);
     EXPECT_EQ(device.name.size(), 80u);
+    // A longer datagram: the name still ends with the answer's 180 bytes.
+    std::vector<uint8_t> longer(full.begin(), full.end());
+    longer.resize(400, 'B');
+    ASSERT_EQ(ParseDiscoveryAnswer(longer.data(), longer.size(), device), AnswerCheck::Valid);
+    EXPECT_EQ(device.name, CString(80, u'\u4141'));
     // Cut inside the name: what arrived.
     ASSERT_EQ(ParseDiscoveryAnswer(good.data(), 23, device), AnswerCheck::Valid);
     EXPECT_EQ(device.name, u"L");
