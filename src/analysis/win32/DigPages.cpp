@@ -14,6 +14,7 @@
 #include <string>
 
 #include "framework/Exception.h"
+#include "framework/win32/Dialog.h"
 #include "framework/win32/Win32Services.h"
 #include "framework/win32/PropertyPage.h"
 #include "framework/win32/WinApp.h"
@@ -84,58 +85,35 @@ void TellTooManySteps(HWND owner)
 
 // A modal dialog of the resource library; OK closes it only when OnOK
 // accepts what the fields hold.
-class CLogicDialog {
+class CLogicDialog : public CDialog {
 public:
-    explicit CLogicDialog(uint32_t templateId) : m_templateId(templateId) {}
-    virtual ~CLogicDialog() = default;
+    using CDialog::CDialog;
 
     // True when the user confirmed.
-    bool Run(HWND owner)
-    {
-        return RunResourceDialog(m_templateId, owner, DialogProc, reinterpret_cast<LPARAM>(this)) == IDOK;
-    }
+    bool Run(HWND owner) { return DoModal(owner) == IDOK; }
 
 protected:
-    virtual void OnInitDialog() = 0;
-    virtual void OnCommand(int id) {}
+    virtual void OnControl(int) {}
     virtual bool OnOK() = 0;
+
+    bool OnCommand(int id, int notifyCode) override
+    {
+        if (id == IDOK) {
+            if (OnOK())
+                EndDialog(IDOK);
+            return true;
+        }
+        if (id == IDCANCEL)
+            return CDialog::OnCommand(id, notifyCode);
+        OnControl(id);
+        return true;
+    }
 
     void SetBits(uint16_t bits)
     {
         for (int bit = 0; bit < 16; ++bit)
             CheckDlgButton(m_hWnd, kFirstBitBox + bit, (bits >> bit & 1) ? BST_CHECKED : BST_UNCHECKED);
     }
-
-    HWND m_hWnd = nullptr;
-
-private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        if (message == WM_INITDIALOG) {
-            auto* self = reinterpret_cast<CLogicDialog*>(lParam);
-            SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-            self->m_hWnd = dialog;
-            self->OnInitDialog();
-            return TRUE;
-        }
-        auto* self = reinterpret_cast<CLogicDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-        if (!self || message != WM_COMMAND)
-            return FALSE;
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            if (self->OnOK())
-                EndDialog(dialog, IDOK);
-            return TRUE;
-        case IDCANCEL:
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        default:
-            self->OnCommand(LOWORD(wParam));
-            return TRUE;
-        }
-    }
-
-    uint32_t m_templateId;
 };
 
 // ---------------------------------------------------------------- [SECTION] the generator dialogs
@@ -155,7 +133,7 @@ protected:
         SetNumber(m_hWnd, 154, entry.repeat);
         EnableWindow(GetDlgItem(m_hWnd, kApplyToSelectedBox), m_offerSelected);
     }
-    void OnCommand(int id) override
+    void OnControl(int id) override
     {
         // Applied to the selection, the steps keep their number and counts.
         if (id != kApplyToSelectedBox)
