@@ -134,6 +134,7 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
         {"--stall-after", unsignedInto(o.faults.stallAtCommand, 1, 0xFFFFFFFFul)},
         {"--stall-seconds", secondsInto(o.faults.stallSeconds)},
         {"--garbage-after", unsignedInto(o.faults.garbageAfterQuery, 1, 0xFFFFFFFFul)},
+        {"--garbage-after-ack", unsignedInto(o.faults.garbageAfterAck, 1, 0xFFFFFFFFul)},
         {"--garbage-bytes", unsignedInto(o.faults.garbageBytes, 1, 65536)},
         {"--faulty-connections", unsignedInto(o.faults.faultyConnections, 0, 0xFFFFFFFFul)},
     };
@@ -233,6 +234,7 @@ Faults, on every connection of the protocol port (counts start at 1):
   --stall-after N        hold the answer of the N-th command ...
   --stall-seconds T      ... for T seconds (6)
   --garbage-after N      follow the answer of the N-th query with garbage
+  --garbage-after-ack N  follow the N-th acknowledgement with garbage
   --garbage-bytes N      how many garbage bytes (8)
 
 Other:

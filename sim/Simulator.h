@@ -33,6 +33,7 @@ public:
     const std::vector<std::string>& Warnings() const { return m_warnings; }
 
     CSimBox& Box() { return m_box; }
+    CSimServer& Server() { return m_server; }
     CDeviceIdentity& Identity() { return m_identity; }
 
 private:

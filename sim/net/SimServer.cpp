@@ -8,14 +8,22 @@
 
 namespace vexasim {
 
+void CSimServer::ArmFaults(const FaultPlan& faults)
+{
+    std::lock_guard<std::mutex> g(m_armLock);
+    m_armed = faults;
+    ++m_armings;
+}
+
 void CSimServer::Serve(SocketHandle socket, const std::atomic<bool>& stop)
 {
     using Clock = std::chrono::steady_clock;
-    const auto accepted = Clock::now();
+    auto accepted = Clock::now();
+    uint32_t armings = m_armings;
     // Later connections run clean once the faulty ones are used up, so that
     // a reconnect after a planned loss finds a working box.
     const uint32_t number = ++m_connections;
-    const FaultPlan faults = m_faults.faultyConnections == 0 || number <= m_faults.faultyConnections ? m_faults : FaultPlan{};
+    FaultPlan faults = m_faults.faultyConnections == 0 || number <= m_faults.faultyConnections ? m_faults : FaultPlan{};
     CProtocolEngine engine(m_box, faults);
     std::vector<uint8_t> in(64 * 1024);
     std::vector<uint8_t> out;
@@ -33,11 +41,38 @@ void CSimServer::Serve(SocketHandle socket, const std::atomic<bool>& stop)
             n = static_cast<size_t>(faults.closeAfterBytes - sent);
         const bool ok = SendAll(socket, out.data(), n);
         sent += n;
+        m_bytesSent += n;
         out.clear();
+        m_faultsPlayed += cut;
         return ok && !cut;
     };
 
-    while (!stop && !expired()) {
+    // Taken before every feed, so that whatever arrives after ArmFaults
+    // returned meets the new plan.
+    auto takeArmed = [&] {
+        if (armings == m_armings)
+            return;
+        std::lock_guard<std::mutex> g(m_armLock);
+        armings = m_armings;
+        faults = m_armed;
+        engine.Arm(faults);
+        if (faults.closeAfterBytes != 0)
+            faults.closeAfterBytes += sent;
+        accepted = Clock::now();
+    };
+
+    auto feed = [&](const uint8_t* data, size_t size) {
+        const uint32_t played = engine.FaultsPlayed();
+        engine.Feed(data, size, out);
+        m_faultsPlayed += engine.FaultsPlayed() - played;
+    };
+
+    while (!stop) {
+        takeArmed();
+        if (expired()) {
+            ++m_faultsPlayed;
+            return;
+        }
         const WaitResult w = WaitReadable(socket, kSliceMs);
         if (w == WaitResult::Timeout)
             continue;
@@ -46,7 +81,8 @@ void CSimServer::Serve(SocketHandle socket, const std::atomic<bool>& stop)
         const long n = ReceiveSome(socket, in.data(), in.size());
         if (n <= 0)
             return;
-        engine.Feed(in.data(), static_cast<size_t>(n), out);
+        takeArmed();
+        feed(in.data(), static_cast<size_t>(n));
         for (;;) {
             if (!flush())
                 return;
@@ -56,7 +92,7 @@ void CSimServer::Serve(SocketHandle socket, const std::atomic<bool>& stop)
                 m_box.log("stalling");
             SleepUnlessStopped(faults.stallSeconds, stop);
             engine.StallDone();
-            engine.Feed(nullptr, 0, out);
+            feed(nullptr, 0);
         }
     }
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <mutex>
 
 #include "net/TcpService.h"
 #include "protocol/ProtocolEngine.h"
@@ -17,6 +18,15 @@ public:
     CSimServer(CSimBox& box, FaultPlan faults) : m_box(box), m_faults(faults) {}
     ~CSimServer() override { Stop(); }
 
+    // Plans faults for the connections open now, counted from the moment
+    // each of them takes the plan (its next slice), not from its start.
+    void ArmFaults(const FaultPlan& faults);
+    // Bytes sent to every connection so far.
+    uint64_t BytesSent() const { return m_bytesSent; }
+    // Planned faults played on every connection so far: cuts, wrong
+    // acknowledgements, stalls and garbage.
+    uint32_t FaultsPlayed() const { return m_faultsPlayed; }
+
 protected:
     void Serve(SocketHandle socket, const std::atomic<bool>& stop) override;
 
@@ -24,6 +34,11 @@ private:
     CSimBox& m_box;
     const FaultPlan m_faults;
     std::atomic<uint32_t> m_connections{0};
+    std::atomic<uint64_t> m_bytesSent{0};
+    std::atomic<uint32_t> m_faultsPlayed{0};
+    std::mutex m_armLock;
+    FaultPlan m_armed;
+    std::atomic<uint32_t> m_armings{0};
 };
 
 } // namespace vexasim

@@ -22,6 +22,7 @@ class CSimBox;
 struct FaultPlan {
     uint32_t wrongAckAt = 0;         // this acknowledgement goes out as "?"
     uint32_t garbageAfterQuery = 0;  // garbage follows the answer of this query
+    uint32_t garbageAfterAck = 0;    // ... or follows this acknowledgement
     uint32_t garbageBytes = 8;
     uint32_t stallAtCommand = 0;     // the answer of this command waits stallSeconds
     double stallSeconds = 0;
@@ -41,6 +42,13 @@ public:
 
     bool StallDue() const { return m_stallDue; }
     void StallDone() { m_stallDue = false; m_stalled = true; }
+
+    // Replaces the planned faults on a running connection; their numbers
+    // count from now, so a fault can be aimed at a point of a running cycle.
+    void Arm(const FaultPlan& faults);
+
+    // How many planned faults were played so far (a cut is the server's).
+    uint32_t FaultsPlayed() const { return m_played; }
 
     uint64_t Commands() const { return m_commands; }
     uint64_t Rejected() const { return m_rejected; }
@@ -65,6 +73,7 @@ private:
     uint32_t m_acks = 0;
     uint32_t m_queries = 0;
     uint32_t m_garbageSeed = 0x2F6B1E3Du;
+    uint32_t m_played = 0;
     bool m_stallDue = false;
     bool m_stalled = false;
 };

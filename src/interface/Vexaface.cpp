@@ -180,7 +180,9 @@ void CVexaface::ReleaseUnit(int unit)
         return;
     std::lock_guard<std::recursive_mutex> units(m_unitLock);
     m_units[unit - 1].reset();
-    if (m_stream)
+    // A window closed by a connection loss must not wait for a box that
+    // stopped answering: the stream goes right after the windows.
+    if (m_stream && !m_connectionLost)
         SendReleaseUnit(*m_stream, unit);
 }
 

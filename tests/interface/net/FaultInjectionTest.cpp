@@ -95,6 +95,17 @@ TEST(FaultInjection, GarbageAfterAQueryBreaksTheNextAcknowledgement)
     EXPECT_EQ(s->GetInputCount(), 0u);
 }
 
+TEST(FaultInjection, GarbageAfterAnAcknowledgementBreaksTheNextOne)
+{
+    SimOptions options;
+    options.faults.garbageAfterAck = 1;
+    SimPeer peer(options);
+    auto s = peer.Connect();
+    AttachUnit(*s, 1);
+    EXPECT_EQ(StreamErrorOf([&] { AttachUnit(*s, 2); }), 20016u);
+    EXPECT_EQ(peer.Sim().Server().FaultsPlayed(), 1u);
+}
+
 TEST(FaultInjection, StalledBoxGivesUpAfterTheReceiveTimeout)
 {
     SimOptions options;
@@ -107,6 +118,35 @@ TEST(FaultInjection, StalledBoxGivesUpAfterTheReceiveTimeout)
     const double waited = SecondsSince(start);
     EXPECT_GT(waited, 4.5);
     EXPECT_LT(waited, 6.5);
+}
+
+TEST(FaultInjection, ArmedFaultsCountFromTheMomentTheyAreArmed)
+{
+    SimPeer peer;
+    auto s = peer.Connect();
+    EXPECT_EQ(Identify(*s).level, 3);
+    AttachUnit(*s, 1);
+    AttachUnit(*s, 2);
+
+    FaultPlan plan;
+    plan.wrongAckAt = 2;  // the second acknowledgement from now, not the connection's second
+    peer.Sim().Server().ArmFaults(plan);
+    AttachUnit(*s, 3);
+    EXPECT_EQ(peer.Sim().Server().FaultsPlayed(), 0u);
+    EXPECT_EQ(StreamErrorOf([&] { AttachUnit(*s, 4); }), 20016u);
+    EXPECT_EQ(peer.Sim().Server().FaultsPlayed(), 1u);
+
+    plan = {};
+    plan.closeAfterBytes = 3;  // inside the next identification
+    const uint64_t before = peer.Sim().Server().BytesSent();
+    peer.Sim().Server().ArmFaults(plan);
+    EXPECT_EQ(StreamErrorOf([&] { Identify(*s); }), 20020u);
+    EXPECT_EQ(peer.Sim().Server().BytesSent() - before, 3u);
+    EXPECT_EQ(peer.Sim().Server().FaultsPlayed(), 2u);
+
+    // A connection made after the arming runs clean.
+    auto next = peer.Connect();
+    EXPECT_EQ(Identify(*next).level, 3);
 }
 
 } // namespace

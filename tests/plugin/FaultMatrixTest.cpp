@@ -1,0 +1,423 @@
+// Every instrument against a box that misbehaves on purpose: each instrument
+// is opened through the plug-in as the host loads it, runs for a moment
+// against the simulator, and then the simulator cuts the connection at
+// several points of the traffic, sends a wrong acknowledgement, stalls, or
+// sends garbage. Each cell checks that the host's windows kept answering,
+// the loss was told once and within the read timeout, the instruments
+// closed within the close wait, and a reconnect brought back an instrument
+// that talks to the box again.
+//
+// By default a few instruments make the matrix; VEXA_MATRIX_IDS takes a
+// comma-separated list of command ids or "all" for every instrument of the
+// plug-in's menus, and VEXA_MATRIX_OUT names a file for the table.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../WineFolder.h"
+#include "../instruments/PlugInHarness.h"
+
+namespace {
+
+using namespace harness;
+using Clock = std::chrono::steady_clock;
+
+constexpr UINT kReconnect = 11000;
+constexpr int kChoiceNetwork = 101;
+// The bounds the product promises: a network read gives up after 5 s, and
+// closing the instruments waits at most 10 s. A poll cycle may pass before
+// the fault is met at all, hence the slack on the first.
+constexpr double kReportBound = 5.0 + 2.0;
+constexpr double kCloseBound = 10.0;
+// The host's window must answer while all this happens.
+constexpr double kAnswerBound = 1.0;
+
+double Since(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+struct Fault {
+    const char* name;
+    // The plan, given the bytes the box sent in one second of the instrument's running.
+    std::function<vexasim::FaultPlan(uint64_t perSecond)> plan;
+};
+
+const std::vector<Fault>& Faults()
+{
+    static const std::vector<Fault> faults = {
+        {"cut@1", [](uint64_t) { vexasim::FaultPlan p; p.closeAfterBytes = 1; return p; }},
+        {"cut@1/3s", [](uint64_t b) { vexasim::FaultPlan p; p.closeAfterBytes = std::max<uint64_t>(2, b / 3); return p; }},
+        {"cut@2/3s", [](uint64_t b) { vexasim::FaultPlan p; p.closeAfterBytes = std::max<uint64_t>(3, 2 * b / 3); return p; }},
+        {"wrong-ack", [](uint64_t) { vexasim::FaultPlan p; p.wrongAckAt = 3; return p; }},
+        {"stall", [](uint64_t) { vexasim::FaultPlan p; p.stallAtCommand = 2; p.stallSeconds = 8; return p; }},
+        {"garbage-q", [](uint64_t) { vexasim::FaultPlan p; p.garbageAfterQuery = 1; return p; }},
+        {"garbage-a", [](uint64_t) { vexasim::FaultPlan p; p.garbageAfterAck = 1; return p; }},
+    };
+    return faults;
+}
+
+// Where the fault met the plug-in: its polling cycle, the opening of the
+// instrument (a user's action, waited for on the window's thread), or not at
+// all (an instrument that never queries cannot meet garbage after an
+// answer); and what came of it.
+enum class Met { Cycle, Open, Never };
+enum class Outcome { Lost, Absorbed };
+
+struct Cell {
+    UINT id = 0;
+    std::string fault;
+    uint64_t perSecond = 0;
+    Met met = Met::Never;
+    Outcome outcome = Outcome::Lost;
+    double reported = -1;  // seconds from the fault to the report
+    size_t told = 0;       // messages the user saw
+    double answer = 0;     // slowest answer of the host's window, seconds
+    double closed = -1;    // seconds from the report to no instrument left
+    bool reconnected = false;
+    bool talksAgain = false;
+
+    // The window's thread itself waits for the box while an instrument opens.
+    double AnswerBound() const { return met == Met::Open ? kReportBound : kAnswerBound; }
+    bool Survived() const
+    {
+        if (told > 1 || answer > AnswerBound() || !talksAgain)
+            return false;
+        if (met == Met::Never || outcome == Outcome::Absorbed)
+            return told == 0;
+        return reported >= 0 && reported <= kReportBound && told == 1 && closed >= 0 && closed <= kCloseBound &&
+               reconnected;
+    }
+};
+
+std::mutex g_cellsLock;
+std::vector<Cell> g_cells;
+std::vector<std::wstring> g_messages;
+
+// Asks the window with a message again and again from a thread of its own
+// and keeps the slowest answer, as a user's click would find it.
+class AnswerWatch {
+public:
+    explicit AnswerWatch(HWND window)
+        : m_thread([this, window] {
+              while (!m_stop) {
+                  const auto start = Clock::now();
+                  DWORD_PTR result = 0;
+                  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+                  const double took = Since(start);
+                  if (took > m_slowest)
+                      m_slowest = took;
+                  Sleep(50);
+              }
+              m_done = true;
+          })
+    {
+    }
+    ~AnswerWatch() { Stop(); }
+    // Called on the window's thread, which keeps answering until the watch ends.
+    double Stop()
+    {
+        m_stop = true;
+        PumpUntil([this] { return m_done.load(); }, 15000);
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_slowest;
+    }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_done{false};
+    std::atomic<double> m_slowest{0};
+    std::thread m_thread;
+};
+
+struct WindowList {
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectVisible(HWND window, LPARAM param)
+{
+    if (IsWindowVisible(window))
+        reinterpret_cast<WindowList*>(param)->windows.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> VisibleThreadWindows()
+{
+    WindowList list;
+    EnumThreadWindows(GetCurrentThreadId(), CollectVisible, reinterpret_cast<LPARAM>(&list));
+    return list.windows;
+}
+
+void CollectInstrumentIds(HMENU menu, std::vector<UINT>& ids)
+{
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) {
+            CollectInstrumentIds(sub, ids);
+            continue;
+        }
+        const UINT id = GetMenuItemID(menu, i);
+        if (id >= 10000 && id < 10500 && std::find(ids.begin(), ids.end(), id) == ids.end())
+            ids.push_back(id);
+    }
+}
+
+std::string CellText(double seconds)
+{
+    if (seconds < 0)
+        return "-";
+    char text[16];
+    std::snprintf(text, sizeof text, "%.1f", seconds);
+    return text;
+}
+
+class FaultMatrix : public PlugInWithSimulator {
+protected:
+    // The choice after the reconnect: the network, and the simulator's address.
+    void Reconnect(bool& confirmed)
+    {
+        std::thread hands([&] {
+            HWND dialog = AwaitWindow(L"RECONNECT", 10000);
+            if (!dialog)
+                return;
+            confirmed = true;
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+            HWND choose = AwaitWindow(L"Connect the trainer interface", 10000);
+            if (!choose)
+                return;
+            SendMessageW(choose, TDM_CLICK_BUTTON, kChoiceNetwork, 0);
+            HWND address = AwaitWindow(L"Network Address", 10000);
+            if (!address)
+                return;
+            SetDlgItemTextW(address, 151, L"127.0.0.1");
+            PostMessageW(address, WM_COMMAND, IDOK, 0);
+        });
+        plugIn->OnCmdMsg(kReconnect, CN_COMMAND, nullptr, nullptr);
+        hands.join();
+    }
+
+    // Opens the instrument; false when no window came.
+    bool OpenInstrument(UINT id)
+    {
+        const auto before = VisibleThreadWindows();
+        plugIn->OnCmdMsg(id, CN_COMMAND, nullptr, nullptr);
+        PumpUntil([] { return false; }, 300);
+        opened.clear();
+        for (HWND w : VisibleThreadWindows())
+            if (std::find(before.begin(), before.end(), w) == before.end())
+                opened.push_back(w);
+        return !opened.empty() && plugIn->GetInstrumentCount() > 0;
+    }
+
+    // The bytes the box sends in a second of the instrument's running.
+    uint64_t Traffic()
+    {
+        const uint64_t start = sim->Server().BytesSent();
+        PumpUntil([] { return false; }, 1000);
+        return sim->Server().BytesSent() - start;
+    }
+
+    void CloseInstruments()
+    {
+        for (HWND w : opened)
+            if (IsWindow(w))
+                SendMessageW(w, WM_CLOSE, 0, 0);
+        PumpUntil([&] { return plugIn->GetInstrumentCount() == 0; }, 5000);
+    }
+
+    Cell RunCell(UINT id, const Fault& fault)
+    {
+        Cell cell;
+        cell.id = id;
+        cell.fault = fault.name;
+        if (!OpenInstrument(id))
+            return cell;
+        cell.perSecond = Traffic();
+        {
+            AnswerWatch watch(frame);
+            MessageBoxAnswerer answerer;
+            const uint32_t before = sim->Server().FaultsPlayed();
+            auto played = [&] { return sim->Server().FaultsPlayed() != before; };
+            sim->Server().ArmFaults(fault.plan(cell.perSecond));
+            auto metAt = Clock::now();
+            if (PumpUntil(played, 2000)) {
+                cell.met = Met::Cycle;
+            } else {
+                // Not in the cycle: a user opening the instrument meets it.
+                CloseInstruments();
+                metAt = Clock::now();
+                OpenInstrument(id);
+                if (played())
+                    cell.met = Met::Open;
+            }
+            if (played()) {
+                if (cell.met == Met::Cycle)
+                    metAt = Clock::now();
+                PumpUntil([&] { return !answerer.Texts().empty(); }, static_cast<DWORD>(kReportBound * 1000) + 3000);
+                if (!answerer.Texts().empty()) {
+                    cell.reported = Since(metAt);
+                    const auto told = Clock::now();
+                    PumpUntil([&] { return plugIn->GetInstrumentCount() == 0; },
+                              static_cast<DWORD>(kCloseBound * 1000) + 5000);
+                    if (plugIn->GetInstrumentCount() == 0)
+                        cell.closed = Since(told);
+                } else {
+                    cell.outcome = Outcome::Absorbed;
+                }
+            }
+            PumpUntil([] { return false; }, 300);  // a second report would come now
+            cell.told = answerer.Texts().size();
+            for (const auto& text : answerer.Texts())
+                if (std::lock_guard<std::mutex> g(g_cellsLock);
+                    std::find(g_messages.begin(), g_messages.end(), text) == g_messages.end())
+                    g_messages.push_back(text);
+            cell.answer = watch.Stop();
+        }
+        sim->Server().ArmFaults({});
+
+        if (cell.met == Met::Never || cell.outcome == Outcome::Absorbed) {
+            // The box's slip cost nothing: the instrument goes on talking.
+            cell.talksAgain = plugIn->GetInstrumentCount() > 0 && (cell.perSecond == 0 || Traffic() > 0);
+        } else {
+            Reconnect(cell.reconnected);
+            MessageBoxAnswerer answerer;
+            cell.talksAgain = OpenInstrument(id) && (cell.perSecond == 0 || Traffic() > 0) && answerer.Texts().empty();
+        }
+        CloseInstruments();
+        return cell;
+    }
+
+    std::vector<HWND> opened;
+};
+
+class FaultMatrixCase : public FaultMatrix {
+public:
+    explicit FaultMatrixCase(UINT id) : m_id(id) {}
+    void TestBody() override
+    {
+        for (const Fault& fault : Faults()) {
+            const Cell cell = RunCell(m_id, fault);
+            EXPECT_TRUE(cell.Survived()) << m_id << " " << fault.name << ": reported after " << cell.reported
+                                         << " s, told " << cell.told << " times, slowest answer " << cell.answer
+                                         << " s, closed after " << cell.closed << " s, reconnected "
+                                         << cell.reconnected << ", talks again " << cell.talksAgain;
+            std::lock_guard<std::mutex> g(g_cellsLock);
+            g_cells.push_back(cell);
+        }
+    }
+
+private:
+    UINT m_id;
+};
+
+// Every instrument a user can open, from the plug-in's own menus.
+std::vector<UINT> MenuInstrumentIds()
+{
+    std::vector<UINT> ids;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    HMODULE module = LoadLibraryW((Folder() + L"QX7350.dll").c_str());
+    auto getClassObject = module ? reinterpret_cast<GetClassObjectFn>(
+                                       reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")))
+                                 : nullptr;
+    IClassFactory* factory = nullptr;
+    ITorvanePlugIn* plugIn = nullptr;
+    if (getClassObject && getClassObject(CLSID_VexaPlugIn, IID_IClassFactory, reinterpret_cast<void**>(&factory)) == S_OK) {
+        factory->CreateInstance(nullptr, IID_ITorvanePlugIn, reinterpret_cast<void**>(&plugIn));
+        factory->Release();
+    }
+    if (plugIn) {
+        for (int index = 0; index < 16; ++index)
+            if (HMENU menu = plugIn->GetMenu(index)) {
+                CollectInstrumentIds(menu, ids);
+                DestroyMenu(menu);
+            }
+        plugIn->Release();
+    }
+    CoUninitialize();
+    return ids;
+}
+
+std::vector<UINT> MatrixIds()
+{
+    const char* chosen = std::getenv("VEXA_MATRIX_IDS");
+    if (chosen && std::string(chosen) == "all")
+        return MenuInstrumentIds();
+    std::vector<UINT> ids;
+    // A meter that polls, a supply that only writes, a meter that reads a
+    // second device through the box, and the oscilloscope's stream of
+    // screens: the kinds of traffic there are.
+    std::stringstream list(chosen && *chosen ? chosen : "10120,10040,10069,10115");
+    std::string item;
+    while (std::getline(list, item, ','))
+        ids.push_back(static_cast<UINT>(std::stoul(item)));
+    return ids;
+}
+
+std::string Utf8(const std::wstring& text)
+{
+    std::string out(text.size() * 3 + 1, '\0');
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
+                                      static_cast<int>(out.size()), nullptr, nullptr);
+    out.resize(static_cast<size_t>(std::max(n, 0)));
+    for (char& c : out)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return out;
+}
+
+std::string Table()
+{
+    static const char* const kMet[] = {"cycle", "open", "never"};
+    std::ostringstream table;
+    char line[200];
+    std::snprintf(line, sizeof line, "%-6s %-9s %8s %-6s %-9s %8s %4s %8s %8s %5s %s\n", "id", "fault", "bytes/s",
+                  "met", "outcome", "report s", "told", "answer s", "closed s", "again", "result");
+    table << line;
+    size_t survived = 0;
+    for (const Cell& c : g_cells) {
+        std::snprintf(line, sizeof line, "%-6u %-9s %8llu %-6s %-9s %8s %4zu %8s %8s %5s %s\n", c.id, c.fault.c_str(),
+                      static_cast<unsigned long long>(c.perSecond), kMet[static_cast<int>(c.met)],
+                      c.met == Met::Never ? "n/a" : c.outcome == Outcome::Lost ? "lost" : "absorbed", CellText(c.reported).c_str(), c.told,
+                      CellText(c.answer).c_str(), CellText(c.closed).c_str(), c.talksAgain ? "yes" : "no",
+                      c.Survived() ? "survived" : "FAILED");
+        table << line;
+        survived += c.Survived();
+    }
+    table << survived << " survived / " << g_cells.size() << " tried\n";
+    for (const auto& text : g_messages)
+        table << "told: " << Utf8(text) << "\n";
+    return table.str();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    for (UINT id : MatrixIds())
+        ::testing::RegisterTest("FaultMatrix", ("Instrument" + std::to_string(id)).c_str(), nullptr, nullptr, __FILE__,
+                                __LINE__, [id]() -> FaultMatrix* { return new FaultMatrixCase(id); });
+    const int result = RUN_ALL_TESTS();
+    const std::string table = Table();
+    std::fputs(table.c_str(), stdout);
+    if (const char* out = std::getenv("VEXA_MATRIX_OUT"); out && *out) {
+        std::string path = out;
+        if (path[0] == '/')
+            path = "Z:" + path;  // the Linux side names it
+        std::ofstream(path) << table;
+    }
+    return result;
+}
