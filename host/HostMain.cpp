@@ -13,6 +13,9 @@
 //                          every instrument window as PNG files there, then exit
 //   --delay SECONDS        for --capture (default 3)
 //   --exit-after SECONDS   close by itself
+//   --sample FILE          append the process's private memory, GDI and USER
+//                          object counts to FILE now and every --sample-every
+//                          SECONDS (default 60), for a soak run
 //   --skin NAME            front panels in this skin ("Skin")
 //   --overlay N            demonstration overlay opacity 0 to 255 ("Demo")
 //   --zoom2                open instruments at their second zoom level, as a
@@ -33,6 +36,7 @@
 
 #include "Capture.h"
 #include "HostFrame.h"
+#include "Usage.h"
 
 namespace {
 
@@ -52,6 +56,8 @@ struct Options {
     std::wstring capture;
     int delay = 3;
     int exitAfter = 0;
+    std::wstring sample;
+    int sampleEvery = 60;
     std::wstring skin;
     int overlay = -1;
     bool zoom2 = false;
@@ -103,6 +109,10 @@ Options ParseOptions()
             o.delay = _wtoi(argv[++i]);
         } else if (a == L"--exit-after" && hasValue) {
             o.exitAfter = _wtoi(argv[++i]);
+        } else if (a == L"--sample" && hasValue) {
+            o.sample = argv[++i];
+        } else if (a == L"--sample-every" && hasValue) {
+            o.sampleEvery = std::max(1, _wtoi(argv[++i]));
         } else if (a == L"--skin" && hasValue) {
             o.skin = argv[++i];
         } else if (a == L"--overlay" && hasValue) {
@@ -234,6 +244,13 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD)
     PostMessageW(g_frame->Window(), WM_CLOSE, 0, 0);
 }
 
+DWORD g_sampleStart = 0;
+
+void CALLBACK OnSampleTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    AppendUsageSample(g_options.sample, (GetTickCount() - g_sampleStart) / 1000.0, MeasureUsage());
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
@@ -265,6 +282,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
             SetTimer(nullptr, 0, static_cast<UINT>(g_options.delay) * 1000, OnTimer);
         else if (g_options.exitAfter > 0)
             SetTimer(nullptr, 0, static_cast<UINT>(g_options.exitAfter) * 1000, OnTimer);
+        if (!g_options.sample.empty()) {
+            g_sampleStart = GetTickCount();
+            OnSampleTimer(nullptr, 0, 0, 0);
+            SetTimer(nullptr, 0, static_cast<UINT>(g_options.sampleEvery) * 1000, OnSampleTimer);
+        }
         if (!g_options.load.empty())
             frame.OpenDocument(g_options.load);
         result = frame.Run();

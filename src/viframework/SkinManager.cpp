@@ -21,6 +21,7 @@ CVISkinManager& CVISkinManager::GetSkin()
 
 void CVISkinManager::Reset()
 {
+    ++m_generation;
     m_smoothingMode = m_compositingQuality = m_textRenderingHint = 0;
     m_backgroundColour = 0;
     m_lcdColours = {0, 0, 0};
@@ -42,6 +43,7 @@ void CVISkinManager::Reset()
 
 bool CVISkinManager::ResetFonts()
 {
+    ++m_generation;
     m_displayFont = MakeFont(u"Courier New", -11, 700);
     m_textFont = MakeFont(u"Tahoma", -11, 400);
     return true;
@@ -94,6 +96,7 @@ void CVISkinManager::Serialize(CArchive& ar)
 
 bool CVISkinManager::LoadRecord(const std::vector<uint8_t>& bytes)
 {
+    ++m_generation;
     CMemFile file(bytes.data(), bytes.size());
     CArchive ar(&file, CArchive::load);
     try {

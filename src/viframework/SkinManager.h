@@ -128,6 +128,10 @@ public:
     // Back to the built-in defaults.
     void Reset();
 
+    // Changes whenever a skin is read or reset, so that pictures drawn in
+    // the old one are known to be out of date.
+    uint32_t Generation() const { return m_generation; }
+
     virtual void PrepareGraphics(IPanelGraphics& g);
     // The display and text fonts back to their defaults; true.
     virtual bool ResetFonts();
@@ -189,4 +193,7 @@ public:
 
     Argb BackgroundArgb(uint8_t alpha = 0xFF) const { return ArgbFromColorRef(m_backgroundColour, alpha); }
     Argb TextColour() const { return m_colourTable[9]; }
+
+private:
+    uint32_t m_generation = 0;
 };

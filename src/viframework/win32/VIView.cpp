@@ -205,7 +205,7 @@ void CVIView::LoadLayout(CArchive& ar)
             if (layout.width > 0 && layout.height > 0)
                 view.SetPanelSize(layout.width, layout.height);
             SetWindowTextW(view.m_hWnd, Wide(layout.title));
-            InvalidateRect(view.m_hWnd, nullptr, FALSE);
+            view.InvalidatePanel(nullptr);
         }
     } finish{*this, layout};
     ReadPanel(ar, layout, m_hotspots, *this);
@@ -293,7 +293,7 @@ void CVIView::ApplyZoom()
             SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
-    InvalidateRect(m_hWnd, nullptr, FALSE);
+    InvalidatePanel(nullptr);
 }
 
 void CVIView::ToggleZoom()
@@ -349,6 +349,69 @@ void CVIView::RenderPanel(HDC dc, const RECT& clip)
     DrawHotspots(panel, skin, clipPanel.Inflated(1, 1));
 }
 
+namespace {
+
+// Touch settings change how controls look; panels drawn before are out of date.
+uint32_t g_touchGeneration = 0;
+
+}  // namespace
+
+struct CVIView::PanelCache {
+    PanelCache(HDC like, int32_t w, int32_t h) : width(w), height(h)
+    {
+        dc = CreateCompatibleDC(like);
+        bitmap = CreateCompatibleBitmap(like, w, h);
+        old = SelectObject(dc, bitmap);
+        stale = CreateRectRgn(0, 0, w, h);
+        skin = CVISkinManager::GetSkin().Generation();
+        touch = g_touchGeneration;
+    }
+    ~PanelCache()
+    {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        DeleteObject(stale);
+    }
+    PanelCache(const PanelCache&) = delete;
+    PanelCache& operator=(const PanelCache&) = delete;
+
+    bool Fits(int32_t w, int32_t h) const
+    {
+        return bitmap && w == width && h == height && skin == CVISkinManager::GetSkin().Generation() &&
+               touch == g_touchGeneration;
+    }
+
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ old = nullptr;
+    HRGN stale = nullptr;  // what changed since it was drawn
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t skin = 0;
+    uint32_t touch = 0;
+};
+
+void CVIView::MarkStale(const RECT* rect)
+{
+    if (!m_cache)
+        return;
+    if (!rect) {
+        SetRectRgn(m_cache->stale, 0, 0, m_cache->width, m_cache->height);
+        return;
+    }
+    HRGN part = CreateRectRgnIndirect(rect);
+    CombineRgn(m_cache->stale, m_cache->stale, part, RGN_OR);
+    DeleteObject(part);
+}
+
+void CVIView::InvalidatePanel(const RECT* rect)
+{
+    MarkStale(rect);
+    if (m_hWnd)
+        InvalidateRect(m_hWnd, rect, FALSE);
+}
+
 void CVIView::OnDraw(HDC dc)
 {
     RECT box;
@@ -358,18 +421,18 @@ void CVIView::OnDraw(HDC dc)
     GetClientRect(m_hWnd, &client);
     if (client.right <= 0 || client.bottom <= 0)
         return;
-    // The back buffer spans the client area; only the update box is drawn and copied.
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    const int saved = SaveDC(memory);
-    IntersectClipRect(memory, box.left, box.top, box.right, box.bottom);
-    RenderPanel(memory, box);
-    RestoreDC(memory, saved);
-    BitBlt(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, memory, box.left, box.top, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    if (!m_cache || !m_cache->Fits(client.right, client.bottom))
+        m_cache = std::make_unique<PanelCache>(dc, client.right, client.bottom);
+    // Only what changed is drawn; the update box is copied from the panel as drawn.
+    RECT stale;
+    if (GetRgnBox(m_cache->stale, &stale) != NULLREGION) {
+        const int saved = SaveDC(m_cache->dc);
+        IntersectClipRect(m_cache->dc, stale.left, stale.top, stale.right, stale.bottom);
+        RenderPanel(m_cache->dc, stale);
+        RestoreDC(m_cache->dc, saved);
+        SetRectRgn(m_cache->stale, 0, 0, 0, 0);
+    }
+    BitBlt(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, m_cache->dc, box.left, box.top, SRCCOPY);
 }
 
 // ---------------------------------------------------------------- controls
@@ -392,6 +455,7 @@ void CVIView::InvalidateHotspot(CHotspot* hotspot, int32_t inflate, bool erase)
     const int32_t margin = inflate + hotspot->PaintMargin();
     const CRect device = m_zoom.ToDevice(hotspot->m_rect.Inflated(margin, margin)).Inflated(1, 1);
     const RECT r = ToRect(device);
+    MarkStale(&r);
     InvalidateRect(m_hWnd, &r, erase);
 }
 
@@ -625,6 +689,7 @@ uint8_t DemoOverlayOpacity()
 
 void ReloadTouchSettings()
 {
+    ++g_touchGeneration;
     HDC screen = GetDC(nullptr);
     TouchSystemInfo system;
     system.menuImageHeight = MulDiv(16, GetDeviceCaps(screen, LOGPIXELSY), 96);

@@ -111,6 +111,11 @@ public:
     // Draws the whole panel into a device context of the client size (for
     // captures and benchmarks as much as for painting).
     void RenderPanel(HDC dc, const RECT& clip);
+    // Marks a part of the client area (device pixels; all of it for none)
+    // as changed, so the next paint draws it anew instead of copying it from
+    // the panel as last drawn; InvalidatePanel also asks for that paint.
+    void MarkStale(const RECT* rect);
+    void InvalidatePanel(const RECT* rect);
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -149,6 +154,10 @@ protected:
 
 private:
     class CPressHost;
+    // The panel as last drawn. A repaint of what did not change is a copy of
+    // it: the controls' vector drawing costs a millisecond and more each.
+    struct PanelCache;
+    std::unique_ptr<PanelCache> m_cache;
 };
 
 // The work area of a monitor, or the primary one's when it cannot be asked.

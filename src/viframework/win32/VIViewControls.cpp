@@ -22,8 +22,14 @@ CHotspot* CVIView::DemoOverlay() const
 
 void CVIView::SelectRadio(uint32_t id)
 {
-    if (auto* radio = m_hotspots.Find<CHotRadio>(id))
+    if (auto* radio = m_hotspots.Find<CHotRadio>(id)) {
         radio->SetChecked(true);
+        // Not redrawn now, but the next paint must show it.
+        const int32_t margin = radio->PaintMargin() + 1;
+        const CRect device = m_zoom.ToDevice(radio->m_rect.Inflated(margin, margin)).Inflated(1, 1);
+        const RECT r{device.left, device.top, device.right, device.bottom};
+        MarkStale(&r);
+    }
 }
 
 void CVIView::SetCheck(uint32_t id, bool checked)
@@ -59,6 +65,7 @@ void CVIView::PlaceChildInFrame(HWND child, uint32_t frameId, int32_t dx, int32_
         return;
     frame->m_rect.right += dx;
     frame->m_rect.bottom += dy;
+    MarkStale(nullptr);
     const CRect inner = m_zoom.ToDevice(frame->InnerRect());
     SetWindowPos(child, nullptr, inner.left, inner.top, inner.Width(), inner.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -224,7 +224,7 @@ void CVIWindowBase::OnUserResize(int32_t width, int32_t height)
     const int32_t dy = DeviceDeltaToPanel(height - m_clientHeight, m_zoom, m_remainderY);
     if (dx != 0 || dy != 0) {
         OnPanelSizeChanged(dx, dy);
-        InvalidateRect(m_hWnd, nullptr, FALSE);
+        InvalidatePanel(nullptr);
     }
 }
 
@@ -236,7 +236,7 @@ LRESULT CVIWindowBase::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     // Every top-level panel hears the change, so touch mode follows it with no frame open.
     if (message == WM_SETTINGCHANGE && IsSlateModeChange(lParam)) {
         ReloadTouchSettings();
-        InvalidateRect(m_hWnd, nullptr, FALSE);
+        InvalidatePanel(nullptr);
     }
     return CVIView::WindowProc(message, wParam, lParam);
 }
