@@ -132,11 +132,12 @@ void HostFrame::BuildMenus()
     SetMenu(m_window, bar);
 }
 
-int HostFrame::LoadPlugIns()
+int HostFrame::LoadPlugIns(bool registerBundled)
 {
     // The plug-in installed beside the host is the one it runs with, whatever
     // an earlier installation registered.
-    RegisterBundledPlugIn();
+    if (registerBundled)
+        RegisterBundledPlugIn();
     std::vector<CLSID> classes = PlugInClasses();
     HMENU bar = GetMenu(m_window);
     for (const CLSID& clsid : classes) {

@@ -19,8 +19,9 @@ public:
     HWND Window() const { return m_window; }
 
     // Creates every plug-in of the category (registering the one beside the
-    // host first), connects them, builds the menus.
-    int LoadPlugIns();
+    // host first, unless registerBundled is false), connects them, builds
+    // the menus.
+    int LoadPlugIns(bool registerBundled = true);
     // Routes a command to the plug-ins; true when one took it.
     bool RouteCommand(UINT id);
     // Stores or loads the plug-ins' instrument sets. A failure is told to the

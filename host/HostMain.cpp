@@ -18,6 +18,9 @@
 //                          SECONDS (default 60), for a soak run
 //   --skin NAME            front panels in this skin ("Skin")
 //   --overlay N            demonstration overlay opacity 0 to 255 ("Demo")
+//   --no-register          use the plug-ins as they are registered, without
+//                          registering the QX7350.dll beside the host first
+//                          (as Torvane does once an installation registered them)
 //   --zoom2                open instruments at their second zoom level, as a
 //                          double-click on their caption does
 //   --command ID[*N],...   then send each instrument window these commands (N
@@ -61,6 +64,7 @@ struct Options {
     std::wstring skin;
     int overlay = -1;
     bool zoom2 = false;
+    bool registerBundled = true;
 };
 
 Options ParseOptions()
@@ -119,6 +123,8 @@ Options ParseOptions()
             o.overlay = _wtoi(argv[++i]);
         } else if (a == L"--zoom2") {
             o.zoom2 = true;
+        } else if (a == L"--no-register") {
+            o.registerBundled = false;
         }
     }
     LocalFree(argv);
@@ -267,7 +273,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
             CoUninitialize();
             return 1;
         }
-        frame.LoadPlugIns();
+        frame.LoadPlugIns(g_options.registerBundled);
         for (UINT id : g_options.open)
             frame.RouteCommand(id);
         if (g_options.zoom2)

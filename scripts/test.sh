@@ -8,6 +8,9 @@
 #   win32   the Windows test programs under 32-bit Wine, in one Xvfb, where this
 #           machine runs 32-bit programs; elsewhere the product's static checks
 #   win64   elsewhere, the same test programs built for and run under 64-bit Wine
+#   package the release package installed, used and removed in a fresh 32-bit
+#           Wine prefix (scripts/package-check.sh, about 30 s) where this
+#           machine runs 32-bit programs; elsewhere only made
 # Ends with the line "N passed, M failed" and a non-zero status on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -88,6 +91,20 @@ while IFS='=' read -r name seeds; do
     fi
 done <"$BUILD/asan/fuzzers.txt"
 
+# The release package: installed in a Wine prefix of its own where 32-bit
+# programs run (it shares only the display), elsewhere only made and checked.
+package_stage() {
+    local log=$LOGS/package.log
+    if "$@" >"$log" 2>&1; then
+        passed=$((passed + 1))
+        report+=("package: $(tail -n 1 "$log" | sed -E 's/^\[package(-check)?\] +([0-9]+s )?//')")
+    else
+        failed=$((failed + 1))
+        report+=("package: FAILED (see $log)")
+        tail -n 20 "$log"
+    fi
+}
+
 # Windows: one Xvfb and one persistent wineserver for all programs.
 XVFB_LOG=$LOGS/xvfb.log
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$LOGS/display" 2>"$XVFB_LOG" &
@@ -102,10 +119,12 @@ wineserver -p >/dev/null 2>&1
 if ./scripts/can-run-i386.sh; then
     run_ctest win32 --test-dir "$BUILD/win32"
     report+=("win64: this machine runs 32-bit programs; the Windows tests ran in the 32-bit product's build")
+    package_stage ./scripts/package-check.sh
 else
     run_ctest win64 --test-dir "$BUILD/win64"
     run_ctest win32-static --test-dir "$BUILD/win32" -L static
     report+=("win32: this kernel runs no 32-bit programs; the 32-bit tests ran as win64")
+    package_stage ./scripts/package.sh
 fi
 wineserver -k >/dev/null 2>&1
 kill "$XVFB_PID" 2>/dev/null
