@@ -11,6 +11,11 @@
 #   package the release package installed, used and removed in a fresh 32-bit
 #           Wine prefix (scripts/package-check.sh, about 30 s) where this
 #           machine runs 32-bit programs; elsewhere only made
+#   soak    the host with many instruments against the simulator for
+#           VEXA_SOAK_MINUTES (2), its memory and GDI and USER objects flat
+#           (scripts/soak.sh; 30 minutes is the real run)
+# The Windows tests include a reduced fault matrix (a few instruments against
+# every fault the simulator plays; scripts/fault-matrix.sh runs them all).
 # Ends with the line "N passed, M failed" and a non-zero status on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -93,14 +98,18 @@ done <"$BUILD/asan/fuzzers.txt"
 
 # The release package: installed in a Wine prefix of its own where 32-bit
 # programs run (it shares only the display), elsewhere only made and checked.
-package_stage() {
-    local log=$LOGS/package.log
-    if "$@" >"$log" 2>&1; then
+# Runs a script as one test: passed when it ends well, reported with its
+# last line.
+script_stage() {
+    local name=$1
+    shift
+    local log=$LOGS/$name.log
+    if "$@" >"$log" 2>&1 </dev/null; then
         passed=$((passed + 1))
-        report+=("package: $(tail -n 1 "$log" | sed -E 's/^\[package(-check)?\] +([0-9]+s )?//')")
+        report+=("$name: $(tail -n 1 "$log" | sed -E 's/^\[package(-check)?\] +([0-9]+s )?//')")
     else
         failed=$((failed + 1))
-        report+=("package: FAILED (see $log)")
+        report+=("$name: FAILED (see $log)")
         tail -n 20 "$log"
     fi
 }
@@ -119,13 +128,15 @@ wineserver -p >/dev/null 2>&1
 if ./scripts/can-run-i386.sh; then
     run_ctest win32 --test-dir "$BUILD/win32"
     report+=("win64: this machine runs 32-bit programs; the Windows tests ran in the 32-bit product's build")
-    package_stage ./scripts/package-check.sh
+    script_stage package ./scripts/package-check.sh
 else
     run_ctest win64 --test-dir "$BUILD/win64"
     run_ctest win32-static --test-dir "$BUILD/win32" -L static
     report+=("win32: this kernel runs no 32-bit programs; the 32-bit tests ran as win64")
-    package_stage ./scripts/package.sh
+    script_stage package ./scripts/package.sh
 fi
+# Last: the short soak ends the shared Wine server when it is done.
+script_stage soak ./scripts/soak.sh "${VEXA_SOAK_MINUTES:-2}"
 wineserver -k >/dev/null 2>&1
 kill "$XVFB_PID" 2>/dev/null
 

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "BenchSimulator.h"
+#include "BenchTiming.h"
 #include "analysis/BodeSweep.h"
 
 using namespace vexasim;
@@ -113,6 +114,9 @@ int main(int argc, char** argv)
     const SweepFigures unpaced = RunSweep(sweep, sets, settings, 0);
     std::printf("%-26s %12.1f %12.2f %12d\n", "back to back", unpaced.secondsPerPoint * 1e3, unpaced.stepsPerPoint,
                 kFloorSteps);
+    vexabench::Row("Bode sweep, per point (paced)",
+                   vexabench::Format("%.1f ms, %.2f poll steps", paced.secondsPerPoint * 1e3, paced.stepsPerPoint),
+                   vexabench::Format("floor %d steps", kFloorSteps));
     if (paced.points != settings.points || unpaced.points != settings.points)
         std::printf("points measured: %d and %d of %d\n", paced.points, unpaced.points, settings.points);
 

@@ -73,6 +73,8 @@ int main()
         });
         std::printf("  %-26s %7.2f ms   (axes and grid alone %.2f ms; goal under %.0f ms)\n", c.name, all / 1000,
                     axes / 1000, c.goalMs);
+        vexabench::Row(std::string("chart draw, ") + c.name, vexabench::Format("%.2f ms", all / 1000),
+                       vexabench::Format("< %.0f ms", c.goalMs));
     }
     DeleteDC(memory);
     DeleteObject(bitmap);

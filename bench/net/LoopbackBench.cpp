@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BenchSimulator.h"
+#include "BenchTiming.h"
 #include "net/TcpService.h"
 
 using namespace vexasim;
@@ -125,6 +126,8 @@ int main(int argc, char** argv)
     std::printf("%-34s %14s %14s\n", "", "raw socket", "simulator");
     Print("one-byte query, round trips", rawQueries, simQueries, "/s", 1);
     Print("one-byte query, round trip time", 1e6 / rawQueries, 1e6 / simQueries, "us", 1);
+    vexabench::Row("protocol round trip (one-byte query) vs raw loopback",
+                   vexabench::Format("%.1f us vs %.1f us", 1e6 / simQueries, 1e6 / rawQueries), "-");
 
     // Full records of channel A: the longest time base record (1001
     // samples) and the whole record buffer (8192), 16-bit samples.
@@ -144,6 +147,11 @@ int main(int argc, char** argv)
         const double rawReads = best([&] { return RawRate(slice, bytes); });
         const std::string what = "record of " + std::to_string(samples) + " samples (" + std::to_string(bytes) + " B)";
         Print(what.c_str(), rawReads * static_cast<double>(bytes), simReads * static_cast<double>(bytes), "MB/s", 1e6);
+        if (samples == 8192)
+            vexabench::Row("record of 8192 samples over the protocol vs raw loopback",
+                           vexabench::Format("%.1f MB/s vs %.1f MB/s", simReads * double(bytes) / 1e6,
+                                             rawReads * double(bytes) / 1e6),
+                           "-");
     }
     stream.Close();
     return 0;

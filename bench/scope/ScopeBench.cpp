@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "BenchTiming.h"
 #include "framework/CmdTarget.h"
 #include "plugin/TorvanePlugIn.h"
 
@@ -193,6 +194,10 @@ void Measure(const char* what, double seconds)
     std::printf("  %s: %5.1f s, %4ld screens, %5.1f screens/s (%s), processor %5.1f %% of one core (%s)\n", what, wall,
                 g_paints, screens, screens >= kGoalScreens * kScreensTolerance ? "goal met" : "below goal", percent,
                 percent <= kGoalPercent ? "goal met" : "over goal");
+    vexabench::Row(std::string("oscilloscope screens per second, ") + what, vexabench::Format("%.1f /s", screens),
+                   vexabench::Format(">= %.0f /s", kGoalScreens));
+    vexabench::Row(std::string("oscilloscope processor share, ") + what, vexabench::Format("%.1f %%", percent),
+                   vexabench::Format("<= %.0f %%", kGoalPercent));
 }
 
 }  // namespace
