@@ -18,6 +18,11 @@ void CSimServer::ArmFaults(const FaultPlan& faults)
 void CSimServer::Serve(SocketHandle socket, const std::atomic<bool>& stop)
 {
     using Clock = std::chrono::steady_clock;
+    struct Open {
+        std::atomic<int>& count;
+        explicit Open(std::atomic<int>& c) : count(c) { ++count; }
+        ~Open() { --count; }
+    } open(m_open);
     auto accepted = Clock::now();
     uint32_t armings = m_armings;
     // Later connections run clean once the faulty ones are used up, so that

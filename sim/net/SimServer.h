@@ -26,6 +26,8 @@ public:
     // Planned faults played on every connection so far: cuts, wrong
     // acknowledgements, stalls and garbage.
     uint32_t FaultsPlayed() const { return m_faultsPlayed; }
+    // Connections being served now.
+    int OpenConnections() const { return m_open; }
 
 protected:
     void Serve(SocketHandle socket, const std::atomic<bool>& stop) override;
@@ -36,6 +38,7 @@ private:
     std::atomic<uint32_t> m_connections{0};
     std::atomic<uint64_t> m_bytesSent{0};
     std::atomic<uint32_t> m_faultsPlayed{0};
+    std::atomic<int> m_open{0};
     std::mutex m_armLock;
     FaultPlan m_armed;
     std::atomic<uint32_t> m_armings{0};

@@ -73,9 +73,12 @@ const std::vector<Fault>& Faults()
 // Where the fault met the plug-in: its polling cycle, the opening of the
 // instrument (a user's action, waited for on the window's thread), or not at
 // all (an instrument that never queries cannot meet garbage after an
-// answer); and what came of it.
+// answer); and what came of it: a loss (told once, instruments closed, the
+// connection dropped), nothing (the slip was read past), a loss met later by
+// what the box left behind, or a warning that kept the connection (a unit's
+// attachment not acknowledged).
 enum class Met { Cycle, Open, Never };
-enum class Outcome { Lost, Absorbed };
+enum class Outcome { Lost, Absorbed, LostLater, Warned };
 
 struct Cell {
     UINT id = 0;
@@ -98,6 +101,10 @@ struct Cell {
             return false;
         if (met == Met::Never || outcome == Outcome::Absorbed)
             return told == 0;
+        if (outcome == Outcome::Warned)
+            return told == 1;
+        if (outcome == Outcome::LostLater)
+            return told == 1 && reconnected;
         return reported >= 0 && reported <= kReportBound && told == 1 && closed >= 0 && closed <= kCloseBound &&
                reconnected;
     }
@@ -223,6 +230,7 @@ protected:
     }
 
     // The bytes the box sends in a second of the instrument's running.
+    static bool Polls(uint64_t perSecond) { return perSecond >= 10; }  // a stray byte is no cycle
     uint64_t Traffic()
     {
         const uint64_t start = sim->Server().BytesSent();
@@ -255,6 +263,7 @@ protected:
             auto metAt = Clock::now();
             if (PumpUntil(played, 2000)) {
                 cell.met = Met::Cycle;
+                metAt = Clock::now();
             } else {
                 // Not in the cycle: a user opening the instrument meets it.
                 CloseInstruments();
@@ -264,19 +273,35 @@ protected:
                     cell.met = Met::Open;
             }
             if (played()) {
-                if (cell.met == Met::Cycle)
-                    metAt = Clock::now();
                 PumpUntil([&] { return !answerer.Texts().empty(); }, static_cast<DWORD>(kReportBound * 1000) + 3000);
                 if (!answerer.Texts().empty()) {
                     cell.reported = Since(metAt);
+                    // A loss closes the instruments and drops the connection; a
+                    // warning (a unit's attachment not acknowledged) keeps both.
                     const auto told = Clock::now();
-                    PumpUntil([&] { return plugIn->GetInstrumentCount() == 0; },
+                    auto warned = [&] { return Since(told) > 3 && sim->Server().OpenConnections() > 0; };
+                    PumpUntil([&] { return plugIn->GetInstrumentCount() == 0 || warned(); },
                               static_cast<DWORD>(kCloseBound * 1000) + 5000);
                     if (plugIn->GetInstrumentCount() == 0)
                         cell.closed = Since(told);
+                    else if (warned())
+                        cell.outcome = Outcome::Warned;
+
                 } else {
                     cell.outcome = Outcome::Absorbed;
                 }
+            }
+            sim->Server().ArmFaults({});
+            if (cell.met == Met::Never || cell.outcome == Outcome::Absorbed || cell.outcome == Outcome::Warned) {
+                // The box's slip cost nothing so far (or a warning): the
+                // instrument goes on talking, and the user closes it. What the box left behind
+                // may still break the closing's commands; that is a loss too.
+                const size_t before = answerer.Texts().size();
+                cell.talksAgain = plugIn->GetInstrumentCount() > 0 && (!Polls(cell.perSecond) || Traffic() > 0) &&
+                                  answerer.Texts().size() == before;
+                CloseInstruments();
+                if (answerer.Texts().size() > before)
+                    cell.outcome = Outcome::LostLater;
             }
             PumpUntil([] { return false; }, 300);  // a second report would come now
             cell.told = answerer.Texts().size();
@@ -286,17 +311,13 @@ protected:
                     g_messages.push_back(text);
             cell.answer = watch.Stop();
         }
-        sim->Server().ArmFaults({});
-
-        if (cell.met == Met::Never || cell.outcome == Outcome::Absorbed) {
-            // The box's slip cost nothing: the instrument goes on talking.
-            cell.talksAgain = plugIn->GetInstrumentCount() > 0 && (cell.perSecond == 0 || Traffic() > 0);
-        } else {
+        if (cell.outcome == Outcome::Lost || cell.outcome == Outcome::LostLater) {
             Reconnect(cell.reconnected);
             MessageBoxAnswerer answerer;
-            cell.talksAgain = OpenInstrument(id) && (cell.perSecond == 0 || Traffic() > 0) && answerer.Texts().empty();
+            cell.talksAgain = OpenInstrument(id) && (!Polls(cell.perSecond) || Traffic() > 0);
+            CloseInstruments();
+            cell.talksAgain &= answerer.Texts().empty();
         }
-        CloseInstruments();
         return cell;
     }
 
@@ -390,7 +411,11 @@ std::string Table()
     for (const Cell& c : g_cells) {
         std::snprintf(line, sizeof line, "%-6u %-9s %8llu %-6s %-9s %8s %4zu %8s %8s %5s %s\n", c.id, c.fault.c_str(),
                       static_cast<unsigned long long>(c.perSecond), kMet[static_cast<int>(c.met)],
-                      c.met == Met::Never ? "n/a" : c.outcome == Outcome::Lost ? "lost" : "absorbed", CellText(c.reported).c_str(), c.told,
+                      c.met == Met::Never                 ? "n/a"
+                      : c.outcome == Outcome::Lost      ? "lost"
+                      : c.outcome == Outcome::Absorbed  ? "absorbed"
+                      : c.outcome == Outcome::Warned    ? "warned"
+                                                        : "lost late", CellText(c.reported).c_str(), c.told,
                       CellText(c.answer).c_str(), CellText(c.closed).c_str(), c.talksAgain ? "yes" : "no",
                       c.Survived() ? "survived" : "FAILED");
         table << line;
@@ -406,6 +431,7 @@ std::string Table()
 
 int main(int argc, char** argv)
 {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // a long run shows where it is
     ::testing::InitGoogleTest(&argc, argv);
     for (UINT id : MatrixIds())
         ::testing::RegisterTest("FaultMatrix", ("Instrument" + std::to_string(id)).c_str(), nullptr, nullptr, __FILE__,
