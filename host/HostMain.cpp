@@ -273,6 +273,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
             CoUninitialize();
             return 1;
         }
+        // Timed first: an instrument or a document that cannot open stops
+        // here with a message box, and a scripted run must still end.
+        if (!g_options.capture.empty())
+            SetTimer(nullptr, 0, static_cast<UINT>(g_options.delay) * 1000, OnTimer);
+        else if (g_options.exitAfter > 0)
+            SetTimer(nullptr, 0, static_cast<UINT>(g_options.exitAfter) * 1000, OnTimer);
         frame.LoadPlugIns(g_options.registerBundled);
         for (UINT id : g_options.open)
             frame.RouteCommand(id);
@@ -282,12 +288,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
         for (UINT command : g_options.commands)
             for (HWND window : frame.InstrumentWindows())
                 SendMessageW(window, WM_COMMAND, command, 0);
-        // Timed first: a document that cannot be read stops here with a
-        // message box, and a scripted run must still end.
-        if (!g_options.capture.empty())
-            SetTimer(nullptr, 0, static_cast<UINT>(g_options.delay) * 1000, OnTimer);
-        else if (g_options.exitAfter > 0)
-            SetTimer(nullptr, 0, static_cast<UINT>(g_options.exitAfter) * 1000, OnTimer);
         if (!g_options.sample.empty()) {
             g_sampleStart = GetTickCount();
             OnSampleTimer(nullptr, 0, 0, 0);

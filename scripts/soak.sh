@@ -14,7 +14,7 @@ ROOT=$PWD
 export VEXA_BUILD=${VEXA_BUILD:-$ROOT/build}
 BUILD=$VEXA_BUILD
 minutes=${1:-30}
-ids=${2:-10115,10120,10121,10122,10123,10067,10068,10069,10040,10031,10011,10012,10021}
+ids=${2:-10115,10120,10121,10069,10040,10031,10033,10035,10036,10011,10012,10021,10211}
 ./scripts/setup.sh >/dev/null || { echo "setup failed" >&2; exit 1; }
 if ./scripts/can-run-i386.sh; then tree=win32 bits=32; else tree=win64 bits=64; fi
 ./scripts/build.sh native >/dev/null && ./scripts/build.sh "$tree" >/dev/null || { echo "build failed" >&2; exit 1; }
