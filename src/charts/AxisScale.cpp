@@ -59,7 +59,11 @@ AxisRange ReadableRange(double minimum, double maximum, int divisions, bool loga
         // Decades need positive ends: a range touching 0 keeps its upper decades.
         const double top = maximum > 0 ? maximum : 10.0;
         const double bottom = minimum > 0 ? minimum : std::min(top / 10.0, 1.0);
-        return {Pow10(std::floor(std::log10(bottom))), Pow10(std::ceil(std::log10(top))), 1.0, 1.0};
+        // Decades a double holds only as a subnormal, or not at all, would
+        // give ends of 0 or infinity, whose logarithms no label is made of.
+        const double low = std::clamp(std::floor(std::log10(bottom)), -307.0, 307.0);
+        const double high = std::clamp(std::ceil(std::log10(top)), low + 1, 308.0);
+        return {Pow10(low), Pow10(high), 1.0, 1.0};
     }
     if (minimum > 0 && minimum - 0.25 * (maximum - minimum) < 0)
         minimum = 0;

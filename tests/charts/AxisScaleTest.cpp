@@ -62,6 +62,14 @@ TEST(ReadableRange, LogarithmicGoesOutToWholeDecades)
     EXPECT_GT(touching.minimum, 0.0);
     EXPECT_EQ(touching.maximum, 1000.0);
     EXPECT_GT(ReadableRange(-5, -1, 10, true).minimum, 0.0);
+    // Decades beyond what a double holds would make ends of 0 or infinity,
+    // whose logarithms no label can be made of (a zoom into 1e-323 made one).
+    for (const auto& [lo, hi] : std::vector<std::pair<double, double>>{
+             {4.9e-324, 9.9e-323}, {0, 9.9e-323}, {1e-310, 1e-300}, {1, 1.7e308}, {1e307, 1.7e308}}) {
+        const AxisRange r = ReadableRange(lo, hi, 10, true);
+        EXPECT_TRUE(std::isnormal(r.minimum) && std::isnormal(r.maximum)) << lo << " " << hi;
+        EXPECT_LT(r.minimum, r.maximum) << lo << " " << hi;
+    }
 }
 
 TEST(ReadableRange, DegenerateRequestsStillGiveAUsableScale)
