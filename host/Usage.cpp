@@ -32,7 +32,8 @@ uint64_t CommittedPrivateBytes()
 
 // Wine answers GetGuiResources with 0; its GDI objects are entries of the
 // handle table that the process environment block points to, 24 bytes each
-// with the object type at byte 14 (0 for a free entry).
+// with the object type at byte 14 (0 for a free entry). 32-bit Wine does not
+// publish the table: there the count stays 0.
 unsigned WineGdiObjects()
 {
     const auto* peb = reinterpret_cast<const uint8_t*>(NtCurrentTeb()->ProcessEnvironmentBlock);
