@@ -324,6 +324,23 @@ inline std::wstring ReadUntil(HWND panel, uint32_t layoutId, uint32_t displayId,
     return text;
 }
 
+// The plug-in beside the test program, created through its class factory
+// as the host does it; none when it does not load.
+inline ITorvanePlugIn* CreatePlugIn()
+{
+    HMODULE module = LoadLibraryW((Folder() + L"QX7350.dll").c_str());
+    auto getClassObject = module ? reinterpret_cast<GetClassObjectFn>(
+                                       reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")))
+                                 : nullptr;
+    IClassFactory* factory = nullptr;
+    if (!getClassObject || getClassObject(CLSID_VexaPlugIn, IID_IClassFactory, reinterpret_cast<void**>(&factory)) != S_OK)
+        return nullptr;
+    ITorvanePlugIn* plugIn = nullptr;
+    factory->CreateInstance(nullptr, IID_ITorvanePlugIn, reinterpret_cast<void**>(&plugIn));
+    factory->Release();
+    return plugIn;
+}
+
 // The plug-in, created and connected as the host does it, against a
 // simulator on a fresh port. Derived fixtures set the simulator's options
 // in Configure.
@@ -342,14 +359,8 @@ protected:
 
         frame = CreateFrame();
         ASSERT_NE(frame, nullptr);
-        module = LoadLibraryW((Folder() + L"QX7350.dll").c_str());
-        ASSERT_NE(module, nullptr);
-        auto getClassObject =
-            reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
-        IClassFactory* factory = nullptr;
-        ASSERT_EQ(getClassObject(CLSID_VexaPlugIn, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
-        ASSERT_EQ(factory->CreateInstance(nullptr, IID_ITorvanePlugIn, reinterpret_cast<void**>(&plugIn)), S_OK);
-        factory->Release();
+        plugIn = CreatePlugIn();
+        ASSERT_NE(plugIn, nullptr);
         plugIn->SetHostWindow(frame, true);
         ConnectPlugIn();
     }
@@ -396,7 +407,6 @@ protected:
 
     std::unique_ptr<vexasim::CSimulator> sim;
     HWND frame = nullptr;
-    HMODULE module = nullptr;
     ITorvanePlugIn* plugIn = nullptr;
 };
 

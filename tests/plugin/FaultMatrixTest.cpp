@@ -349,17 +349,7 @@ std::vector<UINT> MenuInstrumentIds()
 {
     std::vector<UINT> ids;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    HMODULE module = LoadLibraryW((Folder() + L"QX7350.dll").c_str());
-    auto getClassObject = module ? reinterpret_cast<GetClassObjectFn>(
-                                       reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")))
-                                 : nullptr;
-    IClassFactory* factory = nullptr;
-    ITorvanePlugIn* plugIn = nullptr;
-    if (getClassObject && getClassObject(CLSID_VexaPlugIn, IID_IClassFactory, reinterpret_cast<void**>(&factory)) == S_OK) {
-        factory->CreateInstance(nullptr, IID_ITorvanePlugIn, reinterpret_cast<void**>(&plugIn));
-        factory->Release();
-    }
-    if (plugIn) {
+    if (ITorvanePlugIn* plugIn = CreatePlugIn()) {
         for (int index = 0; index < 16; ++index)
             if (HMENU menu = plugIn->GetMenu(index)) {
                 CollectInstrumentIds(menu, ids);
