@@ -12,7 +12,7 @@
 #           Wine prefix (scripts/package-check.sh, about 30 s) where this
 #           machine runs 32-bit programs; elsewhere only made
 #   soak    the host with many instruments against the simulator for
-#           VEXA_SOAK_MINUTES (2), its memory and GDI and USER objects flat
+#           VEXA_SOAK_MINUTES (1), its memory and GDI and USER objects flat
 #           (scripts/soak.sh; 30 minutes is the real run)
 # The Windows tests include a reduced fault matrix (a few instruments against
 # every fault the simulator plays; scripts/fault-matrix.sh runs them all).
@@ -136,7 +136,7 @@ else
     script_stage package ./scripts/package.sh
 fi
 # Last: the short soak ends the shared Wine server when it is done.
-script_stage soak ./scripts/soak.sh "${VEXA_SOAK_MINUTES:-2}"
+script_stage soak ./scripts/soak.sh "${VEXA_SOAK_MINUTES:-1}"
 wineserver -k >/dev/null 2>&1
 kill "$XVFB_PID" 2>/dev/null
 
