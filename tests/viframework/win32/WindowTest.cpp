@@ -53,6 +53,7 @@ T* Make(CRect rect, uint32_t id, uint32_t flags = kHotVisible)
 
 class TestWindow : public CVIWindowBase {
 public:
+    using CVIView::OnDraw;
     bool OnCommand(uint32_t id) override
     {
         commands.push_back(id);
@@ -298,6 +299,62 @@ TEST_F(PanelWindow, RepaintPutsLitSegmentsInTheSkinsColour)
     DeleteDC(memory);
     DeleteObject(bitmap);
     ReleaseDC(nullptr, screen);
+}
+
+// A device context of the window's client size to paint into.
+class Canvas {
+public:
+    explicit Canvas(SIZE size)
+    {
+        HDC screen = GetDC(nullptr);
+        m_dc = CreateCompatibleDC(screen);
+        m_bitmap = CreateCompatibleBitmap(screen, size.cx, size.cy);
+        SelectObject(m_dc, m_bitmap);
+        ReleaseDC(nullptr, screen);
+    }
+    ~Canvas()
+    {
+        DeleteDC(m_dc);
+        DeleteObject(m_bitmap);
+    }
+    HDC Dc() const { return m_dc; }
+
+private:
+    HDC m_dc;
+    HBITMAP m_bitmap;
+};
+
+TEST_F(PanelWindow, RepaintCopiesThePanelAsDrawnAndDrawsWhatChanged)
+{
+    CVISkinManager& skin = CVISkinManager::GetSkin();
+    skin.m_segmentColours = {0xFF000000u, 0xFF202020u, 0xFF00FF00u};
+    auto* display = Make<CHotSeg7>({0, 0, 42, 55}, 13, kHotVisible | kHotStatic);
+    display->SetDigitCount(1);
+    ASSERT_TRUE(Open(LayoutOf(42, 55, {display})));
+    CHotSeg7* shown = window.Find<CHotSeg7>(13);
+    const SIZE size = ClientSize(window.GetSafeHwnd());
+    const CPoint g = window.Zoom().ToDevice(CPoint{20, 27});  // the middle of segment g
+    auto paint = [&] {
+        Canvas canvas(size);
+        window.OnDraw(canvas.Dc());
+        return GetPixel(canvas.Dc(), g.x, g.y);
+    };
+    shown->SetText(u"8");
+    window.InvalidatePanel(nullptr);
+    EXPECT_EQ(paint(), RGB(0, 255, 0));
+
+    // A change the window was told of is drawn; one it was not told of is
+    // not, as the repaint copies the panel as it was drawn.
+    shown->SetText(u"1");
+    window.InvalidateHotspot(shown);
+    EXPECT_EQ(paint(), RGB(0x20, 0x20, 0x20));
+    shown->SetText(u"8");
+    EXPECT_EQ(paint(), RGB(0x20, 0x20, 0x20));
+
+    // Another skin makes every picture drawn in the old one out of date.
+    skin.Reset();
+    skin.m_segmentColours = {0xFF000000u, 0xFF202020u, 0xFF0000FFu};
+    EXPECT_EQ(paint(), RGB(0, 0, 255));
 }
 
 // A dialog drawn as a panel; the test's timer presses keys in it.
