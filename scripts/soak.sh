@@ -40,7 +40,9 @@ echo "soak: instruments $ids against the simulator for $minutes min, a sample ev
 [ -s "$samples" ] || { echo "the host wrote no samples (see $BUILD/soak-host.log)"; exit 1; }
 # The first sample is taken as the instruments open; the one after it is the
 # start-up's end and the base of the growth.
-awk -v every="$every" '
+awk '
+    BEGIN { n = 0 }
+    { sub(/\r$/, "") }
     /^#/ { user = $5; next }
     { t[n] = $1; kb[n] = $2; gdi[n] = $3; usr[n] = $4; n++ }
     END {
