@@ -112,6 +112,7 @@ CVIEventSink* CInterface::OpenInstrument(uint32_t id, int x, int y)
         m_services.ui.ShowMessage(m_services.strings.LoadText(kTextDualMeterRefused), MessageIcon::Warning);
         return nullptr;
     }
+    const bool connected = Stream() != nullptr;
     if (id >= kFirstMetraHitId && id <= kLastMetraHitId) {
         std::lock_guard<std::recursive_mutex> units(m_unitLock);
         AttachUnit(kUnitMetraHit);
@@ -120,6 +121,14 @@ CVIEventSink* CInterface::OpenInstrument(uint32_t id, int x, int y)
     CVIEventSink* sink = MakeInstrument(id, layout);
     if (!sink)
         return nullptr;
+    if (connected && !Stream()) {
+        // The connection was lost while the instrument made itself ready (its
+        // first commands met a broken box): it closes like those that were
+        // open when it went, instead of staying open on no connection.
+        sink->SetState(kSinkReleased);
+        sink->SendToWindow(kCloseMessage, 0, 0, false);
+        return nullptr;
+    }
     m_services.instruments.PlaceInstrument(sink, x, y, openCount);
     sink->ShowInstrument(true);
     RegisterInstrument(sink);

@@ -330,6 +330,7 @@ public:
     void TestBody() override
     {
         for (const Fault& fault : Faults()) {
+            std::printf("  %u %s\n", m_id, fault.name);
             const Cell cell = RunCell(m_id, fault);
             EXPECT_TRUE(cell.Survived()) << m_id << " " << fault.name << ": reported after " << cell.reported
                                          << " s, told " << cell.told << " times, slowest answer " << cell.answer
