@@ -275,32 +275,6 @@ TEST_F(PanelWindow, DemonstrationOverlayOnlyWithoutHardwareAndWithDemoSet)
     connected.DestroyView();
 }
 
-TEST_F(PanelWindow, RepaintPutsLitSegmentsInTheSkinsColour)
-{
-    CVISkinManager& skin = CVISkinManager::GetSkin();
-    skin.m_segmentColours = {0xFF000000u, 0xFF202020u, 0xFF00FF00u};
-    auto* display = Make<CHotSeg7>({0, 0, 42, 55}, 13, kHotVisible | kHotStatic);
-    display->SetDigitCount(1);
-    ASSERT_TRUE(Open(LayoutOf(42, 55, {display})));
-    window.Find<CHotSeg7>(13)->SetText(u"8");
-    window.ToggleZoom();
-    const SIZE size = ClientSize(window.GetSafeHwnd());
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size.cx, size.cy);
-    SelectObject(memory, bitmap);
-    const RECT all{0, 0, size.cx, size.cy};
-    window.RenderPanel(memory, all);
-    // The middle of segment g (cell x 9..30, y 24..30) and a corner outside any segment.
-    const CPoint lit = window.Zoom().ToDevice(CPoint{20, 27});
-    const CPoint dark = window.Zoom().ToDevice(CPoint{1, 1});
-    EXPECT_EQ(GetPixel(memory, lit.x, lit.y), RGB(0, 255, 0));
-    EXPECT_EQ(GetPixel(memory, dark.x, dark.y), RGB(0, 0, 0));
-    DeleteDC(memory);
-    DeleteObject(bitmap);
-    ReleaseDC(nullptr, screen);
-}
-
 // A device context of the window's client size to paint into.
 class Canvas {
 public:
@@ -323,6 +297,26 @@ private:
     HDC m_dc;
     HBITMAP m_bitmap;
 };
+
+TEST_F(PanelWindow, RepaintPutsLitSegmentsInTheSkinsColour)
+{
+    CVISkinManager& skin = CVISkinManager::GetSkin();
+    skin.m_segmentColours = {0xFF000000u, 0xFF202020u, 0xFF00FF00u};
+    auto* display = Make<CHotSeg7>({0, 0, 42, 55}, 13, kHotVisible | kHotStatic);
+    display->SetDigitCount(1);
+    ASSERT_TRUE(Open(LayoutOf(42, 55, {display})));
+    window.Find<CHotSeg7>(13)->SetText(u"8");
+    window.ToggleZoom();
+    const SIZE size = ClientSize(window.GetSafeHwnd());
+    Canvas canvas(size);
+    const RECT all{0, 0, size.cx, size.cy};
+    window.RenderPanel(canvas.Dc(), all);
+    // The middle of segment g (cell x 9..30, y 24..30) and a corner outside any segment.
+    const CPoint lit = window.Zoom().ToDevice(CPoint{20, 27});
+    const CPoint dark = window.Zoom().ToDevice(CPoint{1, 1});
+    EXPECT_EQ(GetPixel(canvas.Dc(), lit.x, lit.y), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(canvas.Dc(), dark.x, dark.y), RGB(0, 0, 0));
+}
 
 TEST_F(PanelWindow, RepaintCopiesThePanelAsDrawnAndDrawsWhatChanged)
 {
