@@ -117,6 +117,16 @@ protected:
         return window.Create(kLayoutId, WS_CAPTION | WS_SYSMENU | WS_VISIBLE);
     }
 
+    // A panel of one seven-segment digit, lit green on black; the digit, or
+    // none when the panel did not open.
+    CHotSeg7* OpenDigit()
+    {
+        CVISkinManager::GetSkin().m_segmentColours = {0xFF000000u, 0xFF202020u, 0xFF00FF00u};
+        auto* display = Make<CHotSeg7>({0, 0, 42, 55}, 13, kHotVisible | kHotStatic);
+        display->SetDigitCount(1);
+        return Open(LayoutOf(42, 55, {display})) ? window.Find<CHotSeg7>(13) : nullptr;
+    }
+
     FakePanelResources resources;
     TestWindow window;
 };
@@ -300,12 +310,9 @@ private:
 
 TEST_F(PanelWindow, RepaintPutsLitSegmentsInTheSkinsColour)
 {
-    CVISkinManager& skin = CVISkinManager::GetSkin();
-    skin.m_segmentColours = {0xFF000000u, 0xFF202020u, 0xFF00FF00u};
-    auto* display = Make<CHotSeg7>({0, 0, 42, 55}, 13, kHotVisible | kHotStatic);
-    display->SetDigitCount(1);
-    ASSERT_TRUE(Open(LayoutOf(42, 55, {display})));
-    window.Find<CHotSeg7>(13)->SetText(u"8");
+    CHotSeg7* shown = OpenDigit();
+    ASSERT_NE(shown, nullptr);
+    shown->SetText(u"8");
     window.ToggleZoom();
     const SIZE size = ClientSize(window.GetSafeHwnd());
     Canvas canvas(size);
@@ -321,11 +328,8 @@ TEST_F(PanelWindow, RepaintPutsLitSegmentsInTheSkinsColour)
 TEST_F(PanelWindow, RepaintCopiesThePanelAsDrawnAndDrawsWhatChanged)
 {
     CVISkinManager& skin = CVISkinManager::GetSkin();
-    skin.m_segmentColours = {0xFF000000u, 0xFF202020u, 0xFF00FF00u};
-    auto* display = Make<CHotSeg7>({0, 0, 42, 55}, 13, kHotVisible | kHotStatic);
-    display->SetDigitCount(1);
-    ASSERT_TRUE(Open(LayoutOf(42, 55, {display})));
-    CHotSeg7* shown = window.Find<CHotSeg7>(13);
+    CHotSeg7* shown = OpenDigit();
+    ASSERT_NE(shown, nullptr);
     const SIZE size = ClientSize(window.GetSafeHwnd());
     const CPoint g = window.Zoom().ToDevice(CPoint{20, 27});  // the middle of segment g
     auto paint = [&] {
