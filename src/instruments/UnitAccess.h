@@ -8,13 +8,16 @@
 
 #include "interface/InterfaceVI.h"
 
-// Runs send now; false when the transport failed (the fault is reported).
+// Runs send now; false when the transport failed (the fault is reported)
+// or had failed already, when the unit may be gone.
 template <class F>
 bool SendToUnitNow(CInterfaceVI* owner, F&& send)
 {
     try {
         if (owner) {
             std::lock_guard<std::recursive_mutex> units(owner->UnitLock());
+            if (owner->IsConnectionLost())
+                return false;
             send();
         } else {
             send();

@@ -86,6 +86,9 @@ public:
     int PollerCount() const { return m_pollerCount.load(); }
     CVIEventHub& Events() { return m_events; }
     std::recursive_mutex& UnitLock() { return m_unitLock; }
+    // A loss was handled and no new stream came: the units are going or gone,
+    // so a window closing now must not reach for its unit.
+    bool IsConnectionLost() const { return m_connectionLost.load(); }
 
 protected:
     // Ends every polling thread; for the destructors of derived classes.
@@ -100,6 +103,7 @@ protected:
     std::atomic<bool> m_pollRequest{false};
     std::atomic<bool> m_running{false};
     std::atomic<int32_t> m_pollerCount{0};
+    std::atomic<bool> m_connectionLost{false};  // a loss is handled; reset by a new stream
 
 private:
     void StartPollingThread();

@@ -105,7 +105,6 @@ private:
 
     std::array<std::unique_ptr<CBaseDevice>, kUnitCount> m_units;
     CStreamNUL m_noStream;
-    std::atomic<bool> m_connectionLost{false};  // a loss is handled; reset by a new stream
     bool m_hostRelayControl = false;
     int m_variantLevel = 3;
     CString m_deviceName;

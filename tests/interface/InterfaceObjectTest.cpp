@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "FakeServices.h"
+#include "instruments/UnitAccess.h"
 #include "interface/Vexaface.h"
 #include "units/Relays.h"
 #include "units/ThreePhaseGen.h"
@@ -112,6 +113,25 @@ TEST_F(Connected, ConnectionLossClosesInstrumentsAndDropsTheStream)
     EXPECT_EQ(fake.ui.messages.back(), "20020|%1|%2");
     EXPECT_EQ(fake.ui.beeps, 1);
     EXPECT_EQ(face.GetFirmwareVersion(), 500);
+}
+
+// An instrument opened as the box broke closes after the units went: its
+// closing must not reach for the unit it kept, until a new connection.
+TEST_F(Connected, AfterALossAWindowReachesNoUnitUntilTheNextConnection)
+{
+    stream->ExpectWrite({0x0E, 4}).Reply({'!'});
+    ASSERT_TRUE(face.AttachUnit(kUnitThreePhase));
+    face.OnConnectionLost(CStreamException(20016));
+    bool reached = false;
+    EXPECT_FALSE(SendToUnitNow(&face, [&] { reached = true; }));
+    EXPECT_FALSE(reached);
+
+    ScriptedStream* next = fake.streams.Prepare();
+    const char id[] = "RV8810-4C  V2.50  250";
+    next->ExpectWrite({0x02}).Reply(Bytes(id, id + sizeof id)).ExpectWrite({0x0B}).Reply({3});
+    ASSERT_EQ(face.Connect(true, false, false), kConnectConnected);
+    EXPECT_TRUE(SendToUnitNow(&face, [&] { reached = true; }));
+    EXPECT_TRUE(reached);
 }
 
 TEST(NoStream, UnitsMadeWithoutABoxSendWhatTheyHoldOnceConnected)

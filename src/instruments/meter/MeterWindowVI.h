@@ -37,13 +37,15 @@ protected:
     void JoinMeter();
     void LeaveMeter();
 
-    // Runs f with the unit lock held, as every exchange with the unit must.
+    // Runs f with the unit lock held, as every exchange with the unit must;
+    // not at all after a connection loss, which takes the units away.
     template <class F>
     void WithUnitLock(F&& f)
     {
         if (m_owner) {
             std::lock_guard<std::recursive_mutex> units(m_owner->UnitLock());
-            f();
+            if (!m_owner->IsConnectionLost())
+                f();
         } else {
             f();
         }
