@@ -16,7 +16,9 @@ cmake --build "$VEXA_BUILD/$tree" --target fault_matrix_tests >/dev/null || { ec
 table=$VEXA_BUILD/fault-matrix.txt
 log=$VEXA_BUILD/fault-matrix.log
 rm -f "$table"
-VEXA_MATRIX_IDS=${1:-all} VEXA_MATRIX_OUT=$table ./scripts/wine-session.sh \
+# Bounded: a cell that hangs ends the run, and the table keeps every
+# instrument finished before it.
+VEXA_MATRIX_IDS=${1:-all} VEXA_MATRIX_OUT=$table timeout "${VEXA_MATRIX_MINUTES:-90}m" ./scripts/wine-session.sh \
     ./scripts/wine-run.sh "$bits" "$VEXA_BUILD/$tree/bin/fault_matrix_tests.exe" >"$log" 2>&1 </dev/null
 status=$?
 if [ -s "$table" ]; then cat "$table"; else tail -n 40 "$log"; fi

@@ -18,8 +18,15 @@ fi
 wineserver -p >/dev/null 2>&1
 # Wine's services outlive the first program; they must not hold our output open.
 "$ROOT/scripts/wine-run.sh" 64 cmd /c exit >/dev/null 2>&1 </dev/null
-"$@"
+end() {
+    wineserver -k >/dev/null 2>&1
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+}
+# Stopped from outside (a time limit), it takes its Wine programs and its
+# Xvfb along; waiting in the background lets the signal in at once.
+trap 'end; exit 124' TERM INT
+"$@" &
+wait $!
 status=$?
-wineserver -k >/dev/null 2>&1
-[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+end
 exit $status

@@ -340,6 +340,9 @@ protected:
     std::vector<HWND> opened;
 };
 
+std::string Table();
+void WriteTable(const std::string& table);
+
 class FaultMatrixCase : public FaultMatrix {
 public:
     explicit FaultMatrixCase(UINT id) : m_id(id) {}
@@ -358,6 +361,7 @@ public:
             std::lock_guard<std::mutex> g(g_cellsLock);
             g_cells.push_back(cell);
         }
+        WriteTable(Table());
     }
 
 private:
@@ -437,6 +441,17 @@ std::string Table()
     return table.str();
 }
 
+// The table so far, after every instrument: a run that stops early keeps what it saw.
+void WriteTable(const std::string& table)
+{
+    if (const char* out = std::getenv("VEXA_MATRIX_OUT"); out && *out) {
+        std::string path = out;
+        if (path[0] == '/')
+            path = "Z:" + path;  // the Linux side names it
+        std::ofstream(path) << table;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -450,11 +465,6 @@ int main(int argc, char** argv)
     const int result = RUN_ALL_TESTS();
     const std::string table = Table();
     std::fputs(table.c_str(), stdout);
-    if (const char* out = std::getenv("VEXA_MATRIX_OUT"); out && *out) {
-        std::string path = out;
-        if (path[0] == '/')
-            path = "Z:" + path;  // the Linux side names it
-        std::ofstream(path) << table;
-    }
+    WriteTable(table);
     return result;
 }
