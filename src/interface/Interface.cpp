@@ -121,16 +121,23 @@ CVIEventSink* CInterface::OpenInstrument(uint32_t id, int x, int y)
     CVIEventSink* sink = MakeInstrument(id, layout);
     if (!sink)
         return nullptr;
-    if (connected && !Stream()) {
-        // The connection was lost while the instrument made itself ready (its
-        // first commands met a broken box): it closes like those that were
-        // open when it went, instead of staying open on no connection.
+    // The connection may be lost while the instrument makes itself ready or
+    // shows itself (its first commands meet a broken box), before the loss
+    // could reach it: it closes like those that were open when it went,
+    // instead of staying open on no connection.
+    auto closeIfLost = [&] {
+        if (!connected || Stream())
+            return false;
         sink->SetState(kSinkReleased);
         sink->SendToWindow(kCloseMessage, 0, 0, false);
+        return true;
+    };
+    if (closeIfLost())
         return nullptr;
-    }
     m_services.instruments.PlaceInstrument(sink, x, y, openCount);
     sink->ShowInstrument(true);
+    if (closeIfLost())
+        return nullptr;
     RegisterInstrument(sink);
     return sink;
 }

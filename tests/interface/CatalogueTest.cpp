@@ -123,6 +123,24 @@ TEST_F(Catalogue, ActiveInstrumentsJoinThePollers)
     face.StopPolling();
 }
 
+// The Bode plotter asks the box for the settings it will restore as it
+// shows itself: a box that breaks then must not leave it open on no connection.
+TEST_F(Catalogue, AnInstrumentWhoseShowingMeetsALossClosesInsteadOfJoining)
+{
+    ScriptedStream* stream = fake.streams.Prepare();
+    const char id[] = "RV8810-4C  V2.50  250";
+    stream->ExpectWrite({0x02}).Reply(ScriptedStream::Bytes(id, id + sizeof id)).ExpectWrite({0x0B}).Reply({3});
+    ASSERT_EQ(face.Connect(true, false, false), kConnectConnected);
+    AddLayout(10007, LayoutBytes({}));
+    fake.instruments.activate = true;
+    fake.instruments.onShow = [this] { face.OnConnectionLost(CStreamException(20020)); };
+    EXPECT_EQ(face.OpenInstrument(10007, -1, -1), nullptr);
+    EXPECT_EQ(face.Events().GetCount(), 0);
+    EXPECT_EQ(face.PollerCount(), 0);
+    ASSERT_EQ(fake.instruments.made.size(), 1u);
+    EXPECT_EQ(fake.instruments.made[0]->State(), kSinkReleased);
+}
+
 TEST_F(Catalogue, RelaysStayClosedWhileTheHostControlsThem)
 {
     AddLayout(kRelaysInstrumentId, LayoutBytes({}));

@@ -127,7 +127,12 @@ public:
     explicit FakeSink(uint32_t id = 10120, uint32_t payload = 0) : payload(payload) { m_id = id; }
 
     CString GetTitle() override { return u"Sink " + Utf8ToString(std::to_string(m_id)); }
-    void ShowInstrument(bool show) override { visible = show; }
+    void ShowInstrument(bool show) override
+    {
+        visible = show;
+        if (onShow)
+            onShow();
+    }
     void ToggleVisible() override { visible = !visible; }
     bool IsInstrumentVisible() override { return visible; }
     bool OnEvent(uint32_t code, uintptr_t) override
@@ -165,6 +170,7 @@ public:
     uint32_t payload;
     uint32_t schemaSeen = 0;
     std::atomic<bool> wantsUpdate{false};
+    std::function<void()> onShow;  // what showing the window sets off
 
 private:
     std::mutex lock;
@@ -178,6 +184,7 @@ public:
         if (!known(id))
             return nullptr;
         made.push_back(std::make_unique<FakeSink>(id));
+        made.back()->onShow = onShow;
         std::copy(record, record + kResourceWords, made.back()->m_resourceMask);
         return made.back().get();
     }
@@ -237,6 +244,7 @@ public:
 
     std::function<bool(uint32_t)> known = [](uint32_t id) { return id >= 10000 && id < 10500; };
     std::function<bool(uint32_t)> direct = [](uint32_t) { return false; };
+    std::function<void()> onShow;  // given to every instrument made from a menu
     std::vector<std::unique_ptr<FakeSink>> made;
     std::vector<uint32_t> panelWidths;
     std::map<uint32_t, std::array<uint32_t, kResourceWords>> layoutMasks;  // by id, for loading

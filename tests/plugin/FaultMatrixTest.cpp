@@ -71,14 +71,15 @@ const std::vector<Fault>& Faults()
     return faults;
 }
 
-// Where the fault met the plug-in: its polling cycle, the opening of the
-// instrument (a user's action, waited for on the window's thread), or not at
-// all (an instrument that never queries cannot meet garbage after an
+// Where the fault met the plug-in: its polling cycle, the closing or the
+// opening of the instrument (a user's action, waited for on the window's
+// thread: a closing supply switches its outputs off, a closing Bode plotter
+// gives the units back their settings), or not at all (an instrument that never queries cannot meet garbage after an
 // answer); and what came of it: a loss (told once, instruments closed, the
 // connection dropped), nothing (the slip was read past), a loss met later by
 // what the box left behind, or a warning that kept the connection (a unit's
 // attachment not acknowledged).
-enum class Met { Cycle, Open, Never };
+enum class Met { Cycle, Close, Open, Never };
 enum class Outcome { Lost, Absorbed, LostLater, Warned };
 
 struct Cell {
@@ -96,7 +97,7 @@ struct Cell {
     unsigned crashes = 0;  // access violations, even those a window callback swallowed
 
     // The window's thread itself waits for the box while an instrument opens.
-    double AnswerBound() const { return met == Met::Open ? kReportBound : kAnswerBound; }
+    double AnswerBound() const { return met == Met::Open || met == Met::Close ? kReportBound : kAnswerBound; }
     bool Survived() const
     {
         if (told > 1 || answer > AnswerBound() || !talksAgain || crashes > 0)
@@ -280,12 +281,19 @@ protected:
                 cell.met = Met::Cycle;
                 metAt = Clock::now();
             } else {
-                // Not in the cycle: a user opening the instrument meets it.
-                CloseInstruments();
+                // Not in the cycle: a user closing the instrument or opening
+                // it again meets it. A cut under the closing's last write
+                // goes unnoticed until the opening reads.
                 metAt = Clock::now();
-                OpenInstrument(id);
-                if (played())
-                    cell.met = Met::Open;
+                CloseInstruments();
+                if (played() && PumpUntil([&] { return !answerer.Texts().empty(); }, 300)) {
+                    cell.met = Met::Close;
+                } else {
+                    metAt = Clock::now();
+                    OpenInstrument(id);
+                    if (played())
+                        cell.met = Met::Open;
+                }
             }
             if (played()) {
                 PumpUntil([&] { return !answerer.Texts().empty(); }, static_cast<DWORD>(kReportBound * 1000) + 3000);
@@ -415,7 +423,7 @@ std::string Utf8(const std::wstring& text)
 
 std::string Table()
 {
-    static const char* const kMet[] = {"cycle", "open", "never"};
+    static const char* const kMet[] = {"cycle", "close", "open", "never"};
     std::ostringstream table;
     char line[200];
     std::snprintf(line, sizeof line, "%-6s %-9s %8s %-6s %-9s %8s %4s %8s %8s %5s %s\n", "id", "fault", "bytes/s",
