@@ -74,8 +74,8 @@ const std::vector<Fault>& Faults()
 // Where the fault met the plug-in: its polling cycle, the closing or the
 // opening of the instrument (a user's action, waited for on the window's
 // thread: a closing supply switches its outputs off, a closing Bode plotter
-// gives the units back their settings), or not at all (an instrument that never queries cannot meet garbage after an
-// answer); and what came of it: a loss (told once, instruments closed, the
+// gives the units back their settings), or not at all (an instrument that
+// never queries cannot meet garbage after an answer); and what came of it: a loss (told once, instruments closed, the
 // connection dropped), nothing (the slip was read past), a loss met later by
 // what the box left behind, or a warning that kept the connection (a unit's
 // attachment not acknowledged).
@@ -96,7 +96,7 @@ struct Cell {
     bool talksAgain = false;
     unsigned crashes = 0;  // access violations, even those a window callback swallowed
 
-    // The window's thread itself waits for the box while an instrument opens.
+    // The window's thread itself waits for the box while an instrument opens or closes.
     double AnswerBound() const { return met == Met::Open || met == Met::Close ? kReportBound : kAnswerBound; }
     bool Survived() const
     {
@@ -123,6 +123,17 @@ LONG CALLBACK CountAccessViolation(EXCEPTION_POINTERS* e)
     if (e->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION)
         ++g_accessViolations;
     return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// The items of a comma-separated list, as the environment names them.
+std::vector<std::string> CommaList(const std::string& text)
+{
+    std::vector<std::string> items;
+    std::stringstream list(text);
+    std::string item;
+    while (std::getline(list, item, ','))
+        items.push_back(item);
+    return items;
 }
 
 std::mutex g_cellsLock;
@@ -275,6 +286,7 @@ protected:
             MessageBoxAnswerer answerer;
             const uint32_t before = sim->Server().FaultsPlayed();
             auto played = [&] { return sim->Server().FaultsPlayed() != before; };
+            auto toldAny = [&] { return !answerer.Texts().empty(); };
             sim->Server().ArmFaults(fault.plan(cell.perSecond));
             auto metAt = Clock::now();
             if (PumpUntil(played, 2000)) {
@@ -286,7 +298,7 @@ protected:
                 // goes unnoticed until the opening reads.
                 metAt = Clock::now();
                 CloseInstruments();
-                if (played() && PumpUntil([&] { return !answerer.Texts().empty(); }, 300)) {
+                if (played() && PumpUntil(toldAny, 300)) {
                     cell.met = Met::Close;
                 } else {
                     metAt = Clock::now();
@@ -296,8 +308,8 @@ protected:
                 }
             }
             if (played()) {
-                PumpUntil([&] { return !answerer.Texts().empty(); }, static_cast<DWORD>(kReportBound * 1000) + 3000);
-                if (!answerer.Texts().empty()) {
+                PumpUntil(toldAny, static_cast<DWORD>(kReportBound * 1000) + 3000);
+                if (toldAny()) {
                     cell.reported = Since(metAt);
                     // A loss closes the instruments and drops the connection; a
                     // warning (a unit's attachment not acknowledged) keeps both.
@@ -348,67 +360,6 @@ protected:
     std::vector<HWND> opened;
 };
 
-std::string Table();
-void WriteTable(const std::string& table);
-
-class FaultMatrixCase : public FaultMatrix {
-public:
-    explicit FaultMatrixCase(UINT id) : m_id(id) {}
-    void TestBody() override
-    {
-        const char* only = std::getenv("VEXA_MATRIX_FAULTS");
-        for (const Fault& fault : Faults()) {
-            if (only && *only && ("," + std::string(only) + ",").find("," + std::string(fault.name) + ",") == std::string::npos)
-                continue;
-            std::printf("  %u %s\n", m_id, fault.name);
-            const Cell cell = RunCell(m_id, fault);
-            EXPECT_TRUE(cell.Survived()) << m_id << " " << fault.name << ": reported after " << cell.reported
-                                         << " s, told " << cell.told << " times, slowest answer " << cell.answer
-                                         << " s, closed after " << cell.closed << " s, reconnected "
-                                         << cell.reconnected << ", talks again " << cell.talksAgain << ", crashes " << cell.crashes;
-            std::lock_guard<std::mutex> g(g_cellsLock);
-            g_cells.push_back(cell);
-        }
-        WriteTable(Table());
-    }
-
-private:
-    UINT m_id;
-};
-
-// Every instrument a user can open, from the plug-in's own menus.
-std::vector<UINT> MenuInstrumentIds()
-{
-    std::vector<UINT> ids;
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (ITorvanePlugIn* plugIn = CreatePlugIn()) {
-        for (int index = 0; index < 16; ++index)
-            if (HMENU menu = plugIn->GetMenu(index)) {
-                CollectInstrumentIds(menu, ids);
-                DestroyMenu(menu);
-            }
-        plugIn->Release();
-    }
-    CoUninitialize();
-    return ids;
-}
-
-std::vector<UINT> MatrixIds()
-{
-    const char* chosen = std::getenv("VEXA_MATRIX_IDS");
-    if (chosen && std::string(chosen) == "all")
-        return MenuInstrumentIds();
-    std::vector<UINT> ids;
-    // A meter that polls, a supply that only writes, a meter that reads a
-    // second device through the box, and the oscilloscope's stream of
-    // screens: the kinds of traffic there are.
-    std::stringstream list(chosen && *chosen ? chosen : "10120,10040,10069,10115");
-    std::string item;
-    while (std::getline(list, item, ','))
-        ids.push_back(static_cast<UINT>(std::stoul(item)));
-    return ids;
-}
-
 std::string Utf8(const std::wstring& text)
 {
     std::string out(text.size() * 3 + 1, '\0');
@@ -458,6 +409,63 @@ void WriteTable(const std::string& table)
             path = "Z:" + path;  // the Linux side names it
         std::ofstream(path) << table;
     }
+}
+
+class FaultMatrixCase : public FaultMatrix {
+public:
+    explicit FaultMatrixCase(UINT id) : m_id(id) {}
+    void TestBody() override
+    {
+        const char* only = std::getenv("VEXA_MATRIX_FAULTS");
+        const std::vector<std::string> chosen = CommaList(only ? only : "");
+        for (const Fault& fault : Faults()) {
+            if (!chosen.empty() && std::find(chosen.begin(), chosen.end(), fault.name) == chosen.end())
+                continue;
+            std::printf("  %u %s\n", m_id, fault.name);
+            const Cell cell = RunCell(m_id, fault);
+            EXPECT_TRUE(cell.Survived()) << m_id << " " << fault.name << ": reported after " << cell.reported
+                                         << " s, told " << cell.told << " times, slowest answer " << cell.answer
+                                         << " s, closed after " << cell.closed << " s, reconnected "
+                                         << cell.reconnected << ", talks again " << cell.talksAgain << ", crashes " << cell.crashes;
+            std::lock_guard<std::mutex> g(g_cellsLock);
+            g_cells.push_back(cell);
+        }
+        WriteTable(Table());
+    }
+
+private:
+    UINT m_id;
+};
+
+// Every instrument a user can open, from the plug-in's own menus.
+std::vector<UINT> MenuInstrumentIds()
+{
+    std::vector<UINT> ids;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (ITorvanePlugIn* plugIn = CreatePlugIn()) {
+        for (int index = 0; index < 16; ++index)
+            if (HMENU menu = plugIn->GetMenu(index)) {
+                CollectInstrumentIds(menu, ids);
+                DestroyMenu(menu);
+            }
+        plugIn->Release();
+    }
+    CoUninitialize();
+    return ids;
+}
+
+std::vector<UINT> MatrixIds()
+{
+    const char* chosen = std::getenv("VEXA_MATRIX_IDS");
+    if (chosen && std::string(chosen) == "all")
+        return MenuInstrumentIds();
+    std::vector<UINT> ids;
+    // A meter that polls, a supply that only writes, a meter that reads a
+    // second device through the box, and the oscilloscope's stream of
+    // screens: the kinds of traffic there are.
+    for (const std::string& item : CommaList(chosen && *chosen ? chosen : "10120,10040,10069,10115"))
+        ids.push_back(static_cast<UINT>(std::stoul(item)));
+    return ids;
 }
 
 }  // namespace
