@@ -44,9 +44,10 @@ void CSimServer::Serve(SocketHandle socket, const std::atomic<bool>& stop)
         const bool cut = faults.closeAfterBytes > 0 && sent + n >= faults.closeAfterBytes;
         if (cut)
             n = static_cast<size_t>(faults.closeAfterBytes - sent);
+        // Counted before they leave: a client that has read them must find them counted.
+        m_bytesSent += n;
         const bool ok = SendAll(socket, out.data(), n);
         sent += n;
-        m_bytesSent += n;
         out.clear();
         m_faultsPlayed += cut;
         return ok && !cut;
