@@ -24,6 +24,7 @@ public:
     ResourceLibraryApp& operator=(const ResourceLibraryApp&) = delete;
 
     bool Loaded() const { return m_library != nullptr; }
+    CWinApp& App() { return m_app; }
 
 private:
     CWinApp m_app;

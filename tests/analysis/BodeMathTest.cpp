@@ -1,6 +1,4 @@
-// The Bode plotter's arithmetic: the generator's range at the amplitude
-// thresholds, the formula with an offset, gain and phase of a synthetic
-// period, the overflow mark, and the phase brought back into ±180°.
+// The Bode plotter's arithmetic, on synthetic periods.
 #include <gtest/gtest.h>
 
 #include <cmath>

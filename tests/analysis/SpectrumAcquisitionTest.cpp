@@ -1,7 +1,4 @@
-// The spectrum analyzer's poll step against a scripted interface: the record
-// settings it sends at each variant level, the spectrum a complete record
-// gives, overflow, run, stop and single shot, the waiting lamp, and stream
-// faults that must reach the caller with the last spectrum intact.
+// The spectrum analyzer's poll step against a scripted interface.
 #include <gtest/gtest.h>
 
 #include <algorithm>

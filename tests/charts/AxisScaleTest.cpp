@@ -1,6 +1,4 @@
-// The arithmetic of chart axes: the readable ranges requested ones become,
-// label decimals, where labels, ticks and grid lines go, the pixel mapping
-// and the axis title.
+// The arithmetic of chart axes.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,14 +8,6 @@
 #include "charts/Engineering.h"
 
 namespace {
-
-std::string Text(const CString& s)
-{
-    std::string out;
-    for (char16_t c : s)
-        out += c < 0x80 ? char(c) : '?';
-    return out;
-}
 
 std::vector<double> Sorted(std::vector<double> v)
 {
@@ -155,15 +145,15 @@ TEST(AxisMapping, VerticalGrowsUpFromTheBottomHorizontalRightFromTheLeft)
 
 TEST(UnitText, PutsThePrefixWhereTheMarkIs)
 {
-    EXPECT_EQ(Text(UnitText(u"U/#V", 3)), "U/kV");
-    EXPECT_EQ(Text(UnitText(u"U/#V", 0)), "U/V");
+    EXPECT_EQ(UnitText(u"U/#V", 3), u"U/kV");
+    EXPECT_EQ(UnitText(u"U/#V", 0), u"U/V");
     EXPECT_EQ(UnitText(u"t/#s", -6), u"t/\u00b5s");
-    EXPECT_EQ(Text(UnitText(u"f/#Hz", 6)), "f/MHz");
-    EXPECT_EQ(Text(UnitText(u"U/##V", 3)), "U/V") << "a doubled mark drops the prefix";
-    EXPECT_EQ(Text(UnitText(u"U/#V", 15)), "U/1E15 V");
-    EXPECT_EQ(Text(UnitText(u"Gain", 3)), "Gain [*1E3]");
-    EXPECT_EQ(Text(UnitText(u"Gain", 0)), "Gain");
-    EXPECT_EQ(Text(UnitText(u"", 0)), "");
+    EXPECT_EQ(UnitText(u"f/#Hz", 6), u"f/MHz");
+    EXPECT_EQ(UnitText(u"U/##V", 3), u"U/V") << "a doubled mark drops the prefix";
+    EXPECT_EQ(UnitText(u"U/#V", 15), u"U/1E15 V");
+    EXPECT_EQ(UnitText(u"Gain", 3), u"Gain [*1E3]");
+    EXPECT_EQ(UnitText(u"Gain", 0), u"Gain");
+    EXPECT_EQ(UnitText(u"", 0), u"");
     EXPECT_EQ(DivisorExponent(1000), 3);
     EXPECT_EQ(DivisorExponent(0.001), -3);
     EXPECT_EQ(DivisorExponent(1), 0);

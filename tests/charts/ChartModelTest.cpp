@@ -1,12 +1,11 @@
-// Charts without a window: the layout of plot and axes to the pixel, what
-// the axes draw, the painting order, curves, and the stored form of axes,
-// labels, signals and whole charts.
+// Charts without a window, drawn on a recording canvas, and their stored form.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 
+#include "../framework/ArchiveTestUtil.h"
 #include "RecordingCanvas.h"
 #include "charts/ChartCurve.h"
 #include "charts/ChartModel.h"
@@ -17,62 +16,29 @@ namespace {
 
 const CRect kArea{0, 0, 400, 300};
 
-std::vector<uint8_t> Store(CChartModel& chart)
+// A chart or an axis stored, and loaded from bytes.
+template <class T>
+Bytes Store(T& object)
 {
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        chart.Serialize(ar);
-    }
-    return file.Data();
+    return StoreBytes([&](CArchive& ar) { object.Serialize(ar); });
 }
 
-void Load(CChartModel& chart, const std::vector<uint8_t>& bytes)
+template <class T>
+void Load(T& object, const Bytes& bytes)
 {
-    CMemFile file(bytes.data(), bytes.size());
-    CArchive ar(&file, CArchive::load);
-    chart.Serialize(ar);
+    LoadBytes(bytes, [&](CArchive& ar) { object.Serialize(ar); });
 }
 
-std::vector<uint8_t> StoreAxis(CAxis& axis)
-{
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        axis.Serialize(ar);
-    }
-    return file.Data();
-}
-
-void LoadAxis(CAxis& axis, const std::vector<uint8_t>& bytes)
-{
-    CMemFile file(bytes.data(), bytes.size());
-    CArchive ar(&file, CArchive::load);
-    axis.Serialize(ar);
-}
+enum Side { kBelow, kLeft };
 
 // The label texts drawn below the plot (horizontal axis) or left of it.
-std::vector<std::string> LabelsBelow(const RecordingCanvas& canvas, const CRect& plot)
+std::vector<std::string> Labels(const RecordingCanvas& canvas, const CRect& plot, Side side)
 {
     std::vector<std::string> found;
     for (const RecordedText& t : canvas.texts)
-        if (!t.rotated && t.box.top > plot.bottom)
+        if (!t.rotated && (side == kBelow ? t.box.top > plot.bottom : t.box.right < plot.left))
             found.push_back(t.text);
     return found;
-}
-
-std::vector<std::string> LabelsLeft(const RecordingCanvas& canvas, const CRect& plot)
-{
-    std::vector<std::string> found;
-    for (const RecordedText& t : canvas.texts)
-        if (!t.rotated && t.box.right < plot.left)
-            found.push_back(t.text);
-    return found;
-}
-
-void LayOut(CChartModel& chart, RecordingCanvas& canvas, const CRect& area = kArea)
-{
-    chart.Layout(canvas, area);
 }
 
 }  // namespace
@@ -83,7 +49,7 @@ TEST(ChartLayout, MarginsComeFromTheAxesExtentsAndTheEndsLandOnThePlotEdges)
 {
     CChartModel chart;
     RecordingCanvas canvas;
-    LayOut(chart, canvas);
+    chart.Layout(canvas, kArea);
     // left: half "X0" + 1 = 7, plus the vertical axis: tick 4 + "X100" 24;
     // top: half a line + 2; right: half "X100" + 1; bottom: tick 4 + line 13 + 2.
     EXPECT_EQ(chart.Plot(), (CRect{35, 8, 386, 280}));
@@ -101,7 +67,7 @@ TEST(ChartLayout, MarginsComeFromTheAxesExtentsAndTheEndsLandOnThePlotEdges)
     chart.Vertical(0).SetUnitText(u"U/#V");
     chart.VerticalAxes().push_back(std::make_unique<CAxis>(false));
     chart.Vertical(1).SetRange(-3, 7, 10);
-    LayOut(chart, canvas);
+    chart.Layout(canvas, kArea);
     EXPECT_EQ(chart.Plot().left, 7 + (4 + 24 + 13 + 4) + (4 + 18));  // "X-4" is 18 wide
     EXPECT_EQ(chart.AxisAt({chart.Plot().left - 5, 100}), &chart.Vertical(0));
     EXPECT_EQ(chart.AxisAt({chart.Plot().left - 50, 100}), &chart.Vertical(1));
@@ -112,7 +78,7 @@ TEST(ChartLayout, MarginsComeFromTheAxesExtentsAndTheEndsLandOnThePlotEdges)
     chart.Horizontal().visible = false;
     chart.VerticalAxes().resize(1);
     chart.Vertical(0).SetUnitText({});
-    LayOut(chart, canvas);
+    chart.Layout(canvas, kArea);
     EXPECT_EQ(chart.Plot().bottom, 299 - 10);
     EXPECT_EQ(chart.Plot().right, 399 - 10);
     EXPECT_EQ(chart.Plot().left, 10 + 28);
@@ -124,10 +90,10 @@ TEST(ChartAxes, LabelsSitOnWholeStepsAnchoredAtZeroWithTheirDecimals)
     chart.Horizontal().SetRange(-1, 1, 4);  // step 0.5
     chart.Vertical(0).SetRange(5, 6, 10);   // step 0.2, one decimal
     RecordingCanvas canvas;
-    LayOut(chart, canvas);
+    chart.Layout(canvas, kArea);
     chart.Paint(canvas, {});
-    EXPECT_EQ(LabelsBelow(canvas, chart.Plot()), (std::vector<std::string>{"0.0", "0.5", "1.0", "-0.5", "-1.0"}));
-    EXPECT_EQ(LabelsLeft(canvas, chart.Plot()),
+    EXPECT_EQ(Labels(canvas, chart.Plot(), kBelow), (std::vector<std::string>{"0.0", "0.5", "1.0", "-0.5", "-1.0"}));
+    EXPECT_EQ(Labels(canvas, chart.Plot(), kLeft),
               (std::vector<std::string>{"5.0", "5.2", "5.4", "5.6", "5.8", "6.0"}));
     // Each label is centred on its tick: below it on the horizontal axis,
     // right-aligned left of it on the vertical one.
@@ -156,24 +122,19 @@ TEST(ChartAxes, ADivisorOfAThousandPrintsThousandsAndPutsItsPrefixInTheTitle)
     chart.Vertical(0).SetRange(0, 10000, 10);  // step 2000
     chart.Vertical(0).SetUnitText(u"U/#V");
     RecordingCanvas canvas;
-    LayOut(chart, canvas);
+    chart.Layout(canvas, kArea);
     chart.Paint(canvas, {});
     EXPECT_EQ(chart.Vertical(0).RangeSet().divisor, 1000.0);
-    EXPECT_EQ(LabelsLeft(canvas, chart.Plot()), (std::vector<std::string>{"0", "2", "4", "6", "8", "10"}));
-    std::vector<std::string> rotated;
-    for (const RecordedText& t : canvas.texts)
-        if (t.rotated)
-            rotated.push_back(t.text);
-    ASSERT_EQ(rotated, (std::vector<std::string>{"U/kV"}));
-    // The title stands left of the labels, clear of them and of the area's edge.
-    for (const RecordedText& t : canvas.texts)
-        if (t.rotated) {
-            EXPECT_GE(t.box.left, 0);
-            for (const RecordedText& label : canvas.texts) {
-                if (!label.rotated && label.box.right < chart.Plot().left)
-                    EXPECT_LE(t.box.right, label.box.left) << label.text;
-            }
-        }
+    EXPECT_EQ(Labels(canvas, chart.Plot(), kLeft), (std::vector<std::string>{"0", "2", "4", "6", "8", "10"}));
+    // One title, left of the labels, clear of them and of the area's edge.
+    const auto isTitle = [](const RecordedText& t) { return t.rotated; };
+    ASSERT_EQ(std::count_if(canvas.texts.begin(), canvas.texts.end(), isTitle), 1);
+    const RecordedText& title = *std::find_if(canvas.texts.begin(), canvas.texts.end(), isTitle);
+    EXPECT_EQ(title.text, "U/kV");
+    EXPECT_GE(title.box.left, 0);
+    for (const RecordedText& label : canvas.texts)
+        EXPECT_TRUE(label.rotated || label.box.right >= chart.Plot().left || title.box.right <= label.box.left)
+            << label.text;
 }
 
 TEST(ChartAxes, ALogarithmicAxisLabelsItsDecadesAndGridsEveryUnit)
@@ -184,9 +145,9 @@ TEST(ChartAxes, ALogarithmicAxisLabelsItsDecadesAndGridsEveryUnit)
     EXPECT_EQ(chart.Horizontal().RangeSet(), (AxisRange{1, 10000, 1, 1}));
     chart.verticalGridPen = {ChartPen::dot, 0, 0, 0x808080};
     RecordingCanvas canvas;
-    LayOut(chart, canvas);
+    chart.Layout(canvas, kArea);
     chart.Paint(canvas, {});
-    std::vector<std::string> below = LabelsBelow(canvas, chart.Plot());
+    std::vector<std::string> below = Labels(canvas, chart.Plot(), kBelow);
     EXPECT_EQ(below, (std::vector<std::string>{"10", "0", "10", "1", "10", "2", "10", "3", "10", "4"}));
     // The exponent stands half a line above its base, right after it.
     const RecordedText& base = *std::find_if(canvas.texts.begin(), canvas.texts.end(),
@@ -252,7 +213,7 @@ TEST(ChartPainting, GridsAndSignalsComeInTheChosenOrderInsideTheClip)
 {
     CChartModel chart;
     RecordingCanvas canvas;
-    LayOut(chart, canvas);
+    chart.Layout(canvas, kArea);
     std::string& order = canvas.order;
     auto signals = [&](IChartCanvas& c) {
         const CPoint curve[2] = {{40, 40}, {80, 80}};
@@ -292,7 +253,7 @@ TEST(ChartCurves, OnlyWhatThePixelsCanShowIsDrawn)
     chart.Horizontal().SetRange(0, 1e6, 10);
     chart.Vertical(0).SetRange(-1, 1, 10);
     RecordingCanvas canvas;
-    LayOut(chart, canvas);
+    chart.Layout(canvas, kArea);
     std::vector<double> xs(1000000), ys(1000000);
     for (size_t i = 0; i < xs.size(); ++i) {
         xs[i] = double(i);
@@ -328,7 +289,7 @@ TEST(ChartLabels, ALabelIsCentredOnItsPlacePlacedByThePointerAndHitOnItsBox)
     CChartModel chart;
     chart.labels.push_back(std::make_unique<CLabel>());
     RecordingCanvas canvas;
-    LayOut(chart, canvas);
+    chart.Layout(canvas, kArea);
     chart.Paint(canvas, {});
     CLabel& label = *chart.labels[0];
     const CRect& plot = chart.Plot();
@@ -361,7 +322,7 @@ TEST(ChartArchive, AChartComesBackAsStoredAndADamagedOneChangesNothing)
     chart.exportSettings.formatIndex = 1;
     static_cast<CExportImageFormat&>(*chart.exportSettings.formats[1]).width = 640;
     chart.exportSettings.formats[1]->fileName = u"C:\\plots\\bode.bmp";
-    const std::vector<uint8_t> bytes = Store(chart);
+    const Bytes bytes = Store(chart);
 
     CChartModel loaded;
     loaded.currentAxis = 0;
@@ -387,7 +348,7 @@ TEST(ChartArchive, AChartComesBackAsStoredAndADamagedOneChangesNothing)
     EXPECT_TRUE(loaded.needsLayout);
     // Stored again, it loads to the same bytes (the log axis's unused zoom
     // set became its range on the way).
-    const std::vector<uint8_t> again = Store(loaded);
+    const Bytes again = Store(loaded);
     CChartModel reloaded;
     Load(reloaded, again);
     EXPECT_EQ(Store(reloaded), again);
@@ -397,13 +358,13 @@ TEST(ChartArchive, AChartComesBackAsStoredAndADamagedOneChangesNothing)
     for (size_t cut = 0; cut < bytes.size(); cut += 7) {
         CChartModel target;
         target.background = 0xABCDEF;
-        std::vector<uint8_t> part(bytes.begin(), bytes.begin() + cut);
+        Bytes part(bytes.begin(), bytes.begin() + cut);
         EXPECT_THROW(Load(target, part), CArchiveException) << cut;
         EXPECT_EQ(target.background, 0xABCDEFu);
         EXPECT_EQ(target.VerticalAxes().size(), 1u);
         EXPECT_TRUE(target.labels.empty());
     }
-    std::vector<uint8_t> future = bytes;
+    Bytes future = bytes;
     future[0] = 4;
     CChartModel target;
     EXPECT_THROW(Load(target, future), CArchiveException);
@@ -419,45 +380,45 @@ TEST(ChartArchive, OlderAxisSchemasLoad)
     font.height = -16;  // points now
     axis.SetFont(font);
     axis.SetGridFlags(kGridNoMaximumLine);
-    std::vector<uint8_t> v4 = StoreAxis(axis);
+    Bytes v4 = Store(axis);
 
     // Schema 3: the same fields; the height read as pixels.
-    std::vector<uint8_t> v3 = v4;
+    Bytes v3 = v4;
     v3[0] = 3;
     CAxis loaded3(false);
-    LoadAxis(loaded3, v3);
+    Load(loaded3, v3);
     EXPECT_EQ(loaded3.Font().height, -12);
     EXPECT_EQ(loaded3.RangeSet(), axis.RangeSet());
 
     // Schema 2: without the four doubles of the second set (after the first
     // word, the log word, three doubles and the first four doubles).
     const size_t secondSet = 4 + 4 + 3 * 8 + 4 * 8;
-    std::vector<uint8_t> v2 = v4;
+    Bytes v2 = v4;
     v2[0] = 2;
     v2.erase(v2.begin() + secondSet, v2.begin() + secondSet + 4 * 8);
     CAxis loaded2(false);
-    LoadAxis(loaded2, v2);
+    Load(loaded2, v2);
     EXPECT_EQ(loaded2.RangeSet(), (AxisRange{-4, 8, 2, 1}));
     EXPECT_EQ(loaded2.SavedRangeSet(), loaded2.RangeSet());
     EXPECT_EQ(loaded2.GridFlags(), uint32_t(kGridNoMaximumLine));
 
     // Schema 1: also without grid flags and label colour (after six words).
-    std::vector<uint8_t> v1 = v2;
+    Bytes v1 = v2;
     v1[0] = 1;
     const size_t gridFlags = secondSet + 6 * 4;
     v1.erase(v1.begin() + gridFlags, v1.begin() + gridFlags + 8);
     CAxis loaded1(false);
-    LoadAxis(loaded1, v1);
+    Load(loaded1, v1);
     EXPECT_EQ(loaded1.GridFlags(), uint32_t(kGridNoMinimumLine));
     EXPECT_EQ(loaded1.Font().faceName, u"Arial");
     EXPECT_EQ(loaded1.Font().height, -12);
 
     // A range stored upside down is damage, not a chart.
     CAxis target(false);
-    std::vector<uint8_t> bad = v4;
+    Bytes bad = v4;
     const double upside = -100;
     std::memcpy(&bad[4 + 4 + 3 * 8 + 8], &upside, 8);  // maximum below the minimum
-    EXPECT_THROW(LoadAxis(target, bad), CArchiveException);
+    EXPECT_THROW(Load(target, bad), CArchiveException);
     EXPECT_EQ(target.RangeSet(), AxisRange{});
 }
 
@@ -468,20 +429,14 @@ TEST(ChartArchive, SignalsAreStoredAsThirtyTwoBytesEach)
     signals[0].pen = {ChartPen::dash, 2, 0, 0x0000FF};
     signals[1].visible = false;
     signals[1].barStyle = BarStyle::bars;
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        SerializeSignals(ar, signals);
-    }
-    ASSERT_EQ(file.Data().size(), 2u + 2 * 32);
-    EXPECT_EQ(file.Data()[2 + 8], 1);       // visible byte
-    EXPECT_EQ(file.Data()[2 + 12], 1);      // pen style
-    EXPECT_EQ(file.Data()[2 + 32 + 28], 1); // bar style
+    const Bytes bytes = StoreBytes([&](CArchive& ar) { SerializeSignals(ar, signals); });
+    ASSERT_EQ(bytes.size(), 2u + 2 * 32);
+    EXPECT_EQ(bytes[2 + 8], 1);       // visible byte
+    EXPECT_EQ(bytes[2 + 12], 1);      // pen style
+    EXPECT_EQ(bytes[2 + 32 + 28], 1); // bar style
     std::vector<CChartSignal> loaded(2);
     loaded[0].name = u"A\nChannel A";
-    CMemFile in(file.Data().data(), file.Data().size());
-    CArchive ar(&in, CArchive::load);
-    SerializeSignals(ar, loaded);
+    LoadBytes(bytes, [&](CArchive& ar) { SerializeSignals(ar, loaded); });
     EXPECT_EQ(loaded[0].pen, signals[0].pen);
     EXPECT_EQ(loaded[0].name, u"A\nChannel A");
     EXPECT_FALSE(loaded[1].visible);

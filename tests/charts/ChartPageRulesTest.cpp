@@ -1,7 +1,4 @@
-// What the chart property pages accept: numbers as typed in either decimal
-// sign, the refusals of the scale pages with the field each is about, an
-// untouched page that changes nothing, the automatic range, the decades of a
-// logarithmic axis, pen widths and label font heights.
+// What the chart property pages accept, without a window.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,14 +6,6 @@
 #include "charts/ChartPageRules.h"
 
 namespace {
-
-std::string Text(const CString& s)
-{
-    std::string out;
-    for (char16_t c : s)
-        out += c < 0x80 ? char(c) : '?';
-    return out;
-}
 
 TEST(PageNumbers, TakeEitherDecimalSignAndAnExponent)
 {
@@ -29,21 +18,21 @@ TEST(PageNumbers, TakeEitherDecimalSignAndAnExponent)
     };
     for (const auto& c : accepted) {
         const auto value = ParsePageNumber(c.typed);
-        ASSERT_TRUE(value.has_value()) << Text(c.typed);
-        EXPECT_DOUBLE_EQ(*value, c.value) << Text(c.typed);
+        ASSERT_TRUE(value.has_value()) << StringToUtf8(c.typed);
+        EXPECT_DOUBLE_EQ(*value, c.value) << StringToUtf8(c.typed);
     }
     for (const char16_t* typed : {u"", u" ", u"-", u".", u"abc", u"1.2.3", u"1,5,0", u"1e", u"1e+", u"0x10", u"inf",
                                   u"nan", u"1e400", u"1 000", u"12a", u"\u22125", u"--1", u"1e5.5"})
-        EXPECT_FALSE(ParsePageNumber(typed).has_value()) << Text(typed);
+        EXPECT_FALSE(ParsePageNumber(typed).has_value()) << StringToUtf8(typed);
 }
 
 TEST(PageNumbers, ShowTwelveDigitsInTheUsersDecimalSign)
 {
-    EXPECT_EQ(Text(FormatPageNumber(1234.5, u',')), "1234,5");
-    EXPECT_EQ(Text(FormatPageNumber(0.001, u'.')), "0.001");
-    EXPECT_EQ(Text(FormatPageNumber(1e6, u'.')), "1000000") << "no exponent where digits do";
-    EXPECT_EQ(Text(FormatPageNumber(0.1 + 0.2, u'.')), "0.3");
-    EXPECT_EQ(Text(FormatPageNumber(-0.0, u'.')), "0");
+    EXPECT_EQ(FormatPageNumber(1234.5, u','), u"1234,5");
+    EXPECT_EQ(FormatPageNumber(0.001, u'.'), u"0.001");
+    EXPECT_EQ(FormatPageNumber(1e6, u'.'), u"1000000") << "no exponent where digits do";
+    EXPECT_EQ(FormatPageNumber(0.1 + 0.2, u'.'), u"0.3");
+    EXPECT_EQ(FormatPageNumber(-0.0, u'.'), u"0");
     for (double v : {1e-7, -2.5e12, 123456.789, 0.015, 1.0 / 3})
         EXPECT_NEAR(*ParsePageNumber(FormatPageNumber(v, u',')), v, std::fabs(v) * 1e-11) << v;
 }
@@ -54,7 +43,7 @@ TEST(PageNumbers, WholeNumbersWithinLimits)
     EXPECT_EQ(ParsePageInteger(u" 100 ", 0, 100), 100);
     EXPECT_EQ(ParsePageInteger(u"-3", -5, 5), -3);
     for (const char16_t* typed : {u"101", u"-1", u"2.5", u"", u"x", u"99999999999"})
-        EXPECT_FALSE(ParsePageInteger(typed, 0, 100).has_value()) << Text(typed);
+        EXPECT_FALSE(ParsePageInteger(typed, 0, 100).has_value()) << StringToUtf8(typed);
     EXPECT_EQ(ParsePenWidth(u"10"), 10);
     EXPECT_FALSE(ParsePenWidth(u"11").has_value());
 }
@@ -115,8 +104,8 @@ TEST(ScalePage, AnUntouchedPageChangesNothing)
     const AxisRange odd{0.1 + 0.2, 1.0 / 3 + 1, 0.1, 1000};
     const CScaleRules rules(odd, 7, u',');
     const ScaleEntry shown = rules.Fields();
-    EXPECT_EQ(Text(shown.minimum), "0,3");
-    EXPECT_EQ(Text(shown.subdivisions), "7");
+    EXPECT_EQ(shown.minimum, u"0,3");
+    EXPECT_EQ(shown.subdivisions, u"7");
     const ScaleVerdict verdict = rules.Judge(shown);
     ASSERT_TRUE(verdict.Accepted());
     EXPECT_EQ(verdict.range, odd);
@@ -167,17 +156,12 @@ TEST(LogScalePage, EndsGoOutToWholeDecades)
     };
     for (const auto& c : refused) {
         const ScaleVerdict verdict = rules.JudgeLogarithmic({c.minimum, c.maximum, u"", u""});
-        EXPECT_EQ(verdict.refused, c.field) << Text(c.minimum) << " " << Text(c.maximum);
-        EXPECT_EQ(verdict.messageId, c.messageId) << Text(c.minimum) << " " << Text(c.maximum);
+        EXPECT_EQ(verdict.refused, c.field) << StringToUtf8(c.minimum) << " " << StringToUtf8(c.maximum);
+        EXPECT_EQ(verdict.messageId, c.messageId) << StringToUtf8(c.minimum) << " " << StringToUtf8(c.maximum);
     }
-}
-
-TEST(LogScalePage, AnUntouchedRangeStaysOffTheDecades)
-{
-    const AxisRange stored{2, 500, 1, 1};
-    const CScaleRules rules(stored, 1, u'.');
-    const ScaleEntry shown = rules.Fields();
-    EXPECT_EQ(rules.JudgeLogarithmic(shown).range, stored);
+    // An untouched range stays off the decades.
+    const CScaleRules untouched({2, 500, 1, 1}, 1, u'.');
+    EXPECT_EQ(untouched.JudgeLogarithmic(untouched.Fields()).range, (AxisRange{2, 500, 1, 1}));
 }
 
 // ---------------------------------------------------------------- labels

@@ -85,12 +85,7 @@ Items MakeItems()
 
 CArchiveException::Cause LoadCause(const Bytes& bytes, const std::function<void(CArchive&)>& read)
 {
-    try {
-        LoadBytes(bytes, read);
-    } catch (const CArchiveException& e) {
-        return e.m_cause;
-    }
-    return CArchiveException::none;
+    return ThrownCause([&] { LoadBytes(bytes, read); });
 }
 
 TEST(ArchiveObjects, ArrayWritesNewClassTagThenClassBackReference)
@@ -257,12 +252,8 @@ TEST(ArchiveObjects, KindsWithoutSchemaCannotBeStored)
 {
     class CPlain : public CObject {};
     CPlain plain;
-    try {
-        StoreBytes([&](CArchive& ar) { ar.WriteObject(&plain); });
-        FAIL();
-    } catch (const CArchiveException& e) {
-        EXPECT_EQ(e.m_cause, CArchiveException::badClass);
-    }
+    EXPECT_EQ(ThrownCause([&] { StoreBytes([&](CArchive& ar) { ar.WriteObject(&plain); }); }),
+              CArchiveException::badClass);
 }
 
 } // namespace

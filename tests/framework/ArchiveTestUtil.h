@@ -31,3 +31,14 @@ inline Bytes Concat(std::initializer_list<Bytes> parts)
         all.insert(all.end(), p.begin(), p.end());
     return all;
 }
+
+// The cause of the archive exception an action throws; none when it throws nothing.
+inline CArchiveException::Cause ThrownCause(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const CArchiveException& e) {
+        return e.m_cause;
+    }
+    return CArchiveException::none;
+}

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <atomic>
 #include <cwchar>
 #include <functional>
@@ -19,7 +20,9 @@
 #include <vector>
 
 #include "Simulator.h"
+#include "framework/Archive.h"
 #include "framework/CmdTarget.h"
+#include "framework/File.h"
 #include "plugin/TorvanePlugIn.h"
 #include "viframework/controls/PanelLayout.h"
 
@@ -341,6 +344,27 @@ inline ITorvanePlugIn* CreatePlugIn()
     return plugIn;
 }
 
+// The plug-in's document as the host stores it.
+inline std::vector<uint8_t> StoreDocument(ITorvanePlugIn* plugIn)
+{
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        plugIn->Serialize(ar);
+        EXPECT_EQ(ar.Failure(), CArchiveException::none);
+    }
+    return file.Data();
+}
+
+// Loads a stored document into the plug-in as the host does; it must load.
+inline void LoadDocument(ITorvanePlugIn* plugIn, const std::vector<uint8_t>& bytes)
+{
+    CMemFile in(bytes.data(), bytes.size());
+    CArchive ar(&in, CArchive::load);
+    plugIn->Serialize(ar);
+    EXPECT_EQ(ar.Failure(), CArchiveException::none);
+}
+
 // The plug-in, created and connected as the host does it, against a
 // simulator on a fresh port. Derived fixtures set the simulator's options
 // in Configure.
@@ -405,9 +429,30 @@ protected:
         return panel;
     }
 
+    // fn(box) with the simulator's box locked: what it was told, or a change to it.
+    template <class Fn>
+    auto WithBox(Fn fn)
+    {
+        std::lock_guard<std::mutex> lock(sim->Box().Lock());
+        return fn(sim->Box());
+    }
+
     std::unique_ptr<vexasim::CSimulator> sim;
     HWND frame = nullptr;
     ITorvanePlugIn* plugIn = nullptr;
+};
+
+// The simulator with sources wired to its inputs; derived fixtures wire them
+// in their constructors, before the simulator starts.
+class PlugInWithSources : public PlugInWithSimulator {
+protected:
+    void Configure(vexasim::SimOptions& options) override { options.box.inputs = inputs; }
+    void Wire(int channel, int waveform, double frequency, double peak)
+    {
+        inputs[size_t(channel)] = {.on = true, .waveform = waveform, .frequency = frequency, .peak = peak};
+    }
+
+    std::array<vexasim::ExternalSource, 4> inputs{};
 };
 
 }  // namespace harness

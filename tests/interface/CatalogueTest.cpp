@@ -1,5 +1,4 @@
-// Opening instruments from menu commands: layouts, resource conflicts,
-// single instances, placement and registration.
+// Opening instruments from menu commands.
 #include <gtest/gtest.h>
 
 #include "../viframework/PanelFakes.h"
@@ -102,7 +101,7 @@ TEST_F(Catalogue, MissingOrDamagedLayoutsAreReportedAndOpenNothing)
     EXPECT_EQ(face.Events().GetCount(), 0);
 }
 
-TEST_F(Catalogue, IdsWithoutAnInstrumentOrARefusedWindowOpenNothing)
+TEST_F(Catalogue, IdsWithoutAnInstrumentARefusedWindowOrHostControlledRelaysOpenNothing)
 {
     AddLayout(10300, LayoutBytes({}));
     fake.instruments.known = [](uint32_t id) { return id != 10300; };
@@ -112,6 +111,13 @@ TEST_F(Catalogue, IdsWithoutAnInstrumentOrARefusedWindowOpenNothing)
     EXPECT_EQ(face.OpenInstrument(10040, -1, -1), nullptr);
     EXPECT_EQ(fake.instruments.destroyed, 1);
     EXPECT_EQ(face.Events().GetCount(), 0);
+
+    // The relays stay closed while the host controls them.
+    fake.instruments.refuseWindow = false;
+    AddLayout(kRelaysInstrumentId, LayoutBytes({}));
+    face.SetHostRelayControl(true, 0);
+    EXPECT_EQ(face.OpenInstrument(kRelaysInstrumentId, -1, -1), nullptr);
+    EXPECT_TRUE(fake.instruments.made.empty());
 }
 
 TEST_F(Catalogue, ActiveInstrumentsJoinThePollers)
@@ -127,9 +133,7 @@ TEST_F(Catalogue, ActiveInstrumentsJoinThePollers)
 // shows itself: a box that breaks then must not leave it open on no connection.
 TEST_F(Catalogue, AnInstrumentWhoseShowingMeetsALossClosesInsteadOfJoining)
 {
-    ScriptedStream* stream = fake.streams.Prepare();
-    const char id[] = "RV8810-4C  V2.50  250";
-    stream->ExpectWrite({0x02}).Reply(ScriptedStream::Bytes(id, id + sizeof id)).ExpectWrite({0x0B}).Reply({3});
+    ScriptIdentify(*fake.streams.Prepare(), 3);
     ASSERT_EQ(face.Connect(true, false, false), kConnectConnected);
     AddLayout(10007, LayoutBytes({}));
     fake.instruments.activate = true;
@@ -139,14 +143,6 @@ TEST_F(Catalogue, AnInstrumentWhoseShowingMeetsALossClosesInsteadOfJoining)
     EXPECT_EQ(face.PollerCount(), 0);
     ASSERT_EQ(fake.instruments.made.size(), 1u);
     EXPECT_EQ(fake.instruments.made[0]->State(), kSinkReleased);
-}
-
-TEST_F(Catalogue, RelaysStayClosedWhileTheHostControlsThem)
-{
-    AddLayout(kRelaysInstrumentId, LayoutBytes({}));
-    face.SetHostRelayControl(true, 0);
-    EXPECT_EQ(face.OpenInstrument(kRelaysInstrumentId, -1, -1), nullptr);
-    EXPECT_TRUE(fake.instruments.made.empty());
 }
 
 TEST_F(Catalogue, DocumentsRecreateFromTheLayoutWithoutPlacing)

@@ -1,5 +1,4 @@
-// The connect sequence: what the settings decide, what the user is offered,
-// and what is written back.
+// The connect sequence: what the settings decide, what the user is offered, what is written back.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -15,13 +14,7 @@ using Bytes = ScriptedStream::Bytes;
 const CString kWlan = u"Software\\Brennick\\Vexa Interface\\WLAN";
 const CString kSettings = u"Software\\Brennick\\Vexa Interface\\Settings";
 
-// A stream that identifies as our interface at the given level.
-void ScriptIdentify(ScriptedStream* s, uint8_t level, const char* id = "RV8810-4C  V2.50  238")
-{
-    Bytes text(id, id + std::strlen(id));
-    text.push_back(0);
-    s->ExpectWrite({0x02}).Reply(text).ExpectWrite({0x0B}).Reply({level});
-}
+const char* const kId = "RV8810-4C  V2.50  238";
 
 class Connect : public ::testing::Test {
 protected:
@@ -46,7 +39,7 @@ TEST_F(Connect, DemoModeSettingInstallsTheNullStreamWithoutAsking)
 
 TEST_F(Connect, UsbFirstAndIdentificationSetsLevelAndFirmware)
 {
-    ScriptIdentify(fake.streams.Prepare(), 2);
+    ScriptIdentify(*fake.streams.Prepare(), 2, kId);
     EXPECT_EQ(face.Connect(true, false, false), kConnectConnected);
     EXPECT_EQ(fake.streams.requests, std::vector<std::string>{"usb"});
     EXPECT_EQ(face.VariantLevel(), 2);
@@ -61,7 +54,7 @@ TEST_F(Connect, NetworkSettingsAreUsedWhenEnabled)
     fake.settings.WriteText(SettingsHive::CurrentUser, kWlan, u"Address", u"10.0.0.9");
     ScriptedStream* s = fake.streams.Prepare();
     s->SetSocketStream(true);
-    ScriptIdentify(s, 3);
+    ScriptIdentify(*s, 3, kId);
     s->ExpectWrite({0x18}).Reply(Bytes(64, 0));
     EXPECT_EQ(face.Connect(true, false, false), kConnectConnected);
     EXPECT_EQ(fake.streams.requests, std::vector<std::string>{"socket 10.0.0.9:3060"});
@@ -91,7 +84,7 @@ TEST_F(Connect, NetworkChoiceWithCancelledAddressFallsBackToUsb)
 {
     fake.settings.WriteNumber(SettingsHive::CurrentUser, kWlan, u"Enabled", 1);
     fake.streams.Prepare();  // the socket tried first answers nothing; the dialog reuses it
-    ScriptIdentify(fake.streams.Prepare(), 1);  // USB on the next pass
+    ScriptIdentify(*fake.streams.Prepare(), 1, kId);  // USB on the next pass
     fake.ui.answers = {101};
     EXPECT_EQ(face.Connect(true, false, false), kConnectConnected);
     EXPECT_EQ(fake.ui.choices[0].defaultId, 101) << "the network was tried";
@@ -105,7 +98,7 @@ TEST_F(Connect, NetworkChoiceStoresTheChosenAddress)
     fake.streams.Prepare()->ExpectWrite({0x02}).Reply({'j', 0});  // USB: another device
     fake.streams.Prepare();                                        // socket for the dialog
     ScriptedStream* net = fake.streams.Prepare();
-    ScriptIdentify(net, 2);
+    ScriptIdentify(*net, 2, kId);
     fake.ui.answers = {101};
     fake.streams.addressAnswer = u"192.168.4.1";
     EXPECT_EQ(face.Connect(true, false, false), kConnectConnected);
@@ -130,7 +123,7 @@ TEST_F(Connect, TunnelWhenTheDeviceManagerHasTheInterface)
 {
     fake.settings.WriteNumber(SettingsHive::CurrentUser,
                               u"Software\\Brennick\\Device Manager\\Devices\\RV8810-4C", u"Enabled", 1);
-    ScriptIdentify(fake.streams.Prepare(), 2);
+    ScriptIdentify(*fake.streams.Prepare(), 2, kId);
     EXPECT_EQ(face.Connect(true, false, false), kConnectConnected);
     EXPECT_EQ(fake.streams.requests, std::vector<std::string>{"tunnel RV8810-4C"});
 }
@@ -168,7 +161,7 @@ protected:
         fake.settings.WriteNumber(SettingsHive::CurrentUser, kWlan, u"Enabled", 1);
         fake.settings.WriteText(SettingsHive::CurrentUser, kWlan, u"Address", u"10.0.0.7");
         old = fake.streams.Prepare();
-        ScriptIdentify(old, 3);
+        ScriptIdentify(*old, 3, kId);
         Bytes name(64, 0);
         const char16_t text[] = u"LAB BOX 3";
         std::memcpy(name.data(), text, sizeof text);  // UTF-16LE on this little-endian machine
@@ -211,7 +204,7 @@ TEST_F(Reconnect, OkReleasesOnceAsksAtOnceAndAttachesOnTheNewStream)
 {
     old->ExpectWrite({0x11});
     ScriptedStream* fresh = fake.streams.Prepare();
-    ScriptIdentify(fresh, 3);
+    ScriptIdentify(*fresh, 3, kId);
     for (uint8_t unit = 1; unit <= 7; ++unit)
         fresh->ExpectWrite({0x0E, unit}).Reply({'!'});
     fake.ui.answers = {100};  // USB

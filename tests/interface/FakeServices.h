@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "ScriptedStream.h"
@@ -329,6 +330,14 @@ private:
     std::map<WindowHandle, int> closes;
     std::map<WindowHandle, bool> stubborn;
 };
+
+// Scripts the identification of our interface at the given level.
+inline void ScriptIdentify(ScriptedStream& s, uint8_t level, const std::string& id = "RV8810-4C  V2.50  250")
+{
+    ScriptedStream::Bytes text(id.begin(), id.end());
+    text.push_back(0);
+    s.ExpectWrite({0x02}).Reply(text).ExpectWrite({0x0B}).Reply({level});
+}
 
 // Everything an interface object needs, wired to the fakes.
 struct FakeServices {

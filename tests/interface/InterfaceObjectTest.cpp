@@ -1,5 +1,4 @@
-// The interface object once connected: units, firmware, host relay control,
-// disconnecting and losing the connection.
+// The interface object once connected.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,8 +18,7 @@ protected:
     void SetUp() override
     {
         stream = fake.streams.Prepare();
-        const char id[] = "RV8810-4C  V2.50  250";
-        stream->ExpectWrite({0x02}).Reply(Bytes(id, id + sizeof id)).ExpectWrite({0x0B}).Reply({3});
+        ScriptIdentify(*stream, 3);
         ASSERT_EQ(face.Connect(true, false, false), kConnectConnected);
     }
 
@@ -47,40 +45,23 @@ TEST_F(Connected, RefusedAttachIsReportedAndStops)
     stream->ExpectDone();
 }
 
-TEST_F(Connected, FirmwareIsTheNumberAtCharacter18)
-{
-    EXPECT_EQ(face.GetFirmwareVersion(), 250);
-}
-
-TEST_F(Connected, HostRelayControlSendsTheHostsStateAtOnce)
-{
-    stream->ExpectWrite({0x0E, 2}).Reply({'!'});
-    ASSERT_TRUE(face.AttachUnit(2));
-    stream->ExpectWrite({0x32, 0xA5}).Reply({'!'});
-    EXPECT_TRUE(face.OnHostCommand(0x10001, u"1,165"));
-    EXPECT_TRUE(face.HostRelayControl());
-    EXPECT_EQ(face.Relays()->State(), 0xA5);
-    EXPECT_FALSE(face.OnHostCommand(2, u"1,1"));
-    stream->ExpectDone();
-    EXPECT_EQ(stream->Transfers().back(), (Bytes{0x32, 0xA5})) << "one batched transfer";
-}
-
-TEST_F(Connected, HostRelayControlClosesTheRelayPanel)
+TEST_F(Connected, HostRelayControlSendsTheHostsStateAtOnceAndClosesTheRelayPanel)
 {
     FakeSink relaysPanel(kRelaysInstrumentId);
     windows.Open(relaysPanel);
     face.Events().AddSink(&relaysPanel);
-    face.SetHostRelayControl(true, 0);
-    EXPECT_EQ(relaysPanel.State(), kSinkDetached);
-}
-
-TEST_F(Connected, StayingOffChangesNothing)
-{
     stream->ExpectWrite({0x0E, 2}).Reply({'!'});
     ASSERT_TRUE(face.AttachUnit(2));
     face.SetHostRelayControl(false, 7);
-    EXPECT_EQ(face.Relays()->State(), 0);
+    EXPECT_EQ(face.Relays()->State(), 0) << "staying off changes nothing";
+    stream->ExpectWrite({0x32, 0xA5}).Reply({'!'});
+    EXPECT_TRUE(face.OnHostCommand(0x10001, u"1,165"));
+    EXPECT_TRUE(face.HostRelayControl());
+    EXPECT_EQ(face.Relays()->State(), 0xA5);
+    EXPECT_EQ(relaysPanel.State(), kSinkDetached);
+    EXPECT_FALSE(face.OnHostCommand(2, u"1,1"));
     stream->ExpectDone();
+    EXPECT_EQ(stream->Transfers().back(), (Bytes{0x32, 0xA5})) << "one batched transfer";
 }
 
 TEST_F(Connected, DisconnectReleasesAllAndClosesTheStream)
@@ -95,10 +76,13 @@ TEST_F(Connected, DisconnectReleasesAllAndClosesTheStream)
     stream->ExpectDone();
 }
 
-TEST_F(Connected, ConnectionLossClosesInstrumentsAndDropsTheStream)
+// An instrument opened as the box broke closes after the units went: its
+// closing must not reach for the unit it kept, until a new connection.
+TEST_F(Connected, ConnectionLossClosesInstrumentsAndNoUnitIsReachedUntilTheNextConnection)
 {
-    stream->ExpectWrite({0x0E, 2}).Reply({'!'});
+    stream->ExpectWrite({0x0E, 2}).Reply({'!'}).ExpectWrite({0x0E, 4}).Reply({'!'});
     ASSERT_TRUE(face.AttachUnit(2));
+    ASSERT_TRUE(face.AttachUnit(kUnitThreePhase));
     FakeSink a(10120), b(10121);
     windows.Open(a);
     windows.Open(b);
@@ -113,22 +97,12 @@ TEST_F(Connected, ConnectionLossClosesInstrumentsAndDropsTheStream)
     EXPECT_EQ(fake.ui.messages.back(), "20020|%1|%2");
     EXPECT_EQ(fake.ui.beeps, 1);
     EXPECT_EQ(face.GetFirmwareVersion(), 500);
-}
 
-// An instrument opened as the box broke closes after the units went: its
-// closing must not reach for the unit it kept, until a new connection.
-TEST_F(Connected, AfterALossAWindowReachesNoUnitUntilTheNextConnection)
-{
-    stream->ExpectWrite({0x0E, 4}).Reply({'!'});
-    ASSERT_TRUE(face.AttachUnit(kUnitThreePhase));
-    face.OnConnectionLost(CStreamException(20016));
     bool reached = false;
     EXPECT_FALSE(SendToUnitNow(&face, [&] { reached = true; }));
     EXPECT_FALSE(reached);
 
-    ScriptedStream* next = fake.streams.Prepare();
-    const char id[] = "RV8810-4C  V2.50  250";
-    next->ExpectWrite({0x02}).Reply(Bytes(id, id + sizeof id)).ExpectWrite({0x0B}).Reply({3});
+    ScriptIdentify(*fake.streams.Prepare(), 3);
     ASSERT_EQ(face.Connect(true, false, false), kConnectConnected);
     EXPECT_TRUE(SendToUnitNow(&face, [&] { reached = true; }));
     EXPECT_TRUE(reached);
@@ -146,8 +120,7 @@ TEST(NoStream, UnitsMadeWithoutABoxSendWhatTheyHoldOnceConnected)
     EXPECT_FALSE(unit->Flush()) << "the null stream took it all";
 
     ScriptedStream* stream = fake.streams.Prepare();
-    const char id[] = "RV8810-4C  V2.50  250";
-    stream->ExpectWrite({0x02}).Reply(Bytes(id, id + sizeof id)).ExpectWrite({0x0B}).Reply({3});
+    ScriptIdentify(*stream, 3);
     ASSERT_EQ(face.Connect(true, false, false), kConnectConnected);
     stream->ExpectWrite({0x0E, 4}).Reply({'!'});
     ASSERT_TRUE(face.AttachUnit(kUnitThreePhase));

@@ -1,5 +1,4 @@
-// The polling thread and event dispatch: when it starts and ends, who gets
-// which event, and what a hung window does to the others.
+// The polling thread and event dispatch.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -116,11 +115,15 @@ TEST_F(Polling, StoppingBeforeTheNewThreadRunsStillCountsItsInstruments)
 }
 
 // Dispatch itself, without the thread.
-TEST(Dispatch, HungWindowEndsTheEventButNotTheNext)
-{
+class Dispatch : public ::testing::Test {
+protected:
     FakeWindows windows;
     CVIEventHub hub;
     std::recursive_mutex unitLock;
+};
+
+TEST_F(Dispatch, HungWindowEndsTheEventButNotTheNext)
+{
     FakeSink first(1), hung(2), last(3);
     for (FakeSink* s : {&first, &hung, &last}) {
         s->wantsUpdate = true;
@@ -140,11 +143,8 @@ TEST(Dispatch, HungWindowEndsTheEventButNotTheNext)
     EXPECT_EQ(windows.Updates(last.Window()), 1);
 }
 
-TEST(Dispatch, OnlyActiveSinksAskingForAnUpdateAreSentOne)
+TEST_F(Dispatch, OnlyActiveSinksAskingForAnUpdateAreSentOne)
 {
-    FakeWindows windows;
-    CVIEventHub hub;
-    std::recursive_mutex unitLock;
     FakeSink quiet(1), eager(2), notReady(3);
     eager.wantsUpdate = true;
     notReady.wantsUpdate = true;
@@ -158,15 +158,12 @@ TEST(Dispatch, OnlyActiveSinksAskingForAnUpdateAreSentOne)
     EXPECT_EQ(windows.Updates(quiet.Window()), 0);
     EXPECT_EQ(windows.Updates(eager.Window()), 1);
     EXPECT_TRUE(notReady.Events().empty());
-}
 
-TEST(Dispatch, ReleasedSinkStaysReleased)
-{
-    FakeSink sink(1);
-    sink.SetState(kSinkReleased);
-    sink.Detach();
-    EXPECT_EQ(sink.State(), kSinkReleased);
-    EXPECT_FALSE(sink.SendToWindow(kCloseMessage, 0, 0, false));
+    // A released sink stays released.
+    quiet.SetState(kSinkReleased);
+    quiet.Detach();
+    EXPECT_EQ(quiet.State(), kSinkReleased);
+    EXPECT_FALSE(quiet.SendToWindow(kCloseMessage, 0, 0, false));
 }
 
 } // namespace

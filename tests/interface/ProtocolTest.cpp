@@ -50,19 +50,17 @@ TEST(Identify, DeviceNameOnlyAtLevelThreeOverTheNetwork)
     EXPECT_EQ(IdentifyInterface(network).deviceName, u"Bench 7");
     network.ExpectDone();
 
-    ScriptedStream usb;  // same level, not a socket: no 0x18
-    usb.ExpectWrite({0x02}).Reply(Text("RV8810-4C")).ExpectWrite({0x0B}).Reply({3});
-    EXPECT_EQ(IdentifyInterface(usb).variantLevel, 3);
-    usb.ExpectDone();
-
-    ScriptedStream level2;
-    level2.SetSocketStream(true);
-    level2.ExpectWrite({0x02}).Reply(Text("RV8810-4C")).ExpectWrite({0x0B}).Reply({2});
-    IdentifyInterface(level2);
-    level2.ExpectDone();
+    // Level 3 not over a socket, and level 2 over one: no 0x18.
+    for (const auto& [level, socket] : {std::pair<uint8_t, bool>{3, false}, {2, true}}) {
+        ScriptedStream s;
+        s.SetSocketStream(socket);
+        s.ExpectWrite({0x02}).Reply(Text("RV8810-4C")).ExpectWrite({0x0B}).Reply({level});
+        EXPECT_EQ(IdentifyInterface(s).variantLevel, level);
+        s.ExpectDone();
+    }
 }
 
-TEST(Identify, OtherDevicesAreNotAskedFurther)
+TEST(Identify, OtherDevicesAreNotAskedFurtherAndSilenceEndsInTheStreamsFault)
 {
     for (const char* other : {"RV8810-3X", "RV88", ""}) {
         ScriptedStream s;
@@ -70,13 +68,9 @@ TEST(Identify, OtherDevicesAreNotAskedFurther)
         EXPECT_FALSE(IdentifyInterface(s).recognised) << other;
         s.ExpectDone();
     }
-}
-
-TEST(Identify, SilenceEndsInTheStreamsFault)
-{
-    ScriptedStream s;
-    s.ExpectWrite({0x02}).Reply({'R', 'V'});
-    EXPECT_THROW(IdentifyInterface(s), CStreamException);
+    ScriptedStream silent;
+    silent.ExpectWrite({0x02}).Reply({'R', 'V'});
+    EXPECT_THROW(IdentifyInterface(silent), CStreamException);
 }
 
 TEST(UnitCommands, AttachReleaseAndReleaseAll)

@@ -20,6 +20,18 @@
 
 #include "interface/StreamIO.h"
 
+// Runs f and returns the code of the CStreamException it raised (0 for none).
+template <class F>
+uint32_t StreamErrorOf(F f)
+{
+    try {
+        f();
+    } catch (const CStreamException& e) {
+        return e.ErrorCode();
+    }
+    return 0;
+}
+
 class ScriptedStream : public CStreamIO {
 public:
     using Bytes = std::vector<uint8_t>;

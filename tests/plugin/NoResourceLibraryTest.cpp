@@ -6,19 +6,12 @@
 
 #include <string>
 
+#include "../WineFolder.h"
 #include "plugin/TorvanePlugIn.h"
 
 namespace {
 
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-
-std::wstring Folder()
-{
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, n);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
 
 TEST(NoResourceLibrary, MenuAndOwnStringsStillWork)
 {
@@ -26,7 +19,7 @@ TEST(NoResourceLibrary, MenuAndOwnStringsStillWork)
     GetTempPathW(MAX_PATH, temp);
     const std::wstring alone = std::wstring(temp) + L"vexa-alone\\";
     CreateDirectoryW(alone.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW((Folder() + L"QX7350.dll").c_str(), (alone + L"QX7350.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(BesideMe(L"QX7350.dll").c_str(), (alone + L"QX7350.dll").c_str(), FALSE));
     DeleteFileW((alone + L"VexaRes.dll").c_str());
 
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "../WineFolder.h"
 #include "framework/Archive.h"
 #include "framework/CmdTarget.h"
 #include "framework/File.h"
@@ -20,14 +21,6 @@ using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 
 const wchar_t kClsidKey[] = L"CLSID\\{F191129C-F2DD-4D99-B062-11ABB9722A3F}";
 const wchar_t kInterfaceKey[] = L"Software\\Brennick\\Vexa Interface";
-
-std::wstring Folder()
-{
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, n);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
 
 std::wstring ReadText(HKEY root, const std::wstring& key, const wchar_t* name)
 {
@@ -71,12 +64,9 @@ protected:
     {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         SetNumber(std::wstring(kInterfaceKey) + L"\\Settings", L"DemoMode", 1);
-        module = LoadLibraryW((Folder() + L"QX7350.dll").c_str());
+        module = LoadLibraryW(BesideMe(L"QX7350.dll").c_str());
     }
-    static void TearDownTestSuite()
-    {
-        CoUninitialize();
-    }
+    static void TearDownTestSuite() { CoUninitialize(); }
     template <class Fn>
     static Fn Export(const char* name)
     {

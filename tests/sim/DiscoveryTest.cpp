@@ -98,10 +98,6 @@ TEST(Discovery, DeviceCommandsChangeWhatIsReportedOnlyForTheirMac)
     EXPECT_EQ(answer[22], 0xE9);
 }
 
-} // namespace
-
-namespace {
-
 TEST(DiscoveryResponder, AnswersASearchOverUdp)
 {
     CDeviceIdentity identity = MakeIdentity();

@@ -26,16 +26,16 @@ CSignalModel SineModel(DutSettings dut, double frequency)
     return model;
 }
 
-// One period of channels A and B sampled at n points from time t0.
+// One period of two neighbouring channels (A and B unless told) sampled at n points from time t0.
 void SamplePeriod(const CSignalModel& model, double frequency, double t0, size_t n, std::vector<double>& a,
-                  std::vector<double>& b)
+                  std::vector<double>& b, int first = 0)
 {
     a.resize(n);
     b.resize(n);
     for (size_t k = 0; k < n; ++k) {
         const double t = t0 + static_cast<double>(k) / static_cast<double>(n) / frequency;
-        a[k] = model.Channel(0, t);
-        b[k] = model.Channel(1, t);
+        a[k] = model.Channel(first, t);
+        b[k] = model.Channel(first + 1, t);
     }
 }
 
@@ -109,13 +109,8 @@ TEST(SignalModel, ThreePhaseOutputsLagBy120Degrees)
     SimHarness sim;
     // Amplitudes 100 %, 50 Hz, angles sent as 360 minus 120 and 240, on.
     sim.Send({0x45, 255, 255, 255, 0x44, 50, 0x47, 0, 240, 0, 120, 0x48, 0, 0x40});
-    const CSignalModel& m = sim.box.model;
-    std::vector<double> c(1000), d(1000);
-    for (size_t k = 0; k < c.size(); ++k) {
-        const double t = k / 1000.0 / 50;
-        c[k] = m.Channel(2, t);
-        d[k] = m.Channel(3, t);
-    }
+    std::vector<double> c, d;
+    SamplePeriod(sim.box.model, 50, 0, 1000, c, d, 2);
     double gain, phase;
     CorrelateBode(d, c, gain, phase);
     EXPECT_NEAR(gain, 1.0, 1e-9);

@@ -81,7 +81,7 @@ protected:
     const Bytes bytes = Compile(ReadText(source), source.parent_path());
 };
 
-TEST_F(DcSupplyLayout, HeaderHoldsTheResourceRecordSizeAndTitle)
+TEST_F(DcSupplyLayout, HeaderThenFourteenRecordsInOrder)
 {
     ASSERT_EQ(bytes.size(), 660u);
     EXPECT_EQ(U32(bytes, 0), 1u);
@@ -91,10 +91,7 @@ TEST_F(DcSupplyLayout, HeaderHoldsTheResourceRecordSizeAndTitle)
     EXPECT_EQ(U32(bytes, 48), 149u);
     EXPECT_TRUE(ContainsAt(bytes, 52, ArchiveText("DC SUPPLY")));
     EXPECT_EQ(U32(bytes, 656), kEndOfList);
-}
 
-TEST_F(DcSupplyLayout, FourteenRecordsInOrder)
-{
     // Record sizes with their type codes: bitmap 33, the two labels 90 and
     // 100, power button 30, seven-segment display 32.
     const std::vector<std::pair<uint32_t, size_t>> records = {

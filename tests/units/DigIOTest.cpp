@@ -1,5 +1,4 @@
-// The digital unit: pattern arithmetic and texts, the analyzer's commands
-// and record reads (with words beyond the record), and the settings archive.
+// The digital unit: patterns, the analyzer's commands and record reads, and its settings.
 #include <gtest/gtest.h>
 
 #include "../framework/ArchiveTestUtil.h"
@@ -33,7 +32,7 @@ TEST(DigIO, PatternLengthWordsAndTexts)
     EXPECT_EQ(CDigIO::StepText(CDigData(0x1FFFF, 12345), 17), u"17\t1111111111111111\tFFFF\t 12345");
 }
 
-TEST(DigIO, OutputWordIsSentWithoutAcknowledgement)
+TEST(DigIO, OutputWordGoesWithoutAcknowledgementAndAReadAtTheEndWaitsForTheRecord)
 {
     ScriptedInterface face(2);
     CDigIO dig(face.stream, &face.face);
@@ -45,6 +44,17 @@ TEST(DigIO, OutputWordIsSentWithoutAcknowledgement)
     face.stream->ExpectWrite({0x20}).Reply({0xBE, 0xEF});
     EXPECT_EQ(dig.ReadInput(), 0xBEEF);
     face.stream->ExpectDone();
+
+    // A read at the end of the recording waits for the whole record.
+    dig.SetRecordLength(2);
+    ScriptedStream& s = *face.stream;
+    s.ExpectWrite({0x26}).Reply({2});
+    EXPECT_EQ(dig.FetchSamples(), 0);
+    s.ExpectWrite({0x26}).Reply({3});
+    s.ExpectWrite({0x24, 0x00, 0x02}).Reply({0xA0, 0x01, 0xB0, 0x02, '!'});
+    EXPECT_EQ(dig.FetchSamples(), 2);
+    s.ExpectDone();
+    EXPECT_EQ(dig.Record(), (std::vector<uint16_t>{0xA001, 0xB002}));
 }
 
 TEST(DigIO, SetupSendsThePatternOnlyWhenChanged)
@@ -102,21 +112,6 @@ TEST(DigIO, RecordLengthBoundsEveryRead)
     dig.SetRecordLength(2);
     EXPECT_EQ(dig.SamplesRead(), 2) << "a shorter record limits what was read";
     EXPECT_EQ(dig.Record(), (std::vector<uint16_t>{0, 0}));
-}
-
-TEST(DigIO, ReadAtTheEndWaitsForTheRecord)
-{
-    ScriptedInterface face(2);
-    CDigIO dig(face.stream, &face.face);
-    dig.SetRecordLength(2);
-    ScriptedStream& s = *face.stream;
-    s.ExpectWrite({0x26}).Reply({2});
-    EXPECT_EQ(dig.FetchSamples(), 0);
-    s.ExpectWrite({0x26}).Reply({3});
-    s.ExpectWrite({0x24, 0x00, 0x02}).Reply({0xA0, 0x01, 0xB0, 0x02, '!'});
-    EXPECT_EQ(dig.FetchSamples(), 2);
-    s.ExpectDone();
-    EXPECT_EQ(dig.Record(), (std::vector<uint16_t>{0xA001, 0xB002}));
 }
 
 TEST(DigIO, SettingsArchiveRoundTripAndVersionOne)

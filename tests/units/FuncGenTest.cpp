@@ -1,5 +1,4 @@
-// The function generator unit: divider searches, frequency steps, the
-// order of Flush, arbitrary samples from formulas, and the settings archive.
+// The function generator unit: dividers, frequency steps, Flush, formulas and settings.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -22,7 +21,7 @@ void Reset(CFuncGen& gen)
     gen.Changes().TakeChanged();
 }
 
-TEST(FuncGen, LevelOneDividersHitEveryFrequencyWithinOnePercent)
+TEST(FuncGen, DividersHitEveryFrequencyAndMultiplyToTheClock)
 {
     for (double hertz : {0.5, 1.0, 12.3, 333.3, 1000.0, 4321.0, 33333.0, 100000.0, 300000.0, 1000000.0}) {
         const GeneratorDividers d = CFuncGen::DividersLevel1(3.2e7, hertz);
@@ -33,13 +32,11 @@ TEST(FuncGen, LevelOneDividersHitEveryFrequencyWithinOnePercent)
     EXPECT_EQ(kHz.a, 4096);
     EXPECT_EQ(kHz.b, 6);
     EXPECT_EQ(kHz.c, 9);
-}
 
-TEST(FuncGen, LevelTwoAndThreeDividersMultiplyToTheClock)
-{
-    const GeneratorDividers kHz = CFuncGen::DividersLevel23(8e7, 1000);
-    EXPECT_EQ(kHz.a, 800);
-    EXPECT_EQ(kHz.b, 100);
+    // Levels 2 and 3: the dividers multiply to the clock.
+    const GeneratorDividers kHz23 = CFuncGen::DividersLevel23(8e7, 1000);
+    EXPECT_EQ(kHz23.a, 800);
+    EXPECT_EQ(kHz23.b, 100);
     const GeneratorDividers top = CFuncGen::DividersLevel23(2e8, 5e6);
     EXPECT_EQ(top.b, 2) << "the divider B never goes below 2";
     EXPECT_EQ(top.a, 20);
@@ -48,6 +45,17 @@ TEST(FuncGen, LevelTwoAndThreeDividersMultiplyToTheClock)
     EXPECT_LT(slow.b, 65536);
     EXPECT_NEAR(slow.frequency, 0.5, 0.005);
     EXPECT_GT(CFuncGen::DividersLevel23(2e8, 0).frequency, 0) << "no division by zero for a zero frequency";
+
+    // Level 1 sends its dividers.
+    ScriptedInterface level1(1);
+    CFuncGen gen(level1.stream, &level1.face);
+    Reset(gen);
+    gen.SetFrequencyRange(3);
+    gen.SetFrequency(1000);
+    ExpectAcked(*level1.stream, {{0xC2, 0x10, 0x00, 0x00, 0x06, 0x09}});
+    gen.Flush();
+    level1.stream->ExpectDone();
+    EXPECT_NEAR(gen.Dividers().frequency, 1000, 10);
 }
 
 TEST(FuncGen, FirstFlushSendsEveryGroupInOrder)
@@ -58,13 +66,11 @@ TEST(FuncGen, FirstFlushSendsEveryGroupInOrder)
     gen.SetAmplitude(100);
     gen.Changes().MarkChanged(CFuncGen::kAllBits);
     ScriptedStream& s = *level2.stream;
-    s.ExpectWrite({0xCA, 0x00, 0x00, 0x00, 0x0A}).Reply({'!'});  // 1 Hz in tenths
-    s.ExpectWrite({0xC3, 0x00}).Reply({'!'});                    // amplitude off while switching range
-    s.ExpectWrite({0xC6, 0x00}).Reply({'!'});
-    s.ExpectWrite({0xC9, 127}).Reply({'!'});                     // duty 50 %
-    s.ExpectWrite({0xC3, 255}).Reply({'!'});                     // amplitude 100 %
-    s.ExpectWrite({0xC4, 0x00}).Reply({'!'});
-    s.ExpectWrite({0xC1}).Reply({'!'});
+    ExpectAcked(s, {{0xCA, 0x00, 0x00, 0x00, 0x0A},  // 1 Hz in tenths
+                    {0xC3, 0x00},                    // amplitude off while switching range
+                    {0xC6, 0x00}, {0xC9, 127},       // duty 50 %
+                    {0xC3, 255},                     // amplitude 100 %
+                    {0xC4, 0x00}, {0xC1}});
     EXPECT_TRUE(gen.Flush());
     EXPECT_FALSE(gen.Flush());
     s.ExpectDone();
@@ -72,26 +78,13 @@ TEST(FuncGen, FirstFlushSendsEveryGroupInOrder)
 
     gen.SetAmplitude(50);
     gen.SetDuty(0);
-    s.ExpectWrite({0xC9, 0}).Reply({'!'}).ExpectWrite({0xC3, 127}).Reply({'!'});
+    ExpectAcked(s, {{0xC9, 0}, {0xC3, 127}});
     gen.Flush();
     EXPECT_FALSE(gen.DutyDown());
-    s.ExpectWrite({0xC0}).Reply({'!'});
+    ExpectAcked(s, {{0xC0}});
     gen.SwitchOutput(true);
     s.ExpectDone();
     EXPECT_TRUE(gen.IsOutputOn());
-}
-
-TEST(FuncGen, LevelOneSendsTheDividers)
-{
-    ScriptedInterface level1(1);
-    CFuncGen gen(level1.stream, &level1.face);
-    Reset(gen);
-    gen.SetFrequencyRange(3);
-    gen.SetFrequency(1000);
-    level1.stream->ExpectWrite({0xC2, 0x10, 0x00, 0x00, 0x06, 0x09}).Reply({'!'});
-    gen.Flush();
-    level1.stream->ExpectDone();
-    EXPECT_NEAR(gen.Dividers().frequency, 1000, 10);
 }
 
 TEST(FuncGen, FrequencyStepsOfTheTopRow)
@@ -149,15 +142,14 @@ TEST(FuncGen, FormulaSamplesAreClampedToTheConverter)
         Bytes samples;
         for (size_t i = 0; i < CFuncGen::kFormulaPoints; ++i)
             samples.insert(samples.end(), c.sample.begin(), c.sample.end());
-        face.stream->ExpectWrite({static_cast<uint8_t>(c.level == 1 ? 0xC5 : 0xCB), 0x20, 0x00}).Reply({'!'});
-        face.stream->ExpectWrite(samples).Reply({'!'});
+        ExpectAcked(*face.stream, {{static_cast<uint8_t>(c.level == 1 ? 0xC5 : 0xCB), 0x20, 0x00}, samples});
         gen.Flush();
         face.stream->ExpectDone();
         EXPECT_FALSE(CFuncGen::FormulaChanged());
 
         // Loaded once: the next choice of the waveform only selects it.
         gen.SetWaveform(CFuncGen::kFormulaWaveform);
-        face.stream->ExpectWrite({0xC4, 6}).Reply({'!'});
+        ExpectAcked(*face.stream, {{0xC4, 6}});
         gen.Flush();
         face.stream->ExpectDone();
     }

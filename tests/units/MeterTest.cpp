@@ -1,6 +1,4 @@
-// The multimeter and counter units: block conversion, overflow, the order
-// and firmware dependence of Flush, users, the settings archive, and the
-// interface object's polling of the meter.
+// The multimeter and counter units, and the interface object's polling of the meter.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,7 +11,7 @@
 
 namespace {
 
-TEST(Meter, BlockAtTheTopOfTheRangeReadsFullScaleAndOverflows)
+TEST(Meter, BlocksGiveAverageRectifiedPeakAndRmsAndOverflowAtTheTopOfTheRange)
 {
     ScriptedInterface level2(2);
     CVexaMeter meter(level2.stream, &level2.face);
@@ -28,12 +26,7 @@ TEST(Meter, BlockAtTheTopOfTheRangeReadsFullScaleAndOverflows)
     EXPECT_FALSE(meter.Overflow(1));
     EXPECT_EQ(CVexaMeter::Record(2, kMeterAverage), 0.0) << "only A and B have class-wide records";
     EXPECT_EQ(CVexaMeter::Record(0, 6), 0.0);
-}
 
-TEST(Meter, SineBlockGivesAverageRectifiedPeakAndRms)
-{
-    ScriptedInterface level2(2);
-    CVexaMeter meter(level2.stream, &level2.face);
     meter.SetRange(1, 5);  // 5 V
     // A sine of amplitude 400 over whole periods: mean 0, |mean| 2/pi, RMS 1/sqrt 2.
     const int32_t n = 2048;
@@ -96,8 +89,7 @@ TEST(Meter, FlushSendsChannelsAcquisitionAndGOnlyToNewerFirmware)
     for (int firmware : {238, 239}) {
         ScriptedInterface face(2, firmware);
         CVexaMeter meter(face.stream, &face.face);
-        face.stream->ExpectWrite({0x60, 0x08, 0x08}).Reply({'!'});
-        face.stream->ExpectWrite({0x61, 0x00, 0x0A, 0x08, 0x08, 0x08, 0x00}).Reply({'!'});
+        ExpectAcked(*face.stream, {{0x60, 0x08, 0x08}, {0x61, 0x00, 0x0A, 0x08, 0x08, 0x08, 0x00}});
         if (firmware > 238)
             face.stream->ExpectWrite({0x67, 0x00});
         EXPECT_TRUE(meter.Flush()) << "a new meter sends every setting";
@@ -106,7 +98,7 @@ TEST(Meter, FlushSendsChannelsAcquisitionAndGOnlyToNewerFirmware)
     }
 }
 
-TEST(Meter, UsersStartAndStopTheMeasurement)
+TEST(Meter, UsersStartAndStopTheMeasurementAndOpeningReadsOrStarts)
 {
     ScriptedInterface face(2);
     CVexaMeter meter(face.stream, &face.face);
@@ -116,7 +108,7 @@ TEST(Meter, UsersStartAndStopTheMeasurement)
     EXPECT_EQ(meter.Changes().TakeChanged(), CVexaMeter::kStopBit);
     meter.AddUser();
     meter.AddUser();
-    face.stream->ExpectWrite({0x62}).Reply({'!'});
+    ExpectAcked(*face.stream, {{0x62}});
     EXPECT_TRUE(meter.Flush());
     EXPECT_TRUE(meter.IsRunning());
     meter.RemoveUser();
@@ -126,13 +118,8 @@ TEST(Meter, UsersStartAndStopTheMeasurement)
     EXPECT_TRUE(meter.Flush());
     EXPECT_FALSE(meter.IsRunning());
     face.stream->ExpectDone();
-}
 
-TEST(Meter, OpenReadsAReadyBlockOrStartsAnIdleMeter)
-{
-    ScriptedInterface face(2);
-    CVexaMeter meter(face.stream, &face.face);
-    meter.Changes().TakeChanged();
+    // Opening reads a ready block or starts an idle meter.
     face.stream->ExpectWrite({0x65}).Reply({0}).ExpectWrite({0x62}).Reply({'!'});
     meter.Open();
     EXPECT_TRUE(meter.IsRunning());
@@ -185,10 +172,10 @@ TEST(Counter, FlushStartsOrStopsCountingOnlyWhenChanged)
     CVexaCounter counter(face.stream, &face.face);
     EXPECT_FALSE(counter.Flush());
     counter.SetEnabled(true);
-    face.stream->ExpectWrite({0x59}).Reply({'!'});
+    ExpectAcked(*face.stream, {{0x59}});
     EXPECT_TRUE(counter.Flush());
     counter.SetEnabled(false);
-    face.stream->ExpectWrite({0x5A}).Reply({'!'});
+    ExpectAcked(*face.stream, {{0x5A}});
     EXPECT_TRUE(counter.Flush());
     EXPECT_FALSE(counter.Flush());
     face.stream->ExpectDone();
@@ -201,7 +188,7 @@ TEST(MeterPolling, ReadyBlockIsReadAndAnnouncedIdleMeterRestarted)
     FakeWindows windows;
     ScriptedInterface face(2);
     ScriptedStream& s = *face.stream;
-    s.ExpectWrite({0x0E, 0x06}).Reply({'!'});
+    ExpectAcked(s, {{0x0E, 0x06}});
     ASSERT_TRUE(face.face.AttachUnit(kUnitMeter));
     CVexaMeter* meter = face.face.Meter();
     ASSERT_NE(meter, nullptr);
@@ -212,10 +199,9 @@ TEST(MeterPolling, ReadyBlockIsReadAndAnnouncedIdleMeterRestarted)
     EXPECT_TRUE(face.face.PollStep()) << "a meter that does not run is not asked";
     face.face.OnPollStart();
     meter->AddUser();
-    s.ExpectWrite({0x60, 0x08, 0x08}).Reply({'!'});
-    s.ExpectWrite({0x61, 0x00, 0x0A, 0x08, 0x08, 0x08, 0x00}).Reply({'!'});
+    ExpectAcked(s, {{0x60, 0x08, 0x08}, {0x61, 0x00, 0x0A, 0x08, 0x08, 0x08, 0x00}});
     s.ExpectWrite({0x67, 0x00});
-    s.ExpectWrite({0x62}).Reply({'!'});
+    ExpectAcked(s, {{0x62}});
     face.face.ServiceUnits();
     EXPECT_TRUE(meter->IsRunning());
 
@@ -230,7 +216,7 @@ TEST(MeterPolling, ReadyBlockIsReadAndAnnouncedIdleMeterRestarted)
     EXPECT_TRUE(face.face.PollStep());
     EXPECT_EQ(voltmeter.Count(kEventMeterData), 1);
 
-    s.ExpectWrite({0x62}).Reply({'!'});
+    ExpectAcked(s, {{0x62}});
     face.face.OnPollStart();
     s.ExpectDone();
 }

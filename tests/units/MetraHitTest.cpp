@@ -1,5 +1,4 @@
-// The METRAHit link: each model's request and the decoding of its answers
-// into display text, unit, mode name, overload and reading.
+// The METRAHit link: each model's request and the decoding of its answers.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,6 +1,4 @@
-// The scope acquisition unit: command bytes, record and rolling reads into
-// the screen buffers (with counts the buffers cannot hold), conversions and
-// the settings archive with its older version.
+// The scope acquisition unit: commands, record and rolling reads, conversions, settings.
 #include <gtest/gtest.h>
 
 #include "../framework/ArchiveTestUtil.h"
@@ -9,7 +7,7 @@
 
 namespace {
 
-TEST(Scope, TimeBaseRowsGiveDividerLengthAndSamplePeriod)
+TEST(Scope, TimeBaseRowsGiveDividerLengthAndSamplePeriodAndFillTenDivisions)
 {
     ScriptedInterface level1(1);
     CScope scope(level1.stream, &level1.face);
@@ -20,17 +18,13 @@ TEST(Scope, TimeBaseRowsGiveDividerLengthAndSamplePeriod)
     EXPECT_DOUBLE_EQ(scope.SamplePeriod(), 6.25e-8);
     EXPECT_DOUBLE_EQ(scope.CurrentTimeBase().timePerDivision / scope.SamplePeriod(), 80);
     EXPECT_FALSE(scope.SetTimeBase(static_cast<int32_t>(scope.TimeBases().size()))) << "past the table";
-
     EXPECT_EQ(CScope::TimeBaseTable(3).front().timePerDivision, 0.1e-6) << "level 3 starts at 0.1 us";
     EXPECT_EQ(CScope::TimeBaseTable(3).size(), CScope::TimeBaseTable(1).size() + 3);
-}
 
-TEST(Scope, EveryTimeBaseRowFillsTenDivisions)
-{
     for (uint8_t level = 1; level <= 3; ++level) {
         ScriptedInterface face(level);
-        CScope scope(face.stream, &face.face);
-        for (const TimeBaseRow& row : scope.TimeBases()) {
+        CScope atLevel(face.stream, &face.face);
+        for (const TimeBaseRow& row : atLevel.TimeBases()) {
             const double span = 10 * row.timePerDivision;
             if (row.slow) {
                 // Slow rows: A in 100 us units, 50 samples per division.
@@ -39,7 +33,7 @@ TEST(Scope, EveryTimeBaseRowFillsTenDivisions)
             }
             // Level 1 records end before the last division's edge, the others on it.
             const int intervals = level == 1 ? row.length : row.length - 1;
-            EXPECT_NEAR(intervals * scope.SamplePeriod(row.divider) / span, 1.0, 1e-9)
+            EXPECT_NEAR(intervals * atLevel.SamplePeriod(row.divider) / span, 1.0, 1e-9)
                 << "level " << int(level) << ", " << row.timePerDivision << " s/div";
         }
     }
@@ -130,6 +124,13 @@ TEST(Scope, RecordsAreScaledToSixteenBitsPerLevel)
         EXPECT_EQ(buffer.Front()[2], 32704) << "garbage beyond ten bits is held at the end";
         EXPECT_EQ(buffer.LastIndex(), 2);
         EXPECT_DOUBLE_EQ(buffer.RangeFactor(), 1.25);
+
+        // A record longer than the buffer is asked for at the buffer's size.
+        level2.stream->ExpectWrite({0xDC, 0x20, 0x00, 0x01}).Reply(Bytes(2 * 8192, 0x01));
+        EXPECT_EQ(scope.ReadRecord(0, 60000, buffer), CScope::kBufferSize);
+        level2.stream->ExpectDone();
+        EXPECT_EQ(buffer.Count(), CScope::kBufferSize);
+        EXPECT_EQ(scope.ReadRecord(7, 10, buffer), 0) << "no such channel: nothing sent";
     }
     {
         ScriptedInterface level1(1);
@@ -149,19 +150,7 @@ TEST(Scope, RecordsAreScaledToSixteenBitsPerLevel)
     }
 }
 
-TEST(Scope, RecordLongerThanTheBufferIsAskedForAtItsSize)
-{
-    ScriptedInterface level2(2);
-    CScope scope(level2.stream, &level2.face);
-    CScopeBuffer buffer;
-    level2.stream->ExpectWrite({0xDC, 0x20, 0x00, 0x01}).Reply(Bytes(2 * 8192, 0x01));
-    EXPECT_EQ(scope.ReadRecord(0, 60000, buffer), CScope::kBufferSize);
-    level2.stream->ExpectDone();
-    EXPECT_EQ(buffer.Count(), CScope::kBufferSize);
-    EXPECT_EQ(scope.ReadRecord(7, 10, buffer), 0) << "no such channel: nothing sent";
-}
-
-TEST(Scope, RollingReadAppendsTheEnabledChannels)
+TEST(Scope, RollingReadAppendsTheEnabledChannelsAndKeepsTheNewest)
 {
     ScriptedInterface level2(2);
     CScope scope(level2.stream, &level2.face);
@@ -183,14 +172,10 @@ TEST(Scope, RollingReadAppendsTheEnabledChannels)
     EXPECT_EQ(std::vector<int16_t>(c.Front().begin(), c.Front().end()),
               (std::vector<int16_t>{1920, 2560, 3200, 3840}));
     EXPECT_DOUBLE_EQ(c.RangeFactor(), 1.25);
-}
 
-TEST(Scope, RollingReadOfSixtyThousandGroupsKeepsTheNewestAndStaysInStep)
-{
-    ScriptedInterface level2(2);
-    CScope scope(level2.stream, &level2.face);
+    // Sixty thousand groups: the newest are kept and the stream stays in step.
     scope.SetChannelMask(1);
-    CScopeBuffer a, b;
+    CScopeBuffer b;
     a.Reset(501);
     Bytes reply{0xEA, 0x60};  // 60000 groups
     for (int g = 0; g < 60000; ++g)
@@ -231,7 +216,7 @@ TEST(Scope, ChannelsBeyondDAreIgnoredAndAutoRangeStopsAt50Volts)
     EXPECT_DOUBLE_EQ(CScope::ClassRangeFactor(1), 0.1 / (4 * 0.02));
 }
 
-TEST(Scope, SettingsArchiveRoundTripAndVersionOne)
+TEST(Scope, SettingsArchiveRoundTripVersionOneAndDamage)
 {
     CStreamNUL demo;
     CScope stored(&demo, nullptr);
@@ -286,13 +271,9 @@ TEST(Scope, SettingsArchiveRoundTripAndVersionOne)
     EXPECT_EQ(CScope::ScreenBuffer(1).RangeFactor(), 1.5);
     CScope::ScreenBuffer(1).Swap();
     EXPECT_EQ(CScope::ScreenBuffer(1).Front()[1], 768) << "both arrays hold the loaded samples";
-}
 
-TEST(Scope, DamagedArchivesAreRefused)
-{
-    CScope scope(nullptr, nullptr);
-    const Bytes future = {3, 0, 0, 0};
-    EXPECT_THROW(LoadBytes(future, [&](CArchive& ar) { scope.Serialize(ar); }), CArchiveException);
+    // Damaged archives are refused.
+    EXPECT_THROW(LoadBytes({3, 0, 0, 0}, [&](CArchive& ar) { old.Serialize(ar); }), CArchiveException);
     CScopeBuffer buffer;
     const Bytes huge = StoreBytes([](CArchive& ar) { ar << uint32_t{2} << int32_t{40000} << int32_t{0} << 1.0; });
     EXPECT_THROW(LoadBytes(huge, [&](CArchive& ar) { buffer.Serialize(ar); }), CArchiveException);

@@ -1,5 +1,4 @@
-// The three-phase generator unit: what each operation sends, the order of
-// Flush, formula samples, and the settings archive.
+// The three-phase generator unit: what each operation sends, formulas and settings.
 #include <gtest/gtest.h>
 
 #include "../framework/ArchiveTestUtil.h"
@@ -8,34 +7,44 @@
 
 namespace {
 
-TEST(ThreePhaseGen, FlushSendsOutputsOffFirstThenEveryGroup)
+TEST(ThreePhaseGen, FlushSendsOutputsOffFirstThenEveryGroupAndValueSendersLeaveNothingPending)
 {
     ScriptedInterface level2(2);
     C3PhaseGen gen(level2.stream, &level2.face);
     EXPECT_FALSE(gen.Flush()) << "a new unit has nothing pending";
     gen.PrepareFixedDc(0, false);
     ScriptedStream& s = *level2.stream;
-    s.ExpectWrite({0x41}).Reply({'!'});                          // outputs off, before anything else
-    s.ExpectWrite({0x43, 30}).Reply({'!'});
-    s.ExpectWrite({0x44, 1}).Reply({'!'});
-    s.ExpectWrite({0x45, 0, 0, 0}).Reply({'!'});
-    s.ExpectWrite({0x47, 0x00, 0xF0, 0x00, 0x78}).Reply({'!'});  // 120 and 240 degrees, counted backwards
-    s.ExpectWrite({0x48, 0}).Reply({'!'});
-    s.ExpectWrite({0x4A, 1}).Reply({'!'});
-    s.ExpectWrite({0x4B, 0, 1, 0}).Reply({'!'});
+    ExpectAcked(s, {{0x41},  // outputs off, before anything else
+                    {0x43, 30}, {0x44, 1}, {0x45, 0, 0, 0},
+                    {0x47, 0x00, 0xF0, 0x00, 0x78},  // 120 and 240 degrees, counted backwards
+                    {0x48, 0}, {0x4A, 1}, {0x4B, 0, 1, 0}});
     EXPECT_TRUE(gen.Flush());
     s.ExpectDone();
 
     gen.SetOutputOn(false);
-    s.ExpectWrite({0x41}).Reply({'!'});
+    ExpectAcked(s, {{0x41}});
     EXPECT_TRUE(gen.Flush());
     s.ExpectDone();
 
     gen.SetAmplitudes(100, 50, 0);
     gen.SetOutputOn(true);
-    s.ExpectWrite({0x45, 255, 127, 0}).Reply({'!'}).ExpectWrite({0x40}).Reply({'!'});
+    ExpectAcked(s, {{0x45, 255, 127, 0}, {0x40}});
     EXPECT_TRUE(gen.Flush());
     s.ExpectDone();
+
+    // The value senders keep the value and leave nothing pending.
+    ExpectAcked(s, {{0x4A, 1}, {0x4B, 1, 0, 0}, {0x44, 50}, {0x45, 255, 127, 0}});
+    gen.SendDcMode(true);
+    gen.SendPhaseFlags(1, 0, 0);
+    gen.SendSettingD(50);
+    gen.SendAmplitudes(101, 50, -4);
+    s.ExpectDone();
+    const C3PhaseSettings& now = gen.Settings();
+    EXPECT_TRUE(gen.IsDcMode());
+    EXPECT_EQ(now.phaseFlags, (std::array<uint8_t, 3>{1, 0, 0}));
+    EXPECT_EQ(now.settingD, 50);
+    EXPECT_EQ(now.amplitudes, (std::array<int32_t, 3>{100, 50, 0}));
+    EXPECT_FALSE(gen.Flush()) << "what was sent is not sent again";
 }
 
 TEST(ThreePhaseGen, ImmediateCommands)
@@ -45,52 +54,25 @@ TEST(ThreePhaseGen, ImmediateCommands)
     EXPECT_EQ(gen.Settings().settingC, 40) << "level 3 starts higher";
     ScriptedStream& s = *level3.stream;
 
-    s.ExpectWrite({0x45, 255, 127, 0}).Reply({'!'});
+    ExpectAcked(s, {{0x45, 255, 127, 0}});
     gen.SetDcVolts(20, 10, -3);
     EXPECT_EQ(gen.Settings().amplitudes, (std::array<int32_t, 3>{100, 50, 0})) << "20 V is beyond 100 %";
     EXPECT_EQ(C3PhaseGen::PercentOfVolts(19.79898987322333), 100);
 
     gen.SetSettingC(12);
-    s.ExpectWrite({0x43, 40}).Reply({'!'});
+    ExpectAcked(s, {{0x43, 40}, {0x46, 200}});
     gen.SendSettingC();
-    s.ExpectWrite({0x46, 200}).Reply({'!'});
     gen.SendRawAmplitude(200);
     EXPECT_EQ(gen.Settings().amplitudes[2], 200);
 
     gen.SetPhaseAngles(90, 180);
     gen.SetDcMode(true);
-    s.ExpectWrite({0x41}).Reply({'!'});
-    s.ExpectWrite({0x43, 40}).Reply({'!'});
-    s.ExpectWrite({0x47, 0x00, 0xF0, 0x00, 0x78}).Reply({'!'});
-    s.ExpectWrite({0x4A, 0}).Reply({'!'});
+    ExpectAcked(s, {{0x41}, {0x43, 40}, {0x47, 0x00, 0xF0, 0x00, 0x78}, {0x4A, 0}});
     gen.ResetAc();
     s.ExpectDone();
     EXPECT_FALSE(gen.IsDcMode());
     EXPECT_EQ(gen.Settings().phase2, 120);
     EXPECT_FALSE(gen.IsOutputOn());
-}
-
-TEST(ThreePhaseGen, ValueSendersKeepTheValueAndLeaveNothingPending)
-{
-    ScriptedInterface level2(2);
-    C3PhaseGen gen(level2.stream, &level2.face);
-    ScriptedStream& s = *level2.stream;
-    s.ExpectWrite({0x4A, 1}).Reply({'!'});
-    gen.SendDcMode(true);
-    s.ExpectWrite({0x4B, 1, 0, 0}).Reply({'!'});
-    gen.SendPhaseFlags(1, 0, 0);
-    s.ExpectWrite({0x44, 50}).Reply({'!'});
-    gen.SendSettingD(50);
-    s.ExpectWrite({0x45, 255, 127, 0}).Reply({'!'});
-    gen.SendAmplitudes(101, 50, -4);
-    s.ExpectDone();
-
-    const C3PhaseSettings& now = gen.Settings();
-    EXPECT_TRUE(gen.IsDcMode());
-    EXPECT_EQ(now.phaseFlags, (std::array<uint8_t, 3>{1, 0, 0}));
-    EXPECT_EQ(now.settingD, 50);
-    EXPECT_EQ(now.amplitudes, (std::array<int32_t, 3>{100, 50, 0}));
-    EXPECT_FALSE(gen.Flush()) << "what was sent is not sent again";
 }
 
 TEST(ThreePhaseGen, FormulaValuesAreInvertedAndClamped)

@@ -71,3 +71,10 @@ inline ChannelBlock Constant(int32_t raw, int32_t n = 2048)
 {
     return {raw, raw * n, std::abs(raw) * n, raw * raw * n, raw, raw};
 }
+
+// Each command in turn, each answered with the acknowledgement.
+inline void ExpectAcked(ScriptedStream& s, std::initializer_list<Bytes> commands)
+{
+    for (const Bytes& c : commands)
+        s.ExpectWrite(c).Reply({'!'});
+}

@@ -1,6 +1,4 @@
-// The function units end to end: an interface object connected over TCP to
-// the simulator running in this process. Every unit attaches and sends its
-// settings, and what comes back agrees with the simulator's signal model.
+// The function units against the simulator in this process, over TCP, and its signal model.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,8 +6,8 @@
 #include <string>
 #include <thread>
 
+#include "../interface/net/SimPeer.h"
 #include "FakeServices.h"
-#include "Simulator.h"
 #include "interface/Vexaface.h"
 #include "interface/net/StreamSocket.h"
 #include "units/DigIO.h"
@@ -24,42 +22,26 @@
 namespace {
 
 using namespace std::chrono_literals;
-using vexasim::CSimulator;
-using vexasim::SimOptions;
 
 // Every stream the interface object asks for is a TCP stream to the simulator.
 class SimStreams : public IStreamFactory {
 public:
-    explicit SimStreams(const CSimulator& sim) : m_sim(sim) {}
-    std::unique_ptr<CStreamIO> CreateUsb() override
-    {
-        return std::make_unique<CStreamSocket>(u"127.0.0.1", m_sim.ProtocolPort());
-    }
+    explicit SimStreams(uint16_t port) : m_port(port) {}
+    std::unique_ptr<CStreamIO> CreateUsb() override { return std::make_unique<CStreamSocket>(u"127.0.0.1", m_port); }
     std::unique_ptr<CStreamIO> CreateSocket(const CString&, uint16_t) override { return CreateUsb(); }
     std::unique_ptr<CStreamIO> CreateTunnel(const CString&) override { return CreateUsb(); }
     bool StartSocketLayer() override { return true; }
     bool ChooseNetworkAddress(CString&) override { return false; }
 
 private:
-    const CSimulator& m_sim;  // its port is known once it runs
+    const uint16_t m_port;
 };
-
-SimOptions Options(int level)
-{
-    SimOptions o;
-    o.box.level = level;
-    o.port = 0;
-    o.discovery = false;
-    o.tunnelPort = 0;
-    return o;
-}
 
 class UnitsAgainstSimulator : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override
     {
-        std::string error;
-        ASSERT_TRUE(sim.Start(error)) << error;
+        ASSERT_TRUE(peer.Started());
         ASSERT_EQ(face.Connect(true, false, false), kConnectConnected);
         ASSERT_EQ(face.VariantLevel(), GetParam());
         ASSERT_TRUE(face.AttachUnits());
@@ -77,8 +59,8 @@ protected:
     template <class F>
     auto Box(F f)
     {
-        std::lock_guard<std::mutex> g(sim.Box().Lock());
-        return f(sim.Box());
+        std::lock_guard<std::mutex> g(peer.Sim().Box().Lock());
+        return f(peer.Sim().Box());
     }
 
     // Starts the meter and waits (in real time) for its first block.
@@ -94,9 +76,9 @@ protected:
     }
 
     FakeWindows windows;
-    CSimulator sim{Options(GetParam())};
+    SimPeer peer{AtLevel(GetParam())};
     FakeServices fake;
-    SimStreams streams{sim};
+    SimStreams streams{peer.Port()};
     CVexaface face{InterfaceServices{fake.settings, fake.ui, fake.strings, streams, fake.units, fake.instruments}};
 };
 

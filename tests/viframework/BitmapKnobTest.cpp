@@ -1,11 +1,9 @@
-// The bitmap switch: its record, its place among the standard kinds, and
-// which frame of its bitmap it draws.
+// The bitmap switch: its record and which frame of its bitmap it draws.
 #include <gtest/gtest.h>
 
 #include "ControlTestUtil.h"
 #include "PanelFakes.h"
 #include "viframework/controls/BitmapKnob.h"
-#include "viframework/controls/PanelLayout.h"
 #include "viframework/controls/PanelResources.h"
 
 namespace {
@@ -59,35 +57,7 @@ TEST_F(BitmapKnobTest, RecordTailAndNaturalSizeOfOneFrame)
     EXPECT_EQ(cut.Frame(), 0u);
 }
 
-TEST_F(BitmapKnobTest, LayoutsCreateItFromItsTypeCode)
-{
-    auto made = CreateStandardHotspot(kHotBitmapKnob);
-    ASSERT_NE(made, nullptr);
-    EXPECT_NE(dynamic_cast<CHotBitmapKnob*>(made.get()), nullptr);
-
-    // A layout with a switch followed by another control reads both.
-    CMemFile file;
-    CArchive ar(&file, CArchive::store);
-    ar << uint32_t(1);
-    for (int i = 0; i < 10; ++i)
-        ar << uint32_t(0);
-    ar << uint32_t(50) << uint32_t(40) << CString(u"");
-    ar << uint32_t{kHotBitmapKnob} << int32_t(0) << int32_t(0) << int32_t(20) << int32_t(16) << uint32_t(3)
-       << uint32_t(3) << kSwitchBitmap << uint32_t(5) << uint32_t(4);
-    ar << uint32_t{kHotStatus} << int32_t(0) << int32_t(20) << int32_t(21) << int32_t(41) << uint32_t(4)
-       << uint32_t(1) << uint32_t(0) << uint8_t(0);
-    ar << uint32_t{kHotEndOfList};
-    const std::vector<uint8_t> bytes = file.Data();
-    CPanelLayout layout;
-    CHotspotArray list;
-    ASSERT_EQ(ReadStandardLayout(bytes.data(), bytes.size(), layout, list), PanelLoadResult::Complete);
-    ASSERT_EQ(list.size(), 2u);
-    auto* knob = list.Find<CHotBitmapKnob>(3);
-    ASSERT_NE(knob, nullptr);
-    EXPECT_EQ(knob->Frame(), 4u);
-}
-
-TEST_F(BitmapKnobTest, DrawsTheSelectedFrameWithMagentaTransparent)
+TEST_F(BitmapKnobTest, DrawsTheSelectedFrameWithMagentaTransparentAndNothingOutsideTheBitmap)
 {
     CHotBitmapKnob knob;
     knob.SetBitmap(kSwitchBitmap, 5);
@@ -106,12 +76,8 @@ TEST_F(BitmapKnobTest, DrawsTheSelectedFrameWithMagentaTransparent)
     calls = Drawn(knob);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].source, (CRect{0, 0, 25, 16})) << "frames follow the count";
-}
 
-TEST_F(BitmapKnobTest, FramesOutsideTheBitmapShowNothing)
-{
-    CHotBitmapKnob knob;
-    knob.m_rect = {0, 0, 20, 16};
+    // Frames outside the bitmap show nothing.
     knob.SetBitmap(kSwitchBitmap, 5);
     EXPECT_TRUE(knob.SetFrame(5));
     EXPECT_TRUE(Drawn(knob).empty());

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "ControlTestUtil.h"
 #include "PanelFakes.h"
@@ -16,41 +17,46 @@ uint8_t P(char c)
     return kSeg7Patterns[Seg7PatternIndex(char16_t(c))];
 }
 
-std::vector<Seg7Cell> Cells(std::initializer_list<std::pair<char, bool>> cells)
+// One cell per character; a '1' in `points` lights the point of that cell.
+std::vector<Seg7Cell> Cells(std::string_view characters, std::string_view points = "")
 {
     std::vector<Seg7Cell> out;
-    for (auto [c, point] : cells)
-        out.push_back({P(c), point});
+    for (size_t i = 0; i < characters.size(); ++i)
+        out.push_back({P(characters[i]), i < points.size() && points[i] == '1'});
     return out;
 }
 
-// ---------------------------------------------------------------- seven segments
-
 TEST(Seg7, PointsTakeNoCellAndLightThePrecedingOne)
 {
-    EXPECT_EQ(LayoutSeg7Text(u"-1.5", 4, false, false), Cells({{'-', false}, {'1', true}, {'5', false}, {' ', false}}));
-    EXPECT_EQ(LayoutSeg7Text(u"8.8.8.8.", 4, false, false),
-              Cells({{'8', true}, {'8', true}, {'8', true}, {'8', true}}));
-    EXPECT_EQ(LayoutSeg7Text(u"8.8.8.8", 4, false, false),
-              Cells({{'8', true}, {'8', true}, {'8', true}, {'8', false}}));
+    EXPECT_EQ(LayoutSeg7Text(u"-1.5", 4, false, false), Cells("-15 ", "01"));
+    EXPECT_EQ(LayoutSeg7Text(u"8.8.8.8.", 4, false, false), Cells("8888", "1111"));
+    EXPECT_EQ(LayoutSeg7Text(u"8.8.8.8", 4, false, false), Cells("8888", "1110"));
     // A leading point has nothing to attach to and gets a cell of its own.
-    EXPECT_EQ(LayoutSeg7Text(u".5", 2, false, false), Cells({{' ', true}, {'5', false}}));
+    EXPECT_EQ(LayoutSeg7Text(u".5", 2, false, false), Cells(" 5", "1"));
     // Text beyond the cells is cut off.
-    EXPECT_EQ(LayoutSeg7Text(u"12345", 3, false, false), Cells({{'1', false}, {'2', false}, {'3', false}}));
+    EXPECT_EQ(LayoutSeg7Text(u"12345", 3, false, false), Cells("123"));
 }
 
-TEST(Seg7, BlankAndDashSwitchesOverrideTheText)
+TEST(Seg7, SettersReportOnlyRealChangesAndBlankAndDashOverrideTheText)
 {
     CHotSeg7 seg;
+    EXPECT_EQ(seg.Text(), u"@@@@@@@@@");
+    EXPECT_TRUE(seg.SetNumber(42));
+    EXPECT_EQ(seg.Text(), u" 42");
+    EXPECT_FALSE(seg.SetNumber(42));
+    EXPECT_FALSE(seg.SetText(u" 42"));
+    EXPECT_TRUE(seg.SetText(u"12345678901234567890123"));
+    EXPECT_EQ(seg.Text().size(), CHotSeg7::kMaxText);
+
     seg.SetDigitCount(3);
     seg.SetText(u"123");
     EXPECT_TRUE(seg.SetBlank(true));
     EXPECT_FALSE(seg.SetBlank(true));
-    EXPECT_EQ(seg.Cells(), Cells({{' ', false}, {' ', false}, {' ', false}}));
+    EXPECT_EQ(seg.Cells(), Cells("   "));
     EXPECT_TRUE(seg.SetDash(true));
-    EXPECT_EQ(seg.Cells(), Cells({{'-', false}, {'-', false}, {'-', false}}));
+    EXPECT_EQ(seg.Cells(), Cells("---"));
     seg.SetBlank(false);
-    EXPECT_EQ(seg.Cells(), Cells({{'1', false}, {'2', false}, {'3', false}}));
+    EXPECT_EQ(seg.Cells(), Cells("123"));
 }
 
 TEST(Seg7, DrawsEachCellsSegmentsWithLitAndUnlitBrushes)
@@ -84,18 +90,6 @@ TEST(Seg7, DrawsEachCellsSegmentsWithLitAndUnlitBrushes)
     EXPECT_FLOAT_EQ(maxX->x, 10 + 42 + 34);
 }
 
-TEST(Seg7, SettersReportOnlyRealChanges)
-{
-    CHotSeg7 seg;
-    EXPECT_EQ(seg.Text(), u"@@@@@@@@@");
-    EXPECT_TRUE(seg.SetNumber(42));
-    EXPECT_EQ(seg.Text(), u" 42");
-    EXPECT_FALSE(seg.SetNumber(42));
-    EXPECT_FALSE(seg.SetText(u" 42"));
-    EXPECT_TRUE(seg.SetText(u"12345678901234567890123"));
-    EXPECT_EQ(seg.Text().size(), CHotSeg7::kMaxText);
-}
-
 TEST(Seg7, OnlyANonStaticRowSendsItsIdOnPress)
 {
     CHotSeg7 seg;
@@ -112,53 +106,39 @@ TEST(Seg7, OnlyANonStaticRowSendsItsIdOnPress)
     EXPECT_TRUE(seg.WantsHandCursor());
 }
 
-struct DigCase {
-    uint32_t mode;
-    uint32_t radix;
-    uint16_t value;
-    const char16_t* text;
-};
-
 TEST(DigSeg7, FormatsBytesAndWordsByModeAndRadix)
 {
-    const DigCase cases[] = {
+    const struct {
+        uint32_t mode, radix;
+        uint16_t value;
+        const char16_t* text;
+    } cases[] = {
         {0, 16, 0x12AB, u"@12 @ab"}, {0, 10, 0x12AB, u"018 171"}, {1, 16, 0x12AB, u"@@@12ab"},
         {1, 10, 0x12AB, u"@@04779"}, {2, 16, 0x12AB, u"@12@@@@"}, {3, 16, 0x12AB, u"@ab@@@@"},
         {3, 10, 0x0005, u"005@@@@"}, {1, 16, 0x0000, u"@@@0000"}, {0, 16, 0xFFFF, u"@ff @ff"},
     };
-    for (const DigCase& c : cases) {
+    for (const auto& c : cases) {
         CHotDigSeg7 dig;
         dig.SetRadix(c.radix);
         dig.SetMode(c.mode);
         dig.SetValue(c.value);
         EXPECT_EQ(dig.Text(), c.text) << "mode " << c.mode << " radix " << c.radix;
     }
-}
 
-TEST(DigSeg7, CellsShowTheFormattedValue)
-{
-    CHotDigSeg7 dig;
-    dig.SetRadix(16);
-    dig.SetValue(0x12AB);
-    EXPECT_EQ(dig.Cells(), Cells({{' ', false}, {'1', false}, {'2', false}, {' ', false}, {' ', false}, {'a', false},
-                                  {'b', false}}));
-    EXPECT_FALSE(dig.SetValue(0x12AB));
-    EXPECT_TRUE(dig.SetRadix(10));
-    EXPECT_EQ(dig.Cells(), Cells({{'0', false}, {'1', false}, {'8', false}, {' ', false}, {'1', false}, {'7', false},
-                                  {'1', false}}));
-}
-
-TEST(DigSeg7, WithoutRadixTheRowStaysBlank)
-{
+    // Without a radix the row stays blank.
     CHotDigSeg7 dig;
     EXPECT_FALSE(dig.SetValue(0x1234));
     EXPECT_EQ(dig.Text(), u"@@@@@@@");
     EXPECT_EQ(dig.DigitCount(), 7u);
+    dig.SetRadix(16);
+    dig.SetValue(0x12AB);
+    EXPECT_EQ(dig.Cells(), Cells(" 12  ab"));
+    EXPECT_FALSE(dig.SetValue(0x12AB));
+    EXPECT_TRUE(dig.SetRadix(10));
+    EXPECT_EQ(dig.Cells(), Cells("018 171"));
 }
 
-// ---------------------------------------------------------------- graphic LCD
-
-TEST(Lcd, SetDotAddressesPagesOfEightRows)
+TEST(Lcd, SetDotAddressesPagesOfEightRowsAndSizeFollowsDotsAndPitch)
 {
     CHotLCD lcd;
     lcd.SetDot(127, 63);
@@ -171,11 +151,7 @@ TEST(Lcd, SetDotAddressesPagesOfEightRows)
     EXPECT_EQ(lcd.Memory(), before);
     lcd.Clear();
     EXPECT_FALSE(lcd.Dot(127, 63));
-}
 
-TEST(Lcd, SizeFollowsDotsAndPitch)
-{
-    CHotLCD lcd;
     lcd.PlaceAt(5, 6);
     EXPECT_EQ(lcd.m_rect, (CRect{5, 6, 5 + 385, 6 + 193}));
     lcd.SetGeometry(100, 32, 2);
@@ -224,24 +200,19 @@ TEST(Lcd, DrawTextPlacesGlyphColumnsAndAdvancesByTheWidth)
     ASSERT_NE(glyph('8', 3), 0);
     EXPECT_EQ(lcd.Memory()[128], 0);
     EXPECT_EQ(lcd.Memory()[129], 0);
-}
 
-TEST(Lcd, OverwriteReplacesBytesWhileOtherModesCombine)
-{
-    const auto font = BuiltInLcdFont();
-    const uint8_t glyphColumn = font[4 + ('-' - 0x20) * 5];
+    // Overwriting replaces the bytes; the other modes combine with them.
+    const uint8_t glyphColumn = glyph('-', 0);
     ASSERT_EQ(glyphColumn & 0x80, 0);
 
-    CHotLCD overwrite;
-    overwrite.SetDot(0, 15);  // bit 7 of page 1, column 0
-    overwrite.DrawText(0, 1, u"-");
-    EXPECT_EQ(overwrite.Memory()[128], glyphColumn);
-
-    CHotLCD combine;
-    combine.SetWriteMode(CHotLCD::kWriteOr);
-    combine.SetDot(0, 15);
-    combine.DrawText(0, 1, u"-");
-    EXPECT_EQ(combine.Memory()[128], glyphColumn | 0x80);
+    for (bool combine : {false, true}) {
+        CHotLCD other;
+        if (combine)
+            other.SetWriteMode(CHotLCD::kWriteOr);
+        other.SetDot(0, 15);  // bit 7 of page 1, column 0
+        other.DrawText(0, 1, u"-");
+        EXPECT_EQ(other.Memory()[128], combine ? glyphColumn | 0x80 : glyphColumn);
+    }
 }
 
 TEST(Lcd, TallFontsFillSeveralPagesColumnByColumn)
@@ -287,9 +258,7 @@ TEST(Lcd, PictureUsesTheSkinsColoursUnlessTheControlHasItsOwn)
     EXPECT_FLOAT_EQ(g.calls[0].rect.width, 385);
 }
 
-// ---------------------------------------------------------------- character LCD
-
-TEST(LcdMatrix, SizeFollowsCountsDotsAndGap)
+TEST(LcdMatrix, SizeFollowsCountsDotsAndGapAndLinesReportChanges)
 {
     CHotLcdMatrix matrix;
     EXPECT_EQ(matrix.ComputedSize(), (CSize{199, 97}));
@@ -299,14 +268,10 @@ TEST(LcdMatrix, SizeFollowsCountsDotsAndGap)
     matrix.PlaceAt(0, 0);
     EXPECT_EQ(matrix.Lines().size(), 4u);
     EXPECT_EQ(matrix.m_rect, (CRect{0, 0, 4 * 12 * 5 - 1, 4 * 4 * 8 + 1}));
-}
 
-TEST(LcdMatrix, LinesReportChangesAndFormat)
-{
-    CHotLcdMatrix matrix;
     EXPECT_TRUE(matrix.SetLine(0, u"U = 5 V"));
     EXPECT_FALSE(matrix.SetLine(0, u"U = 5 V"));
-    EXPECT_FALSE(matrix.SetLine(3, u"no such line"));
+    EXPECT_FALSE(matrix.SetLine(4, u"no such line"));  // the first past the four
     EXPECT_TRUE(matrix.FormatLine(1, "I = %.1f mA", 2.5));
     EXPECT_EQ(matrix.Lines()[1], u"I = 2.5 mA");
 }
@@ -359,8 +324,8 @@ struct DisplayRecord {
     const char* name;
     uint32_t type;
     Bytes tail;
-    CSize size;       // what the size formula gives
-    size_t segments;  // polygons a seven-segment row draws (7 per cell)
+    CSize size = {};       // what the size formula gives
+    size_t segments = 0;  // polygons a seven-segment row draws (7 per cell)
 };
 
 std::unique_ptr<CHotspot> LoadDisplay(uint32_t type, const Bytes& tail)
@@ -410,14 +375,14 @@ TEST(DisplayRecords, EverySizeThatFitsAPanelLoadsSizesAndDraws)
 TEST(DisplayRecords, SizesBeyondAnyPanelAreDamage)
 {
     const DisplayRecord records[] = {
-        {"LCD one dot wider than a panel", kHotLCD, LcdTail(32768, 8, 1), {}, 0},
-        {"LCD whose width wraps in 32 bits", kHotLCD, LcdTail(0x80000000u, 8, 2), {}, 0},
-        {"LCD pitch past a panel", kHotLCD, LcdTail(1, 1, 0x10000u), {}, 0},
-        {"character LCD one column too wide", kHotLcdMatrix, MatrixTail(0, 0, 1, 6554), {}, 0},
-        {"character LCD whose pitch wraps", kHotLcdMatrix, MatrixTail(0xFFFFFFFFu, 0, 1, 10), {}, 0},
-        {"character LCD whose gap fills no panel", kHotLcdMatrix, MatrixTail(0, 0x4000, 1, 1), {}, 0},
-        {"row one digit too wide", kHotSeg7, Encode(uint32_t(781)), {}, 0},
-        {"row whose width wraps", kHotDigSeg7, Encode(uint32_t(0x80000000u), uint32_t(0), uint32_t(10)), {}, 0},
+        {"LCD one dot wider than a panel", kHotLCD, LcdTail(32768, 8, 1)},
+        {"LCD whose width wraps in 32 bits", kHotLCD, LcdTail(0x80000000u, 8, 2)},
+        {"LCD pitch past a panel", kHotLCD, LcdTail(1, 1, 0x10000u)},
+        {"character LCD one column too wide", kHotLcdMatrix, MatrixTail(0, 0, 1, 6554)},
+        {"character LCD whose pitch wraps", kHotLcdMatrix, MatrixTail(0xFFFFFFFFu, 0, 1, 10)},
+        {"character LCD whose gap fills no panel", kHotLcdMatrix, MatrixTail(0, 0x4000, 1, 1)},
+        {"row one digit too wide", kHotSeg7, Encode(uint32_t(781))},
+        {"row whose width wraps", kHotDigSeg7, Encode(uint32_t(0x80000000u), uint32_t(0), uint32_t(10))},
     };
     for (const DisplayRecord& r : records)
         EXPECT_THROW(LoadDisplay(r.type, r.tail), CArchiveException) << r.name;
@@ -493,10 +458,7 @@ TEST(Seg7, WideRowsShowANumberInTheirLastCells)
     EXPECT_TRUE(seg.SetNumber(-42));
     const auto cells = seg.Cells();
     ASSERT_EQ(cells.size(), 24u);
-    EXPECT_EQ(cells[20].pattern, P(' '));
-    EXPECT_EQ(cells[21].pattern, P('-'));
-    EXPECT_EQ(cells[22].pattern, P('4'));
-    EXPECT_EQ(cells[23].pattern, P('2'));
+    EXPECT_EQ(std::vector<Seg7Cell>(cells.begin() + 20, cells.end()), Cells(" -42"));
 }
 
 }  // namespace

@@ -20,8 +20,7 @@ namespace {
 // ---------------------------------------------------------------- what the instruments expect
 
 struct ControlRef {
-    uint32_t type;
-    uint32_t id;
+    uint32_t type, id;
 };
 
 struct InstrumentPanel {
@@ -30,16 +29,16 @@ struct InstrumentPanel {
     // What the instrument occupies: meter channels A to D, L the METRAHit
     // link, one letter per generator panel (f, p, d, o), T the three-phase unit.
     std::string occupies;
-    std::vector<ControlRef> controls;
+    std::vector<ControlRef> controls{};
     // Radio buttons that clear each other, by id; every other radio button of
     // the panel must lie in one of them.
-    std::vector<std::set<uint32_t>> radioGroups;
+    std::vector<std::set<uint32_t>> radioGroups{};
     // param1 of the rectangle records where the instrument makes its own controls.
-    std::multiset<uint32_t> customs;
+    std::multiset<uint32_t> customs{};
     uint32_t rangePictures = 0;  // bitmap of the range picture (METRAHit), 0 for none
     uint32_t rangeFrames = 0;
     // Button strips by id, with the number of choices the instrument maps onto them.
-    std::vector<std::pair<uint32_t, size_t>> strips;
+    std::vector<std::pair<uint32_t, size_t>> strips{};
 };
 
 // Failures name the panel by its command id.
@@ -50,11 +49,7 @@ void PrintTo(const InstrumentPanel& panel, std::ostream* out)
 
 InstrumentPanel Panel(uint32_t id, const char16_t* title, std::string occupies)
 {
-    InstrumentPanel p;
-    p.id = id;
-    p.title = title;
-    p.occupies = std::move(occupies);
-    return p;
+    return {id, title, std::move(occupies)};
 }
 
 constexpr uint32_t kGauge = 500;
@@ -99,11 +94,7 @@ InstrumentPanel AnalogMeter(uint32_t id, const char16_t* title, char channel, bo
 
 InstrumentPanel MetraHit(uint32_t id, const char16_t* title, uint32_t model, uint32_t frames)
 {
-    InstrumentPanel p = Panel(id, title, "L");
-    p.customs = {kMetraLcd};
-    p.rangePictures = 5200 + model;
-    p.rangeFrames = frames;
-    return p;
+    return {id, title, "L", {}, {}, {kMetraLcd}, 5200 + model, frames};
 }
 
 // The generator panels: knob, reading and up/down control per setting.
@@ -172,35 +163,16 @@ std::vector<InstrumentPanel> InstrumentPanels()
                             {kHotRadio, 204},      {kHotRadio, 205}, {kHotButton, 203}};
     thermometer.radioGroups = {{201, 202}, {204, 205}};
     return {
-        SingleMeter(10120, u"VOLTMETER A", 'A', false),
-        SingleMeter(10121, u"VOLTMETER B", 'B', false),
-        SingleMeter(10122, u"AMPEREMETER A", 'A', true),
-        SingleMeter(10123, u"AMPEREMETER B", 'B', true),
-        SingleMeter(10124, u"dB METER A", 'A', false),
-        SingleMeter(10125, u"dB METER B", 'B', false),
-        DualMeter(10211, u"DUAL VOLTMETER"),
-        DualMeter(10212, u"DUAL AMPEREMETER"),
-        power,
-        AnalogMeter(10061, u"ANALOG VOLTMETER A", 'A', false),
-        AnalogMeter(10062, u"ANALOG VOLTMETER B", 'B', false),
-        AnalogMeter(10063, u"ANALOG AMPEREMETER A", 'A', true),
-        AnalogMeter(10064, u"ANALOG AMPEREMETER B", 'B', true),
-        AnalogMeter(10065, u"ANALOG dB METER A", 'A', false),
-        AnalogMeter(10066, u"ANALOG dB METER B", 'B', false),
-        thermometer,
-        MetraHit(10069, u"METRAHIT 23S", 1, 9),
-        MetraHit(10070, u"METRAHIT ONE/13S", 2, 7),
-        MetraHit(10071, u"METRAHIT 18S", 3, 10),
-        MetraHit(10072, u"METRAHIT TEACH", 4, 9),
-        function,
-        pulse,
-        formula,
-        dc,
-        supply40,
-        supply24,
-        triple,
-        sine,
-        threePhase,
+        SingleMeter(10120, u"VOLTMETER A", 'A', false),     SingleMeter(10121, u"VOLTMETER B", 'B', false),
+        SingleMeter(10122, u"AMPEREMETER A", 'A', true),    SingleMeter(10123, u"AMPEREMETER B", 'B', true),
+        SingleMeter(10124, u"dB METER A", 'A', false),      SingleMeter(10125, u"dB METER B", 'B', false),
+        DualMeter(10211, u"DUAL VOLTMETER"),                DualMeter(10212, u"DUAL AMPEREMETER"),
+        AnalogMeter(10061, u"ANALOG VOLTMETER A", 'A', false), AnalogMeter(10062, u"ANALOG VOLTMETER B", 'B', false),
+        AnalogMeter(10063, u"ANALOG AMPEREMETER A", 'A', true), AnalogMeter(10064, u"ANALOG AMPEREMETER B", 'B', true),
+        AnalogMeter(10065, u"ANALOG dB METER A", 'A', false), AnalogMeter(10066, u"ANALOG dB METER B", 'B', false),
+        MetraHit(10069, u"METRAHIT 23S", 1, 9),             MetraHit(10070, u"METRAHIT ONE/13S", 2, 7),
+        MetraHit(10071, u"METRAHIT 18S", 3, 10),            MetraHit(10072, u"METRAHIT TEACH", 4, 9),
+        power, thermometer, function, pulse, formula, dc, supply40, supply24, triple, sine, threePhase,
     };
 }
 
@@ -223,15 +195,11 @@ protected:
     std::unique_ptr<LoadedPanel> panel;
 };
 
-TEST_P(PanelOf, LoadsCompletelyWithItsTitle)
+TEST_P(PanelOf, LoadsCompletelyWithItsTitleAndEachControlItsInstrumentLooksUpExactlyOnce)
 {
     EXPECT_EQ(panel->result, PanelLoadResult::Complete);
     EXPECT_EQ(panel->bytesRead, panel->bytes) << "every byte belongs to a record";
     EXPECT_EQ(panel->layout.title, CString(GetParam().title));
-}
-
-TEST_P(PanelOf, CarriesEachControlItsInstrumentLooksUpExactlyOnce)
-{
     for (const ControlRef& wanted : GetParam().controls) {
         const auto found = std::count_if(panel->controls.begin(), panel->controls.end(), [&](const auto& c) {
             return c->m_typeCode == wanted.type && c->m_id == wanted.id;
@@ -267,7 +235,7 @@ TEST_P(PanelOf, RadioButtonsClearOnlyTheirOwnGroup)
     EXPECT_EQ(runs, wanted);
 }
 
-TEST_P(PanelOf, MarksWhereTheInstrumentMakesItsOwnControls)
+TEST_P(PanelOf, MarksWhereTheInstrumentMakesItsOwnControlsAndGivesTheRangePictureTheModelsStrip)
 {
     std::multiset<uint32_t> params;
     for (const CustomRecord& c : panel->customs)
@@ -295,6 +263,17 @@ TEST_P(PanelOf, MarksWhereTheInstrumentMakesItsOwnControls)
         EXPECT_GE(lcd.Width(), 200) << "room for the LCD's digits, unit and mode";
         EXPECT_GE(lcd.Height(), 60);
     }
+
+    // The METRAHit instrument takes the first bitmap switch as its range picture.
+    std::vector<const BitmapSwitchRecord*> switches;
+    for (const auto& c : panel->controls)
+        if (c->m_typeCode == kHotBitmapKnob)
+            switches.push_back(static_cast<const BitmapSwitchRecord*>(c.get()));
+    ASSERT_EQ(switches.size(), GetParam().rangePictures == 0 ? 0u : 1u);
+    if (!switches.empty()) {
+        EXPECT_EQ(switches[0]->bitmap, GetParam().rangePictures);
+        EXPECT_EQ(switches[0]->frames, GetParam().rangeFrames);
+    }
 }
 
 TEST_P(PanelOf, KeepsItsControlsApartAndAtLeastEightUnitsInsideTheEdge)
@@ -321,22 +300,6 @@ TEST_P(PanelOf, KeepsItsControlsApartAndAtLeastEightUnitsInsideTheEdge)
             EXPECT_FALSE(Overlap(r, placed[j].rect)) << "overlaps " << placed[j].name;
         }
     }
-}
-
-// The METRAHit instrument takes the first bitmap switch as its range picture.
-TEST_P(PanelOf, GivesTheRangePictureTheModelsStrip)
-{
-    std::vector<const BitmapSwitchRecord*> switches;
-    for (const auto& c : panel->controls)
-        if (c->m_typeCode == kHotBitmapKnob)
-            switches.push_back(static_cast<const BitmapSwitchRecord*>(c.get()));
-    if (GetParam().rangePictures == 0) {
-        EXPECT_TRUE(switches.empty());
-        return;
-    }
-    ASSERT_EQ(switches.size(), 1u);
-    EXPECT_EQ(switches[0]->bitmap, GetParam().rangePictures);
-    EXPECT_EQ(switches[0]->frames, GetParam().rangeFrames);
 }
 
 // Each strip has a button for every choice the instrument maps onto it, and

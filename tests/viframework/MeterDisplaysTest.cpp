@@ -26,6 +26,13 @@ const ValueDisplayRange kRanges[] = {
     {0, 0, nullptr, nullptr},
 };
 
+void LoadState(CHotValueDisplay& display, const Bytes& state)
+{
+    CMemFile file(state.data(), state.size());
+    CArchive ar(&file, CArchive::load);
+    display.SerializeState(ar);
+}
+
 TEST(ValueDisplay, FactorScalesTheValueForTextAndBar)
 {
     CHotValueDisplay display;
@@ -53,13 +60,18 @@ TEST(ValueDisplay, BarScaleTicksLabelsAndBaseline)
     display.SetValue(0.05);
     display.Draw(g, skin);
 
-    std::vector<RectF> ticks, bars;
-    for (const auto* call : g.Of("FillRectangle")) {
-        if (call->brush.colour1 == CHotValueDisplay::kBarColour)
-            bars.push_back(call->rect);
-        else if (call->brush.colour1 == 0xFF000000u && call->rect.width == 2)
+    auto barsOf = [](const RecordingGraphics& drawn) {
+        std::vector<RectF> bars;
+        for (const auto* call : drawn.Of("FillRectangle"))
+            if (call->brush.colour1 == CHotValueDisplay::kBarColour)
+                bars.push_back(call->rect);
+        return bars;
+    };
+    const std::vector<RectF> bars = barsOf(g);
+    std::vector<RectF> ticks;
+    for (const auto* call : g.Of("FillRectangle"))
+        if (call->brush.colour1 == 0xFF000000u && call->rect.width == 2)
             ticks.push_back(call->rect);
-    }
     ASSERT_EQ(bars.size(), 1u);
     EXPECT_FLOAT_EQ(bars[0].x, 20);
     EXPECT_FLOAT_EQ(bars[0].y + bars[0].height, 120 - 37);
@@ -79,17 +91,12 @@ TEST(ValueDisplay, BarScaleTicksLabelsAndBaseline)
     display.SetRange(1);
     display.SetValue(5);
     display.Draw(plain, skin);
-    size_t plainBars = 0;
-    for (const auto* call : plain.Of("FillRectangle")) {
-        if (call->brush.colour1 == CHotValueDisplay::kBarColour) {
-            ++plainBars;
-            EXPECT_FLOAT_EQ(call->rect.y + call->rect.height, 120 - 30);
-        }
-    }
-    EXPECT_EQ(plainBars, 1u);
+    const std::vector<RectF> plainBars = barsOf(plain);
+    ASSERT_EQ(plainBars.size(), 1u);
+    EXPECT_FLOAT_EQ(plainBars[0].y + plainBars[0].height, 120 - 30);
 }
 
-TEST(ValueDisplay, DigitsLightTheirSegmentsAndDecimalPoint)
+TEST(ValueDisplay, DigitsLightTheirSegmentsAndDecimalPointAndAPressCopiesThem)
 {
     RecordingSkin skin;
     RecordingGraphics g;
@@ -108,28 +115,10 @@ TEST(ValueDisplay, DigitsLightTheirSegmentsAndDecimalPoint)
     for (const auto* call : g.Of("FillRectangle"))
         point |= call->rect.width == 4 && call->rect.x == 10 + 33 * 3 && call->rect.y == 54;
     EXPECT_TRUE(point);
-}
 
-TEST(ValueDisplay, AutoSizeFollowsDigitsUnlessFlagged)
-{
-    CHotValueDisplay display;
-    display.m_rect = {10, 10, 50, 50};
-    display.SetDigits(4);
-    display.AutoSize();
-    EXPECT_EQ(display.m_rect, (CRect{10, 10, 10 + 20 + 4 * 33, 10 + 80}));
-    display.SetFlag(kHotDefaultCursor, true);
-    display.m_rect = {10, 10, 50, 50};
-    display.AutoSize();
-    EXPECT_EQ(display.m_rect, (CRect{10, 10, 50, 50}));
-}
-
-TEST(ValueDisplay, PressCopiesTheText)
-{
-    CHotValueDisplay display;
-    display.SetText(u"-----");
     ScriptedHost host;
     EXPECT_FALSE(display.OnPress(host));
-    EXPECT_EQ(host.clipboard, u"-----");
+    EXPECT_EQ(host.clipboard, u" 12.3");
 }
 
 TEST(ValueDisplay, StateRoundTripAndVersionOne)
@@ -147,31 +136,23 @@ TEST(ValueDisplay, StateRoundTripAndVersionOne)
 
     CHotValueDisplay back;
     back.SetText(u"12345");
-    CMemFile in(file.Data().data(), file.Data().size());
-    CArchive ar(&in, CArchive::load);
-    back.SerializeState(ar);
+    LoadState(back, file.Data());
     EXPECT_EQ(back.RangeIndex(), 1u);
     EXPECT_EQ(back.DigitCount(), 6u);
     EXPECT_EQ(back.Text(), u"      ");
 
-    const Bytes old = Encode(uint32_t(1), uint8_t(2));
     CHotValueDisplay older;
-    CMemFile oldFile(old.data(), old.size());
-    CArchive oldAr(&oldFile, CArchive::load);
-    older.SerializeState(oldAr);
+    LoadState(older, Encode(uint32_t(1), uint8_t(2)));
     EXPECT_EQ(older.RangeIndex(), 2u);
     EXPECT_EQ(older.DigitCount(), 5u);
     EXPECT_EQ(older.Text(), u"     ");
 }
 
-TEST(ValueDisplay, StateTakesEveryDigitCountAPanelHolds)
+TEST(ValueDisplay, StateTakesEveryDigitCountAPanelHoldsAndAutoSizeFollowsDigitsUnlessFlagged)
 {
     auto load = [](uint32_t digits) {
-        const Bytes state = Encode(uint32_t(2), uint8_t(0), digits);
         auto display = std::make_unique<CHotValueDisplay>();
-        CMemFile file(state.data(), state.size());
-        CArchive ar(&file, CArchive::load);
-        display->SerializeState(ar);
+        LoadState(*display, Encode(uint32_t(2), uint8_t(0), digits));
         return display;
     };
     RecordingSkin skin;
@@ -187,27 +168,34 @@ TEST(ValueDisplay, StateTakesEveryDigitCountAPanelHolds)
     // Wider than any panel: damage.
     EXPECT_THROW(load(993), CArchiveException);
     EXPECT_THROW(load(0x80000000u), CArchiveException);
+
+    // The flag keeps the size the layout gave.
+    CHotValueDisplay display;
+    display.m_rect = {10, 10, 50, 50};
+    display.SetDigits(4);
+    display.AutoSize();
+    EXPECT_EQ(display.m_rect, (CRect{10, 10, 10 + 20 + 4 * 33, 10 + 80}));
+    display.SetFlag(kHotDefaultCursor, true);
+    display.m_rect = {10, 10, 50, 50};
+    display.AutoSize();
+    EXPECT_EQ(display.m_rect, (CRect{10, 10, 50, 50}));
 }
-
-// ---------------------------------------------------------------- analog meter
-
-struct RestCase {
-    double minimum, maximum, value;
-    float divisor;
-    uint8_t restAtZero;
-    bool moves;
-    double after;
-};
 
 TEST(AnalogMeter, ResetMovesToRestOnlyBeyondTheThreshold)
 {
-    const RestCase cases[] = {
+    const struct {
+        double minimum, maximum, value;
+        float divisor;
+        uint8_t restAtZero;
+        bool moves;
+        double after;
+    } cases[] = {
         {0, 150, 50, 1, 1, true, 0},       {0, 150, 0.1, 1, 1, false, 0.1},  // threshold 0.15
         {0, 150, 0.1, 1000, 1, true, 0},   {10, 50, 30, 1, 1, true, 10},     // zero outside: the minimum
         {-20, -5, -10, 1, 1, true, -20},   {-50, 50, 0.09, 1, 1, false, 0.09},
         {-50, 50, 0.11, 1, 1, true, 0},    {-50, 50, 20, 1, 0, true, -50},
     };
-    for (const RestCase& c : cases) {
+    for (const auto& c : cases) {
         CHotAnalogMeter meter;
         meter.m_minimum = c.minimum;
         meter.m_maximum = c.maximum;
@@ -278,9 +266,7 @@ TEST(AnalogMeter, DrawsTheNeedleInItsColour)
     EXPECT_EQ(g.Count("PushClip"), g.Count("PopClip"));
 }
 
-// ---------------------------------------------------------------- bars, scales and lamps
-
-TEST(Progress, ResetGoesToTheLowerEndAndReportsIt)
+TEST(Progress, ResetGoesToTheLowerEndAndBothStylesDrawTheBarInProportion)
 {
     CHotProgress bar;
     bar.SetRange(20, 80);
@@ -293,12 +279,9 @@ TEST(Progress, ResetGoesToTheLowerEndAndReportsIt)
     bar.SetValue(50);
     EXPECT_TRUE(bar.Reset());
     EXPECT_EQ(bar.Value(), 20);
-}
 
-TEST(Progress, BothStylesDrawTheBarInProportion)
-{
     RecordingSkin skin;
-    CHotProgress bar;
+    bar.SetRange(0, 100);
     bar.m_rect = {0, 0, 108, 20};
     bar.SetValue(25);
     bar.m_style = 0;
@@ -345,7 +328,7 @@ TEST(SlidingScale, TheValueSitsUnderThePointer)
     EXPECT_EQ(labels, (std::vector<CString>{u"0", u"20", u"40", u"60", u"80", u"100"}));
 }
 
-TEST(Status, LitStateAndResetReportChanges)
+TEST(Status, ReportsChangesAndDrawsTheSkinsStyleOrItsOwnLook)
 {
     CHotStatus lamp;
     EXPECT_FALSE(lamp.Reset());
@@ -353,12 +336,8 @@ TEST(Status, LitStateAndResetReportChanges)
     EXPECT_FALSE(lamp.SetLit(true));
     EXPECT_TRUE(lamp.Reset());
     EXPECT_FALSE(lamp.IsLit());
-}
 
-TEST(Status, DrawsTheSkinsStyleOrItsOwnLook)
-{
     RecordingSkin skin;
-    CHotStatus lamp;
     lamp.m_rect = {0, 0, 21, 21};
     lamp.SetStyle(2);
     lamp.SetLit(true);

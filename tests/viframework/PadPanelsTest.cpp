@@ -42,14 +42,17 @@ protected:
     std::unique_ptr<LoadedPanel> panel;
 };
 
-TEST_P(PadPanelLayout, CarriesExactlyTheKeysItsPadActsOn)
+TEST_P(PadPanelLayout, CarriesExactlyTheKeysItsPadActsOnLargeEnoughToHit)
 {
     EXPECT_EQ(panel->result, PanelLoadResult::Complete);
     EXPECT_EQ(panel->bytesRead, panel->bytes);
     EXPECT_EQ(panel->layout.title, CString(GetParam().title));
     std::multiset<uint32_t> buttons, others;
-    for (const auto& c : panel->controls)
+    for (const auto& c : panel->controls) {
         (c->m_typeCode == kHotButton ? buttons : others).insert(c->m_id);
+        EXPECT_GE(c->m_rect.Width(), GetParam().smallestKey) << c->m_id;
+        EXPECT_GE(c->m_rect.Height(), GetParam().smallestKey) << c->m_id;
+    }
     EXPECT_EQ(buttons, GetParam().buttons);
     EXPECT_TRUE(others.empty()) << others.size() << " controls that are no keys";
     std::multiset<uint32_t> fields;
@@ -76,21 +79,10 @@ TEST_P(PadPanelLayout, PutsItsControlsOnTheGridApartAndInsideTheMargins)
     }
     // The panel ends at the margin beyond its last control, not later.
     int32_t right = 0, bottom = 0;
-    for (const PlacedControl& p : placed) {
-        right = std::max(right, p.rect.right);
-        bottom = std::max(bottom, p.rect.bottom);
-    }
+    for (const PlacedControl& p : placed)
+        right = std::max(right, p.rect.right), bottom = std::max(bottom, p.rect.bottom);
     EXPECT_EQ(width, right + 8);
     EXPECT_EQ(height, bottom + 8);
-}
-
-TEST_P(PadPanelLayout, KeysAreLargeEnoughToHit)
-{
-    for (const auto& c : panel->controls) {
-        SCOPED_TRACE(Describe(c->m_typeCode, c->m_id, c->m_rect));
-        EXPECT_GE(c->m_rect.Width(), GetParam().smallestKey);
-        EXPECT_GE(c->m_rect.Height(), GetParam().smallestKey);
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Pads, PadPanelLayout, testing::ValuesIn(PadPanels()),

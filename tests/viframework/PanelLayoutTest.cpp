@@ -80,24 +80,26 @@ public:
     CArchive ar;
 };
 
-PanelLoadResult Load(const std::vector<uint8_t>& bytes, CPanelLayout& layout, CHotspotArray& list,
-                     TestFactory& factory)
-{
-    CMemFile file(bytes.data(), bytes.size());
-    CArchive ar(&file, CArchive::load);
-    return ReadPanel(ar, layout, list, factory);
-}
-
-}  // namespace
-
-TEST(PanelLayout, ReadsSizeTitleAndRecordsKeepingTheConstructorsHighFlags)
-{
-    LayoutWriter w(239, 149, u"DC SUPPLY");
-    w.Record(kTestCode, {1, 2, 30, 40}, 7, 0xFFFE0001u, 99);
+class PanelLayout : public ::testing::Test {
+protected:
+    PanelLoadResult Load(const std::vector<uint8_t>& bytes)
+    {
+        CMemFile file(bytes.data(), bytes.size());
+        CArchive ar(&file, CArchive::load);
+        return ReadPanel(ar, layout, list, factory);
+    }
     CPanelLayout layout;
     CHotspotArray list;
     TestFactory factory;
-    ASSERT_EQ(Load(w.Bytes(), layout, list, factory), PanelLoadResult::Complete);
+};
+
+}  // namespace
+
+TEST_F(PanelLayout, ReadsSizeTitleAndRecordsKeepingTheConstructorsHighFlags)
+{
+    LayoutWriter w(239, 149, u"DC SUPPLY");
+    w.Record(kTestCode, {1, 2, 30, 40}, 7, 0xFFFE0001u, 99);
+    ASSERT_EQ(Load(w.Bytes()), PanelLoadResult::Complete);
     EXPECT_EQ(layout.width, 239);
     EXPECT_EQ(layout.height, 149);
     EXPECT_EQ(layout.title, u"DC SUPPLY");
@@ -113,30 +115,24 @@ TEST(PanelLayout, ReadsSizeTitleAndRecordsKeepingTheConstructorsHighFlags)
     EXPECT_TRUE(h->loaded);
 }
 
-TEST(PanelLayout, ACodeWithoutAKindStopsLoadingAndKeepsWhatWasRead)
+TEST_F(PanelLayout, ACodeWithoutAKindStopsLoadingAndKeepsWhatWasRead)
 {
     LayoutWriter w(10, 10, u"");
     w.Record(kTestCode, {0, 0, 5, 5}, 1, 1, 0);
     w.Raw(kHotUnused);  // nothing after this may be read
     w.Record(kTestCode, {0, 0, 5, 5}, 2, 1, 0);
-    CPanelLayout layout;
-    CHotspotArray list;
-    TestFactory factory;
-    EXPECT_EQ(Load(w.Bytes(), layout, list, factory), PanelLoadResult::UnknownControl);
+    EXPECT_EQ(Load(w.Bytes()), PanelLoadResult::UnknownControl);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0]->m_id, 1u);
 }
 
-TEST(PanelLayout, RectangleRecordsGoToTheViewWhichMayDeclineThem)
+TEST_F(PanelLayout, RectangleRecordsGoToTheViewWhichMayDeclineThem)
 {
     LayoutWriter w(10, 10, u"");
     w.Custom({3, 4, 50, 60}, 11, 12);
     w.Record(kTestCode, {0, 0, 5, 5}, 1, 1, 0);
     const auto bytes = w.Bytes();
-    CPanelLayout layout;
-    CHotspotArray list;
-    TestFactory factory;
-    EXPECT_EQ(Load(bytes, layout, list, factory), PanelLoadResult::Complete);
+    EXPECT_EQ(Load(bytes), PanelLoadResult::Complete);
     ASSERT_EQ(factory.customs.size(), 1u);
     EXPECT_EQ(factory.customs[0].p1, 11u);
     EXPECT_EQ(factory.customs[0].p2, 12u);
@@ -144,39 +140,18 @@ TEST(PanelLayout, RectangleRecordsGoToTheViewWhichMayDeclineThem)
     EXPECT_EQ(list.size(), 1u);
 
     factory.makeCustom = true;
-    Load(bytes, layout, list, factory);
+    Load(bytes);
     EXPECT_EQ(list.size(), 2u);
 }
 
-TEST(PanelLayout, ADamagedRecordThrowsWithTheEarlierControlsInTheList)
+TEST_F(PanelLayout, ADamagedRecordThrowsWithTheEarlierControlsInTheList)
 {
     LayoutWriter w(10, 10, u"T");
     w.Record(kTestCode, {0, 0, 5, 5}, 1, 1, 0);
     auto bytes = w.Bytes();
     bytes.resize(bytes.size() - 8);  // the record's tail and the end code are cut
-    CPanelLayout layout;
-    CHotspotArray list;
-    TestFactory factory;
-    EXPECT_THROW(Load(bytes, layout, list, factory), CArchiveException);
+    EXPECT_THROW(Load(bytes), CArchiveException);
     EXPECT_EQ(list.size(), 1u);
-}
-
-TEST(PanelLayout, HeaderCarriesTheResourceRecord)
-{
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        ar << uint32_t{1};
-        for (int i = 0; i < 10; ++i)
-            ar << uint32_t(i == 5 ? 7 : 0);
-    }
-    CMemFile in(file.Data().data(), file.Data().size());
-    CArchive ar(&in, CArchive::load);
-    CPanelLayout layout;
-    ReadLayoutHeader(ar, layout);
-    EXPECT_EQ(layout.leading, 1u);
-    EXPECT_EQ(layout.resourceRecord[5], 7u);
-    EXPECT_EQ(layout.resourceRecord[4], 0u);
 }
 
 TEST(HotspotArray, HitTestTakesTheLastVisibleEnabledControl)

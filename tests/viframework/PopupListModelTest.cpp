@@ -27,7 +27,7 @@ CHotPopupListModel OneColumn(int32_t rows, int32_t maxHeight)
     return model;
 }
 
-TEST(PopupListModel, GridFromTheWidestAndTallestTexts)
+TEST(PopupListModel, GridFromTheWidestAndTallestTextsAndNoneWithoutEntries)
 {
     const CHotPopupListModel narrow = TwoColumns(40);
     EXPECT_EQ(narrow.ColumnWidth(), 51 + 4);
@@ -40,6 +40,13 @@ TEST(PopupListModel, GridFromTheWidestAndTallestTexts)
 
     // The control's width is the least a column gets.
     EXPECT_EQ(TwoColumns(74).ColumnWidth(), 74);
+
+    CHotPopupListModel empty;
+    empty.Layout({}, 50);
+    EXPECT_FALSE(empty.OnKey(Key::Down));
+    EXPECT_EQ(empty.Highlight(), -1);
+    EXPECT_EQ(empty.Size(), (CSize{0, 0}));
+    EXPECT_EQ(empty.HitTest({1, 1}).kind, Kind::None);
 }
 
 TEST(PopupListModel, KeysMoveWithinTheGrid)
@@ -59,16 +66,14 @@ TEST(PopupListModel, KeysMoveWithinTheGrid)
     EXPECT_EQ(model.Highlight(), 0);  // and back to the first
     EXPECT_TRUE(model.OnKey(Key::End));
     EXPECT_EQ(model.Highlight(), 3);
-}
 
-TEST(PopupListModel, SideStepNeedsAnEntryInTheSameRow)
-{
-    CHotPopupListModel model;
-    model.Layout({{0, 0, {10, 10}}, {0, 1, {10, 10}}, {0, 2, {10, 10}}, {1, 0, {10, 10}}}, 0);
-    model.SetHighlight(2);
-    EXPECT_FALSE(model.OnKey(Key::Right));
-    EXPECT_EQ(model.Highlight(), 2);
-    EXPECT_EQ(model.Rows(), 3);
+    // A side step needs an entry in the same row.
+    CHotPopupListModel ragged;
+    ragged.Layout({{0, 0, {10, 10}}, {0, 1, {10, 10}}, {0, 2, {10, 10}}, {1, 0, {10, 10}}}, 0);
+    ragged.SetHighlight(2);
+    EXPECT_FALSE(ragged.OnKey(Key::Right));
+    EXPECT_EQ(ragged.Highlight(), 2);
+    EXPECT_EQ(ragged.Rows(), 3);
 }
 
 TEST(PopupListModel, TallListsScrollToKeepTheHighlightVisible)
@@ -121,16 +126,6 @@ TEST(PopupListModel, HitTestFindsEntriesAndScrollAreas)
     CHotPopupListModel ragged;
     ragged.Layout({{0, 0, {10, 10}}, {0, 1, {10, 10}}, {1, 0, {10, 10}}}, 0);
     EXPECT_EQ(ragged.HitTest({20, 20}).kind, Kind::None);
-}
-
-TEST(PopupListModel, EmptyListHasNoHighlight)
-{
-    CHotPopupListModel model;
-    model.Layout({}, 50);
-    EXPECT_FALSE(model.OnKey(Key::Down));
-    EXPECT_EQ(model.Highlight(), -1);
-    EXPECT_EQ(model.Size(), (CSize{0, 0}));
-    EXPECT_EQ(model.HitTest({1, 1}).kind, Kind::None);
 }
 
 }  // namespace

@@ -85,12 +85,11 @@ void ExpectDefaults(const CVISkinManager& skin)
 
 }  // namespace
 
-// ---------------------------------------------------------------- record
-
-TEST(SkinRecord, ReadsEveryFieldInRecordOrder)
+TEST(SkinRecord, ReadsEveryFieldInRecordOrderAndStoresTheSameBytes)
 {
+    const std::vector<uint8_t> record = FullRecord();
     CVISkinManager skin;
-    ASSERT_TRUE(skin.LoadRecord(FullRecord()));
+    ASSERT_TRUE(skin.LoadRecord(record));
     EXPECT_EQ(skin.m_recordVersion, 7u);
     EXPECT_EQ(skin.m_recordReserved, 9u);
     EXPECT_EQ(skin.m_smoothingMode, 4u);
@@ -121,13 +120,7 @@ TEST(SkinRecord, ReadsEveryFieldInRecordOrder)
     EXPECT_EQ(skin.m_segmentColours, (std::array<Argb, 3>{0xFF0A0B0C, 0xFF0D0E0F, 0xFF101112}));
     // The display font is not part of the record.
     EXPECT_EQ(skin.m_displayFont, MakeFont(u"Courier New", -11, 700));
-}
 
-TEST(SkinRecord, StoringWritesTheBytesThatWereRead)
-{
-    const std::vector<uint8_t> record = FullRecord();
-    CVISkinManager skin;
-    ASSERT_TRUE(skin.LoadRecord(record));
     CMemFile file;
     CArchive ar(&file, CArchive::store);
     skin.Serialize(ar);
@@ -176,7 +169,7 @@ TEST(SkinRecord, LampStyleOfAnotherClassIsRefused)
     EXPECT_EQ(skin.LampStyleCount(), 0u);
 }
 
-TEST(SkinRecord, LampStyleIndexOutsideTheListIsAnError)
+TEST(SkinRecord, LampStyleIndexOutsideTheListIsAnErrorAndResetGoesBackToDefaults)
 {
     CVISkinManager skin;
     EXPECT_THROW(skin.GetLampStyle(0), CInvalidArgException);
@@ -185,29 +178,12 @@ TEST(SkinRecord, LampStyleIndexOutsideTheListIsAnError)
     EXPECT_THROW(skin.GetLampStyle(2), CInvalidArgException);
     skin.ClearLampStyles();
     EXPECT_THROW(skin.GetLampStyle(0), CInvalidArgException);
-}
 
-TEST(SkinRecord, ButtonSizes)
-{
-    const std::pair<uint32_t, CSize> cases[] = {
-        {0, {38, 22}}, {3, {38, 22}}, {10, {38, 22}}, {11, {38, 22}}, {4, {28, 19}}, {5, {28, 19}},
-        {9, {26, 26}}, {20, {16, 30}}, {7, {36, 36}}, {6, {36, 36}}, {12, {36, 36}},
-    };
-    for (const auto& [style, size] : cases)
-        EXPECT_EQ(CVISkinManager::GetButtonSize(style), size) << "style " << style;
-}
-
-TEST(SkinRecord, ResetFontsAndResetGoBackToDefaults)
-{
-    CVISkinManager skin;
-    ASSERT_TRUE(skin.LoadRecord(FullRecord()));
     EXPECT_TRUE(skin.ResetFonts());
     EXPECT_EQ(skin.m_textFont, MakeFont(u"Tahoma", -11, 400));
     skin.Reset();
     ExpectDefaults(skin);
 }
-
-// ---------------------------------------------------------------- choosing a skin
 
 TEST(SkinChoice, FallsBackAlongTheRegistryAndTheResources)
 {
@@ -256,8 +232,6 @@ TEST(SkinChoice, LoadByNameReportsWhetherASkinWasFound)
     EXPECT_EQ(skin.m_recordVersion, 1u);  // three bytes are no version word
 }
 
-// ---------------------------------------------------------------- drawing
-
 class SkinDrawing : public ::testing::Test {
 protected:
     void SetUp() override
@@ -284,14 +258,10 @@ protected:
     RecordingGraphics g;
 };
 
-TEST_F(SkinDrawing, PrepareGraphicsAppliesTheRenderingSettings)
+TEST_F(SkinDrawing, RenderingSettingsAndButtonTextCentredInTextFontAndTableColourNine)
 {
     skin.PrepareGraphics(g);
     EXPECT_EQ(g.rendering, (std::vector<uint32_t>{4, 2, 5}));
-}
-
-TEST_F(SkinDrawing, ButtonTextIsCentredInTextFontAndTableColourNine)
-{
     const RectF rect{10, 20, 38, 22};
     skin.DrawButton(g, rect, u"RUN", 0, false, false);
     const auto texts = g.Of("DrawString");
@@ -303,7 +273,7 @@ TEST_F(SkinDrawing, ButtonTextIsCentredInTextFontAndTableColourNine)
     EXPECT_FLOAT_EQ(texts[0]->rect.y + texts[0]->rect.height / 2, 31.0f);
 }
 
-TEST_F(SkinDrawing, ButtonFaceFollowsHoverAndPress)
+TEST_F(SkinDrawing, ButtonFaceFollowsHoverAndPressAndAToolButtonIsFlatUntilThePointerComes)
 {
     const RectF rect{0, 0, 38, 22};
     struct Case {
@@ -326,10 +296,7 @@ TEST_F(SkinDrawing, ButtonFaceFollowsHoverAndPress)
         ASSERT_EQ(borders.size(), 1u);
         EXPECT_EQ(borders[0]->pen.colour, c.hover ? skin.m_colourTable[kSkinHoverRing] : 0xFF404040u);
     }
-}
-
-TEST_F(SkinDrawing, ToolButtonIsFlatUntilThePointerComes)
-{
+    g.calls.clear();
     skin.DrawButton(g, {0, 0, 26, 26}, u"", 9, false, false);
     EXPECT_EQ(g.calls.size(), 0u);
     skin.DrawButton(g, {0, 0, 26, 26}, u"", 9, true, false);
@@ -404,7 +371,7 @@ TEST_F(SkinDrawing, JoinedGroupItemsStayInsideTheirOwnRectangle)
     EXPECT_EQ(g.Of("DrawString")[0]->colour, skin.m_colourTable[kSkinDisabledText]);
 }
 
-TEST_F(SkinDrawing, PowerSymbolGlowsInTheOnLampColour)
+TEST_F(SkinDrawing, PowerSymbolGlowsInTheOnLampColourAndTheStyledOneShowsTheIndicator)
 {
     CHotPowerEnableInfo look;
     skin.DrawPowerButton(g, {0, 0, 36, 36}, look, false, false, true);
@@ -414,11 +381,8 @@ TEST_F(SkinDrawing, PowerSymbolGlowsInTheOnLampColour)
     g.calls.clear();
     skin.DrawPowerButton(g, {0, 0, 36, 36}, look, false, false, false);
     EXPECT_EQ(g.Of("DrawArc")[0]->pen.colour, look.m_values[11]);
-}
 
-TEST_F(SkinDrawing, StyledPowerButtonShowsTheIndicator)
-{
-    CHotPowerEnableInfo look;
+    // The styled switch shows its indicator unless told it is none.
     look.m_values[31] = 0xFFFFEE00u;  // unlike every other lamp colour
     const Argb indicatorCentre = look.m_values[31];
     auto indicatorLit = [&](bool notIndicator) {

@@ -7,15 +7,12 @@ namespace {
 
 using Verdict = CUpdateGate::Verdict;
 
-TEST(UpdateGate, WithoutPeriodEveryEventUpdates)
+TEST(UpdateGate, WithoutPeriodEveryEventUpdatesAPeriodOf200AsksAboutEveryFourthEventOf50)
 {
-    CUpdateGate gate;
+    CUpdateGate plain;
     for (uint32_t t = 0; t < 500; t += 50)
-        EXPECT_EQ(gate.Check(t).verdict, Verdict::Update);
-}
+        EXPECT_EQ(plain.Check(t).verdict, Verdict::Update);
 
-TEST(UpdateGate, PeriodOf200AsksAboutEveryFourthEventOf50)
-{
     CUpdateGate gate;
     gate.SetPeriod(200);
     gate.Check(0);  // the first check after start may run out the period

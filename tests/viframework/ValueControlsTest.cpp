@@ -71,8 +71,6 @@ const std::vector<uint32_t> kRepeatTimes = {0, 500, 900, 1200, 1400, 1500, 1510,
 
 }  // namespace
 
-// ---------------------------------------------------------------- arithmetic
-
 TEST(ControlMath, MulDivRoundsHalfAwayFromZeroAndRefusesWhatDoesNotFit)
 {
     struct Case {
@@ -87,18 +85,14 @@ TEST(ControlMath, MulDivRoundsHalfAwayFromZeroAndRefusesWhatDoesNotFit)
     EXPECT_EQ(LimitTo(int64_t(INT32_MAX) + 5, 0, 100), 100);
     EXPECT_EQ(SpanOf(INT32_MIN, INT32_MAX), INT32_MAX);
     EXPECT_EQ(SpanOf(10, 0), 0);
-}
 
-TEST(ControlMath, RepeatWithZeroDelaysStillWaits)
-{
+    // A repeat with zero delays still waits.
     CAutoRepeat repeat(0, 0, 0);
     EXPECT_TRUE(repeat.Due(7));
     EXPECT_FALSE(repeat.Due(7));
     EXPECT_EQ(repeat.Wait(7), 1u);
     EXPECT_TRUE(repeat.Due(8));
 }
-
-// ---------------------------------------------------------------- knob
 
 TEST(Knob, PointerDirectionGivesTheValue)
 {
@@ -191,8 +185,6 @@ TEST(Knob, PointerTipLiesWhereTheAngleRuleSays)
     }
 }
 
-// ---------------------------------------------------------------- slider
-
 TEST(Slider, DragMovesTheValueByTheWayAlongTheTrack)
 {
     struct Case {
@@ -253,8 +245,6 @@ TEST(Slider, LoadedValueIsTheRestAndShadesFollowTheBar)
     EXPECT_EQ(slider.Value(), 5);  // the rest value held to the range
     EXPECT_FALSE(slider.Reset());
 }
-
-// ---------------------------------------------------------------- scroll bar
 
 TEST(ScrollBar, PartsAndThumbInBothOrientations)
 {
@@ -378,8 +368,6 @@ TEST(ScrollBar, HoverFollowsTheParts)
     EXPECT_EQ(bar.ThumbAlpha(), 100);
 }
 
-// ---------------------------------------------------------------- up/down keys
-
 TEST(UpDown, HalvesLightAndPostTheirCommands)
 {
     CHotUpDownButton keys;
@@ -443,9 +431,7 @@ TEST(UpDown, TouchModeOpensTheSpinPadInstead)
     EXPECT_EQ(host.captures, 0);
 }
 
-// ---------------------------------------------------------------- value field
-
-TEST(ValueField, FormatsWithItsDecimals)
+TEST(ValueField, FormatsWithItsDecimalsDrawsTitleNumberAndUnitAndTakesNoClick)
 {
     const struct {
         double value;
@@ -471,12 +457,9 @@ TEST(ValueField, FormatsWithItsDecimals)
     EXPECT_TRUE(field.Reset());
     EXPECT_EQ(field.ValueText(), u"0.000000000000000");
     EXPECT_FALSE(field.Reset());
-}
 
-TEST(ValueField, DrawsTitleNumberAndUnitAndTakesNoClick)
-{
     CVISkinManager skin;
-    CHotValue field;
+    field.SetDecimals(2);
     field.PlaceAt(10, 20);
     EXPECT_EQ(field.m_rect, (CRect{10, 20, 160, 120}));
     field.PlaceAt(0, 0);
@@ -493,8 +476,6 @@ TEST(ValueField, DrawsTitleNumberAndUnitAndTakesNoClick)
     ScriptedHost host;
     EXPECT_FALSE(field.OnPress(host));
 }
-
-// ---------------------------------------------------------------- records
 
 TEST(ValueRecords, DefaultsAreWhatTheLayoutCompilerWrites)
 {

@@ -2,15 +2,18 @@
 
 #include "viframework/Zoom.h"
 
-TEST(Zoom, MulDivRoundsHalvesAwayFromZero)
+TEST(Zoom, MulDivRoundsHalvesAwayFromZeroAndPanelPointsRoundTrip)
 {
     EXPECT_EQ(MulDivRound(3, 1, 2), 2);
     EXPECT_EQ(MulDivRound(-3, 1, 2), -2);
     EXPECT_EQ(MulDivRound(239, 200, 100), 478);
     EXPECT_EQ(MulDivRound(5, 5, 0), -1);
+    for (CZoomRatio zoom : {CZoomRatio{100, 100}, CZoomRatio{200, 100}, CZoomRatio{150, 100}})
+        for (int32_t v : {0, 1, 17, 119, 238})
+            EXPECT_EQ(zoom.ToPanel(zoom.ToDevice(v)), v) << zoom.num << " " << v;
 }
 
-TEST(Zoom, DpiScalesBothNumerators)
+TEST(Zoom, DpiScalesBothNumeratorsRegistryValuesAreSixteenBitAndZeroIsIgnored)
 {
     CMemorySettingsStore settings;
     CZoomSettings at96 = CZoomSettings::Read(settings, 96);
@@ -21,26 +24,13 @@ TEST(Zoom, DpiScalesBothNumerators)
     CZoomSettings at144 = CZoomSettings::Read(settings, 144);
     EXPECT_EQ(at144.first, (CZoomRatio{150, 100}));
     EXPECT_EQ(at144.second, (CZoomRatio{300, 100}));
-}
 
-TEST(Zoom, RegistryValuesAreSixteenBitAndZeroIsIgnored)
-{
-    CMemorySettingsStore settings;
     const CString key = u"Software\\Brennick\\Common\\Virtual Instruments";
     settings.WriteNumber(SettingsHive::LocalMachine, key, u"ZoomNom2", 0x10000 + 150);
     settings.WriteNumber(SettingsHive::LocalMachine, key, u"ZoomDenom", 0);
     CZoomSettings zoom = CZoomSettings::Read(settings, 96);
     EXPECT_EQ(zoom.second.num, 150);
     EXPECT_EQ(zoom.first.den, 100);
-}
-
-TEST(Zoom, PanelPointsRoundTripAtCommonRatios)
-{
-    for (CZoomRatio zoom : {CZoomRatio{100, 100}, CZoomRatio{200, 100}, CZoomRatio{150, 100}}) {
-        for (int32_t v : {0, 1, 17, 119, 238}) {
-            EXPECT_EQ(zoom.ToPanel(zoom.ToDevice(v)), v) << zoom.num << " " << v;
-        }
-    }
 }
 
 TEST(Zoom, SecondLevelShrinksToFitTheDesktop)

@@ -1,7 +1,6 @@
-// The spectrum analyzer and the Bode plotter against the simulator, read as
-// a user reads them: the plug-in loaded like the host loads it, the box's own
-// generator and its RC low-pass (corner 1 kHz) on the inputs, the panes'
-// controls sent, and the charts' data taken through "data as text".
+// The spectrum analyzer and the Bode plotter against the simulator, whose
+// generator and RC low-pass (corner 1 kHz) feed the inputs, read through the
+// charts' "data as text".
 #include <gtest/gtest.h>
 
 #include <windows.h>

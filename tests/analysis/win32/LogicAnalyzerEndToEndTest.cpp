@@ -1,10 +1,6 @@
-// The logic analyzer against the simulator, whose digital outputs are wired
-// to its inputs: a counter pattern made in the settings sheet as a user
-// makes it, played and recorded, and the record read through the chart's
-// "data as text".
-//
-// With VEXA_PICTURES set to a folder, the test saves pictures of the sheet's
-// pages, the counter dialog and the timing diagram there.
+// The logic analyzer against the simulator's digital loopback, read through
+// the chart's "data as text". With VEXA_PICTURES set to a folder, pictures of
+// the sheet's pages, the counter dialog and the timing diagram are saved there.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -34,39 +30,6 @@ constexpr UINT kCounterGenerator = 507;
 constexpr int kStepList = 402, kCounterEnd = 152;
 const std::wstring kSheetTitle = L"Logic Analyzer Settings";
 const std::wstring kCounterTitle = L"Counter";
-
-struct DialogSearch {
-    std::wstring title;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<DialogSearch*>(param);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t kind[16] = {}, title[128] = {};
-    GetClassNameW(window, kind, 15);
-    GetWindowTextW(window, title, 127);
-    if (process != GetCurrentProcessId() || std::wstring(kind) != L"#32770" || !IsWindowVisible(window) ||
-        search->title != title)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-// A visible dialog of this process with that title, waited for up to 5 s.
-HWND AwaitDialog(const std::wstring& title)
-{
-    for (int i = 0; i < 250; ++i) {
-        DialogSearch search{title};
-        EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
-        Sleep(20);
-    }
-    return nullptr;
-}
 
 BOOL CALLBACK FindStepList(HWND child, LPARAM found)
 {
@@ -110,13 +73,13 @@ void SavePicture(HWND window, const wchar_t* name)
 // sheet runs its modal loop: the counter generator 0 to 15, then OK.
 void MakeCounterPattern(std::atomic<bool>& done, std::atomic<bool>& ok)
 {
-    HWND sheet = AwaitDialog(kSheetTitle);
+    HWND sheet = AwaitWindow(kSheetTitle);
     HWND list = nullptr;
     if (sheet)
         EnumChildWindows(sheet, FindStepList, reinterpret_cast<LPARAM>(&list));
     if (list) {
         PostMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(kCounterGenerator, BN_CLICKED), 0);
-        if (HWND counter = AwaitDialog(kCounterTitle)) {
+        if (HWND counter = AwaitWindow(kCounterTitle)) {
             SetDlgItemTextW(counter, kCounterEnd, L"15");
             SavePicture(counter, L"logic-counter.png");
             PostMessageW(counter, WM_COMMAND, IDOK, 0);

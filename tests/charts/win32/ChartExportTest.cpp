@@ -1,23 +1,19 @@
 // Exporting a chart under Windows, on the resource library's texts and
-// dialogs: a chart that draws a known picture and writes known data is
-// exported to files (which check_export_files.py reads afterwards, with
-// tools that did not write them) and to the clipboard (read back here); the
-// failures a user meets are told; the size and export dialogs are worked by
-// a second hand.
-//
-// VEXA_EXPORT_DIR names the folder for the files; with VEXA_PICTURES set to
-// a folder, pictures of the dialogs are saved there too.
+// dialogs, to files (check_export_files.py reads them afterwards with tools
+// that did not write them) and to the clipboard; dialogs are worked by a
+// second hand. VEXA_EXPORT_DIR names the folder for the files; with
+// VEXA_PICTURES set to a folder, pictures of the dialogs are saved there.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -67,6 +63,28 @@ bool Exists(const CString& path)
     return GetFileAttributesW(Wide(path)) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::wstring DecimalSign()
+{
+    wchar_t decimal[4] = {};
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, 4);
+    return decimal;
+}
+
+// The clipboard's Unicode text; empty when there is none.
+std::u16string ClipboardText()
+{
+    std::u16string text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
+        if (const auto* chars = static_cast<const char16_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    CloseClipboard();
+    return text;
+}
+
 // ---------------------------------------------------------------- the chart
 
 // The data a chart writes: titles with points in them and decimals.
@@ -108,28 +126,41 @@ public:
 
 // ---------------------------------------------------------------- hands
 
-// A visible dialog of this process with that title. Read without sending
-// messages: the window's thread may be the one waiting for this thread.
-bool IsDialogTitled(HWND window, const std::function<bool(const std::wstring&)>& titleMatches)
+BOOL CALLBACK Collect(HWND window, LPARAM windows)
+{
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows()
+{
+    std::vector<HWND> all;
+    EnumWindows(Collect, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+// The title of a visible dialog of this process, or none. Read without
+// sending messages: the window's thread may be the one waiting for this thread.
+std::optional<std::wstring> DialogTitle(HWND window)
 {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     wchar_t kind[16] = {}, title[128] = {};
     GetClassNameW(window, kind, 15);
     if (process != GetCurrentProcessId() || std::wstring(kind) != L"#32770" || !IsWindowVisible(window))
-        return false;
+        return std::nullopt;
     InternalGetWindowText(window, title, 127);
-    return titleMatches(title);
+    return title;
 }
 
 // The application's message boxes are titled as the application.
 bool IsMessageBox(HWND window)
 {
-    return IsDialogTitled(window, [](const std::wstring& title) { return title == L"Vexa"; });
+    return DialogTitle(window) == L"Vexa";
 }
 
-// Answers this process's message boxes (titled as the application) with OK
-// from a thread of its own and keeps their texts: no user is here.
+// Answers this process's message boxes with OK from a thread of its own and
+// keeps their texts: no user is here.
 class MessageAnswerer {
 public:
     MessageAnswerer() : m_thread([this] { Run(); }) {}
@@ -149,10 +180,7 @@ public:
         for (DWORD waited = 0; waited < timeoutMs; waited += 10) {
             {
                 std::lock_guard<std::mutex> g(m_lock);
-                bool closed = true;
-                for (HWND box : m_open)
-                    closed = closed && !IsWindow(box);
-                if (m_texts.size() >= count && closed)
+                if (m_texts.size() >= count && std::none_of(m_answered.begin(), m_answered.end(), IsWindow))
                     return true;
             }
             Sleep(10);
@@ -170,35 +198,27 @@ private:
             *longest = text;
         return TRUE;
     }
-    static BOOL CALLBACK Visit(HWND window, LPARAM self)
-    {
-        auto* answerer = reinterpret_cast<MessageAnswerer*>(self);
-        if (!IsMessageBox(window))
-            return TRUE;
-        {
-            std::lock_guard<std::mutex> g(answerer->m_lock);
-            if (answerer->m_answered.insert(window).second) {
-                std::wstring text;
-                EnumChildWindows(window, LongestText, reinterpret_cast<LPARAM>(&text));
-                answerer->m_texts.push_back(text);
-                answerer->m_open.push_back(window);
-            }
-        }
-        PostMessageW(window, WM_COMMAND, IDOK, 0);
-        return TRUE;
-    }
     void Run()
     {
-        while (!m_stop) {
-            EnumWindows(Visit, reinterpret_cast<LPARAM>(this));
-            Sleep(20);
-        }
+        for (; !m_stop; Sleep(20))
+            for (HWND window : TopLevelWindows()) {
+                if (!IsMessageBox(window))
+                    continue;
+                {
+                    std::lock_guard<std::mutex> g(m_lock);
+                    if (m_answered.insert(window).second) {
+                        std::wstring text;
+                        EnumChildWindows(window, LongestText, reinterpret_cast<LPARAM>(&text));
+                        m_texts.push_back(text);
+                    }
+                }
+                PostMessageW(window, WM_COMMAND, IDOK, 0);
+            }
     }
 
     std::atomic<bool> m_stop{false};
     std::mutex m_lock;
     std::set<HWND> m_answered;
-    std::vector<HWND> m_open;
     std::vector<std::wstring> m_texts;
     std::thread m_thread;
 };
@@ -215,37 +235,30 @@ HWND WaitForDialog(const wchar_t* title, DWORD timeoutMs = 5000)
     return nullptr;
 }
 
-struct OwnedSearch {
-    HWND owner;
-    HWND found = nullptr;
-    std::wstring title;
-};
-
-BOOL CALLBACK FindOwned(HWND window, LPARAM param)
+void WaitClosed(HWND window)
 {
-    auto* search = reinterpret_cast<OwnedSearch*>(param);
-    if (GetWindow(window, GW_OWNER) != search->owner || IsMessageBox(window) ||
-        !IsDialogTitled(window, [&](const std::wstring& title) {
-            search->title = title;
-            return true;
-        }))
-        return TRUE;
-    search->found = window;
-    return FALSE;
+    for (int i = 0; i < 300 && IsWindow(window); ++i)
+        Sleep(10);
 }
 
 // A dialog other than a message box that the system opened over owner, or none.
-OwnedSearch OwnedDialog(HWND owner)
+HWND OwnedDialog(HWND owner, std::wstring* title = nullptr)
 {
-    OwnedSearch search{owner, nullptr, {}};
-    EnumWindows(FindOwned, LPARAM(&search));
-    return search;
+    for (HWND window : TopLevelWindows()) {
+        const std::optional<std::wstring> shown = DialogTitle(window);
+        if (GetWindow(window, GW_OWNER) == owner && shown && *shown != L"Vexa") {
+            if (title)
+                *title = *shown;
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 // Runs open() on this thread while script() works the dialog titled `title`
 // from another; a dialog the script leaves open is cancelled, so that a
-// failing script cannot hang the test.
-void WithHand(const wchar_t* title, const std::function<void(HWND)>& script, const std::function<void()>& open)
+// failing script cannot hang the test. What open() returned.
+bool WithHand(const wchar_t* title, const std::function<void(HWND)>& script, const std::function<bool()>& open)
 {
     std::thread hand([&] {
         HWND dialog = WaitForDialog(title);
@@ -260,8 +273,9 @@ void WithHand(const wchar_t* title, const std::function<void(HWND)>& script, con
             Sleep(20);
         }
     });
-    open();
+    const bool result = open();
     hand.join();
+    return result;
 }
 
 std::wstring ItemText(HWND dialog, int id)
@@ -276,6 +290,14 @@ bool Enabled(HWND dialog, int id)
     return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
 }
 
+// A format chosen in the export dialog's list as a click chooses it: with its notification.
+void ChooseFormat(HWND dialog, int index)
+{
+    HWND list = GetDlgItem(dialog, 451);
+    SendMessageW(list, LB_SETCURSEL, index, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(451, LBN_SELCHANGE), LPARAM(list));
+}
+
 void SavePicture(HWND window, const wchar_t* name)
 {
     const std::wstring folder = FolderFromEnvironment("VEXA_PICTURES");
@@ -287,18 +309,15 @@ void SavePicture(HWND window, const wchar_t* name)
 
 // ---------------------------------------------------------------- pictures read back
 
-bool Dark(COLORREF c)
-{
-    return GetRValue(c) < 96 && GetGValue(c) < 96 && GetBValue(c) < 96;
-}
-
 // Whether a dark pixel lies within two pixels of (x, y): lines are three wide.
 bool DarkNear(HDC dc, int x, int y)
 {
     for (int dy = -2; dy <= 2; ++dy)
-        for (int dx = -2; dx <= 2; ++dx)
-            if (Dark(GetPixel(dc, x + dx, y + dy)))
+        for (int dx = -2; dx <= 2; ++dx) {
+            const COLORREF c = GetPixel(dc, x + dx, y + dy);
+            if (GetRValue(c) < 96 && GetGValue(c) < 96 && GetBValue(c) < 96)
                 return true;
+        }
     return false;
 }
 
@@ -370,9 +389,7 @@ TEST_F(ChartExport, FilesOfEachFormatHoldTheChartAtTheChosenSize)
     const CString emf = ExportPath(L"chart.emf"), bmp = ExportPath(L"chart.bmp"), txt = ExportPath(L"chart-point.txt");
     ASSERT_TRUE(ExportMetafile(chart, Image(0), CExport::file, emf));
     ASSERT_TRUE(ExportBitmap(chart, Image(1), CExport::file, bmp));
-    wchar_t decimal[4] = {};
-    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, 4);
-    ASSERT_STREQ(decimal, L".") << "this run is meant for a user with a decimal point";
+    ASSERT_EQ(DecimalSign(), L".") << "this run is meant for a user with a decimal point";
     ASSERT_TRUE(ExportText(chart, CExport::file, txt));
     EXPECT_TRUE(answerer.Texts().empty());
 
@@ -476,12 +493,7 @@ TEST_F(ChartExport, ABitmapNoMemoryHoldsIsToldBeforeAnythingIsDrawn)
 TEST_F(ChartExport, TheClipboardGetsTextMetafileAndBitmap)
 {
     ASSERT_TRUE(ExportText(chart, CExport::clipboard, CString()));
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    HANDLE text = GetClipboardData(CF_UNICODETEXT);
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(std::u16string(static_cast<const char16_t*>(GlobalLock(text))), kData);
-    GlobalUnlock(text);
-    CloseClipboard();
+    EXPECT_EQ(ClipboardText(), kData);
 
     // The copy command: the first format's size, 150 x 150 mm unless changed.
     Image(0).width = 160;
@@ -492,10 +504,9 @@ TEST_F(ChartExport, TheClipboardGetsTextMetafileAndBitmap)
     ASSERT_NE(metafile, nullptr);
     ENHMETAHEADER header{};
     GetEnhMetaFileHeader(metafile, sizeof header, &header);
-    EXPECT_EQ(header.rclFrame.left, 0);
-    EXPECT_EQ(header.rclFrame.top, 0);
-    EXPECT_EQ(header.rclFrame.right, 16000);
-    EXPECT_EQ(header.rclFrame.bottom, 10000);
+    const RECTL& frame = header.rclFrame;
+    EXPECT_EQ(std::vector<LONG>({frame.left, frame.top, frame.right, frame.bottom}),
+              (std::vector<LONG>{0, 0, 16000, 10000}));
     // Played into a picture of its own proportions, it fills it.
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
@@ -565,11 +576,7 @@ TEST_F(ChartExport, TheSizeDialogRefusesWhatIsNoWholeNumberWithinTheLimits)
         {L"5", L"350", 100}, {L"1001", L"350", 100}, {L"abc", L"350", 100}, {L"12.5", L"350", 100},
         {L"", L"350", 100},  {L"400", L"9", 101},    {L"400", L"-20", 101},
     };
-    std::vector<std::wstring> messages, selectedTexts;
-    std::vector<bool> stayedOpen;
-    std::vector<int> focusedFields;
-    bool accepted = false;
-    WithHand(
+    const bool accepted = WithHand(
         L"Bitmap Size",
         [&](HWND dialog) {
             EXPECT_EQ(ItemText(dialog, 100), L"400");
@@ -577,37 +584,30 @@ TEST_F(ChartExport, TheSizeDialogRefusesWhatIsNoWholeNumberWithinTheLimits)
             SavePicture(dialog, L"export-size-bitmap.png");
             size_t told = 0;
             for (const Entry& e : refused) {
+                SCOPED_TRACE(Narrow(e.width) + " x " + Narrow(e.height));
                 SetDlgItemTextW(dialog, 100, e.width);
                 SetDlgItemTextW(dialog, 101, e.height);
                 PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-                if (!answerer.WaitFor(++told))
-                    return;
+                ASSERT_TRUE(answerer.WaitFor(++told));
                 Sleep(100);  // the refusal selects the field after its message
-                messages.push_back(answerer.Texts().back());
-                stayedOpen.push_back(IsWindowVisible(dialog) != FALSE);
+                EXPECT_EQ(answerer.Texts().back(), L"Please enter an integer between 10 and 1000.");
+                EXPECT_TRUE(IsWindowVisible(dialog));
                 GUITHREADINFO gui = {};
                 gui.cbSize = sizeof gui;
                 GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui);
-                focusedFields.push_back(GetDlgCtrlID(gui.hwndFocus));
+                EXPECT_EQ(GetDlgCtrlID(gui.hwndFocus), e.refusedField);
                 DWORD from = 0, to = 0;
                 SendMessageW(gui.hwndFocus, EM_GETSEL, WPARAM(&from), LPARAM(&to));
-                selectedTexts.push_back(ItemText(dialog, GetDlgCtrlID(gui.hwndFocus)).substr(from, to - from));
+                EXPECT_EQ(ItemText(dialog, GetDlgCtrlID(gui.hwndFocus)).substr(from, to - from),
+                          e.refusedField == 100 ? e.width : e.height)
+                    << "the whole entry is selected for typing over";
             }
             SetDlgItemTextW(dialog, 100, L"1000");
             SetDlgItemTextW(dialog, 101, L"10");
             PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         },
-        [&] { accepted = EditExportSize(chart.owner, Image(1)); });
-
-    ASSERT_EQ(messages.size(), std::size(refused));
-    for (size_t i = 0; i < messages.size(); ++i) {
-        SCOPED_TRACE(Narrow(refused[i].width) + " x " + Narrow(refused[i].height));
-        EXPECT_EQ(messages[i], L"Please enter an integer between 10 and 1000.");
-        EXPECT_TRUE(stayedOpen[i]);
-        EXPECT_EQ(focusedFields[i], refused[i].refusedField);
-        EXPECT_EQ(selectedTexts[i], refused[i].refusedField == 100 ? refused[i].width : refused[i].height)
-            << "the whole entry is selected for typing over";
-    }
+        [&] { return EditExportSize(chart.owner, Image(1)); });
+    EXPECT_EQ(answerer.Texts().size(), std::size(refused));
     EXPECT_TRUE(accepted);
     EXPECT_EQ(Image(1).width, 1000);
     EXPECT_EQ(Image(1).height, 10);
@@ -615,22 +615,19 @@ TEST_F(ChartExport, TheSizeDialogRefusesWhatIsNoWholeNumberWithinTheLimits)
 
 TEST_F(ChartExport, TheMetafileSizeIsInMillimetresUpTo320AndCancelKeepsIt)
 {
-    std::wstring message;
-    bool accepted = true;
-    WithHand(
+    EXPECT_FALSE(WithHand(
         L"Metafile Size",
         [&](HWND dialog) {
             SavePicture(dialog, L"export-size-metafile.png");
             SetDlgItemTextW(dialog, 101, L"321");
             PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-            if (answerer.WaitFor(1))
-                message = answerer.Texts()[0];
+            ASSERT_TRUE(answerer.WaitFor(1));
+            EXPECT_EQ(answerer.Texts()[0], L"Please enter an integer between 10 and 320.");
             SetDlgItemTextW(dialog, 101, L"200");
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         },
-        [&] { accepted = EditExportSize(chart.owner, Image(0)); });
-    EXPECT_EQ(message, L"Please enter an integer between 10 and 320.");
-    EXPECT_FALSE(accepted);
+        [&] { return EditExportSize(chart.owner, Image(0)); }));
+    EXPECT_EQ(answerer.Texts().size(), 1u);
     EXPECT_EQ(Image(0).width, 150);
     EXPECT_EQ(Image(0).height, 150);
 }
@@ -641,11 +638,7 @@ TEST_F(ChartExport, TheExportDialogOffersFileControlsOnlyForAFileAndOptionsOnlyF
 {
     chart.settings.formatIndex = 1;
     std::vector<std::wstring> items;
-    LRESULT selected = -1;
-    bool clipboardChecked = false, fileAtFirst = true, optionsForBitmap = false, optionsForText = true;
-    bool fileAfterClick = false, browseAfterClick = false, fileAfterBack = true;
-    bool result = true;
-    WithHand(
+    EXPECT_FALSE(WithHand(
         L"Export",
         [&](HWND dialog) {
             SavePicture(dialog, L"export-dialog.png");
@@ -655,33 +648,22 @@ TEST_F(ChartExport, TheExportDialogOffersFileControlsOnlyForAFileAndOptionsOnlyF
                 SendMessageW(list, LB_GETTEXT, i, LPARAM(text));
                 items.push_back(text);
             }
-            selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
-            clipboardChecked = IsDlgButtonChecked(dialog, 351) == BST_CHECKED;
-            fileAtFirst = Enabled(dialog, 151) || Enabled(dialog, 101);
-            optionsForBitmap = Enabled(dialog, 201);
-            SendMessageW(list, LB_SETCURSEL, 2, 0);
-            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(451, LBN_SELCHANGE), LPARAM(list));
-            optionsForText = Enabled(dialog, 201);
+            EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 1);
+            EXPECT_TRUE(IsDlgButtonChecked(dialog, 351) == BST_CHECKED) << "the clipboard";
+            EXPECT_FALSE(Enabled(dialog, 151) || Enabled(dialog, 101)) << "no file for the clipboard";
+            EXPECT_TRUE(Enabled(dialog, 201)) << "options for a bitmap";
+            ChooseFormat(dialog, 2);
+            EXPECT_FALSE(Enabled(dialog, 201)) << "none for text";
             SendDlgItemMessageW(dialog, 352, BM_CLICK, 0, 0);
-            fileAfterClick = Enabled(dialog, 151);
-            browseAfterClick = Enabled(dialog, 101);
+            EXPECT_TRUE(Enabled(dialog, 151));
+            EXPECT_TRUE(Enabled(dialog, 101));
             SavePicture(dialog, L"export-dialog-file.png");
             SendDlgItemMessageW(dialog, 351, BM_CLICK, 0, 0);
-            fileAfterBack = Enabled(dialog, 151) || Enabled(dialog, 101);
+            EXPECT_FALSE(Enabled(dialog, 151) || Enabled(dialog, 101)) << "back to the clipboard";
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         },
-        [&] { result = RunExportDialog(chart); });
-
+        [&] { return RunExportDialog(chart); }));
     EXPECT_EQ(items, (std::vector<std::wstring>{L"Enhanced Metafile (*.emf)", L"Bitmap (*.bmp)", L"Text (*.txt)"}));
-    EXPECT_EQ(selected, 1);
-    EXPECT_TRUE(clipboardChecked);
-    EXPECT_FALSE(fileAtFirst);
-    EXPECT_TRUE(optionsForBitmap);
-    EXPECT_FALSE(optionsForText);
-    EXPECT_TRUE(fileAfterClick);
-    EXPECT_TRUE(browseAfterClick);
-    EXPECT_FALSE(fileAfterBack);
-    EXPECT_FALSE(result);
     EXPECT_EQ(chart.settings.formatIndex, 1u) << "Cancel changes nothing";
     EXPECT_EQ(chart.settings.destination, uint32_t(CExport::clipboard));
     EXPECT_TRUE(chart.drawings.empty());
@@ -692,35 +674,24 @@ TEST_F(ChartExport, TheExportDialogWantsAFileNameThenExportsAndRemembersTheChoic
     const CString path = ExportPath(L"from-dialog.bmp");
     chart.settings.formatIndex = 1;
     chart.settings.formats[2]->fileName = u"old.txt";
-    std::wstring nameForText;
-    bool stayedOpen = false;
-    bool result = false;
-    WithHand(
+    EXPECT_TRUE(WithHand(
         L"Export",
         [&](HWND dialog) {
             SendDlgItemMessageW(dialog, 352, BM_CLICK, 0, 0);
             PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-            if (!answerer.WaitFor(1))
-                return;
+            ASSERT_TRUE(answerer.WaitFor(1));
             Sleep(100);
-            stayedOpen = IsWindowVisible(dialog) != FALSE;
+            EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays open";
             SetDlgItemTextW(dialog, 151, Wide(path));
             // Each format keeps its own name while the user looks around.
-            HWND list = GetDlgItem(dialog, 451);
-            SendMessageW(list, LB_SETCURSEL, 2, 0);
-            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(451, LBN_SELCHANGE), LPARAM(list));
-            nameForText = ItemText(dialog, 151);
-            SendMessageW(list, LB_SETCURSEL, 1, 0);
-            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(451, LBN_SELCHANGE), LPARAM(list));
+            ChooseFormat(dialog, 2);
+            EXPECT_EQ(ItemText(dialog, 151), L"old.txt");
+            ChooseFormat(dialog, 1);
             PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         },
-        [&] { result = RunExportDialog(chart); });
-
+        [&] { return RunExportDialog(chart); }));
     ASSERT_EQ(answerer.Texts().size(), 1u);
     EXPECT_EQ(answerer.Texts()[0], L"Please enter the name of the file to export to.");
-    EXPECT_TRUE(stayedOpen);
-    EXPECT_EQ(nameForText, L"old.txt");
-    EXPECT_TRUE(result);
     EXPECT_EQ(chart.settings.destination, uint32_t(CExport::file));
     EXPECT_EQ(chart.settings.formatIndex, 1u);
     EXPECT_EQ(chart.settings.formats[1]->fileName, path);
@@ -734,35 +705,24 @@ TEST_F(ChartExport, TheExportDialogWantsAFileNameThenExportsAndRemembersTheChoic
 TEST_F(ChartExport, OptionsChangeTheSizeForThisExportAndCancelTakesItBack)
 {
     chart.settings.formatIndex = 1;
-    auto openOptionsAndSet = [&](HWND dialog, const wchar_t* width) {
-        PostMessageW(dialog, WM_COMMAND, 201, 0);
-        HWND size = WaitForDialog(L"Bitmap Size");
-        if (!size)
-            return;
-        SetDlgItemTextW(size, 100, width);
-        PostMessageW(size, WM_COMMAND, IDOK, 0);
-        for (int i = 0; i < 200 && IsWindow(size); ++i)
-            Sleep(10);
+    // Options, a width of 640, then the export dialog's OK or Cancel.
+    auto withWidth640 = [&](UINT close) {
+        return WithHand(
+            L"Export",
+            [&](HWND dialog) {
+                PostMessageW(dialog, WM_COMMAND, 201, 0);
+                if (HWND size = WaitForDialog(L"Bitmap Size")) {
+                    SetDlgItemTextW(size, 100, L"640");
+                    PostMessageW(size, WM_COMMAND, IDOK, 0);
+                    WaitClosed(size);
+                }
+                PostMessageW(dialog, WM_COMMAND, close, 0);
+            },
+            [&] { return RunExportDialog(chart); });
     };
-    bool result = true;
-    WithHand(
-        L"Export",
-        [&](HWND dialog) {
-            openOptionsAndSet(dialog, L"640");
-            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        },
-        [&] { result = RunExportDialog(chart); });
-    EXPECT_FALSE(result);
+    EXPECT_FALSE(withWidth640(IDCANCEL));
     EXPECT_EQ(Image(1).width, 400) << "Cancel changes nothing";
-
-    WithHand(
-        L"Export",
-        [&](HWND dialog) {
-            openOptionsAndSet(dialog, L"640");
-            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        },
-        [&] { result = RunExportDialog(chart); });
-    EXPECT_TRUE(result);
+    EXPECT_TRUE(withWidth640(IDOK));
     EXPECT_EQ(Image(1).width, 640);
     ASSERT_EQ(chart.drawings.size(), 1u);
     EXPECT_EQ(chart.drawings[0].area.right, 640) << "the export took the new size";
@@ -780,34 +740,25 @@ TEST_F(ChartExport, BrowseOffersTheFormatsFilesAndAddsItsExtension)
 {
     chart.settings.formatIndex = 0;
     chart.settings.destination = CExport::file;
-    std::wstring chosen, filterShown;
-    bool result = true;
-    WithHand(
+    EXPECT_FALSE(WithHand(
         L"Export",
         [&](HWND dialog) {
             PostMessageW(dialog, WM_COMMAND, 101, 0);
             HWND save = nullptr;
             for (int i = 0; i < 500 && !save; ++i) {
                 Sleep(10);
-                save = OwnedDialog(dialog).found;
+                save = OwnedDialog(dialog);
             }
-            if (!save)
-                return;
+            ASSERT_NE(save, nullptr) << "no save dialog";
             Sleep(200);
-            wchar_t filter[128] = {};
-            GetDlgItemTextW(save, 1136, filter, 127);  // the file type box
-            filterShown = filter;
+            EXPECT_EQ(ItemText(save, 1136), L"Enhanced Metafile (*.emf)") << "the file type box";
             SetWindowTextW(FileNameBox(save), (ExportFolder() + L"\\picked").c_str());
             PostMessageW(save, WM_COMMAND, IDOK, 0);
-            for (int i = 0; i < 300 && IsWindow(save); ++i)
-                Sleep(10);
-            chosen = ItemText(dialog, 151);
+            WaitClosed(save);
+            EXPECT_EQ(ItemText(dialog, 151), ExportFolder() + L"\\picked.emf");
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         },
-        [&] { result = RunExportDialog(chart); });
-    EXPECT_EQ(filterShown, L"Enhanced Metafile (*.emf)");
-    EXPECT_EQ(chosen, ExportFolder() + L"\\picked.emf");
-    EXPECT_FALSE(result);
+        [&] { return RunExportDialog(chart); }));
     EXPECT_EQ(chart.settings.formats[0]->fileName, u"");
 }
 
@@ -821,17 +772,13 @@ TEST_F(ChartExport, ThePageLayoutIsShownOrWithoutAPrinterToldOnceAndKeepsTheMarg
     std::thread hand([&] {
         // Whatever the system opens over the chart (with a printer the
         // page set-up, without one perhaps a warning of its own) is closed.
-        while (!done) {
-            const OwnedSearch search = OwnedDialog(chart.owner);
-            if (search.found) {
-                shown.push_back(search.title);
-                SavePicture(search.found, L"page-layout.png");
-                PostMessageW(search.found, WM_COMMAND, IDCANCEL, 0);
-                for (int i = 0; i < 100 && IsWindow(search.found); ++i)
-                    Sleep(10);
+        for (std::wstring title; !done; Sleep(20))
+            if (HWND dialog = OwnedDialog(chart.owner, &title)) {
+                shown.push_back(title);
+                SavePicture(dialog, L"page-layout.png");
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                WaitClosed(dialog);
             }
-            Sleep(20);
-        }
     });
     const bool accepted = EditPageLayout(chart.owner, margins);
     done = true;
@@ -849,9 +796,7 @@ TEST_F(ChartExport, ThePageLayoutIsShownOrWithoutAPrinterToldOnceAndKeepsTheMarg
 
 TEST_F(ChartExport, GermanDecimalCommaReplacesEveryPointInTheText)
 {
-    wchar_t decimal[4] = {};
-    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, 4);
-    ASSERT_STREQ(decimal, L",") << "this run is meant for a user with a decimal comma";
+    ASSERT_EQ(DecimalSign(), L",") << "this run is meant for a user with a decimal comma";
     const CString path = ExportPath(L"chart-comma.txt");
     ASSERT_TRUE(ExportText(chart, CExport::file, path));
     ASSERT_TRUE(ExportText(chart, CExport::clipboard, CString()));
@@ -859,12 +804,7 @@ TEST_F(ChartExport, GermanDecimalCommaReplacesEveryPointInTheText)
     for (char16_t& c : comma)
         if (c == u'.')
             c = u',';
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    HANDLE text = GetClipboardData(CF_UNICODETEXT);
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(std::u16string(static_cast<const char16_t*>(GlobalLock(text))), comma);
-    GlobalUnlock(text);
-    CloseClipboard();
+    EXPECT_EQ(ClipboardText(), comma);
 }
 
 TEST_F(ChartExport, GermanDialogsAsTheUserSeesThem)
@@ -879,14 +819,13 @@ TEST_F(ChartExport, GermanDialogsAsTheUserSeesThem)
             if (HWND size = WaitForDialog(L"Größe der Bitmap")) {
                 SavePicture(size, L"export-size-bitmap-de.png");
                 PostMessageW(size, WM_COMMAND, IDCANCEL, 0);
-                for (int i = 0; i < 200 && IsWindow(size); ++i)
-                    Sleep(10);
+                WaitClosed(size);
             } else {
                 ADD_FAILURE() << "no German size dialog";
             }
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         },
-        [&] { RunExportDialog(chart); });
+        [&] { return RunExportDialog(chart); });
     WithHand(
         L"Größe der Metadatei",
         [&](HWND dialog) {
@@ -896,7 +835,7 @@ TEST_F(ChartExport, GermanDialogsAsTheUserSeesThem)
             answerer.WaitFor(1);
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         },
-        [&] { EditExportSize(chart.owner, Image(0)); });
+        [&] { return EditExportSize(chart.owner, Image(0)); });
     ASSERT_EQ(answerer.Texts().size(), 1u);
     EXPECT_EQ(answerer.Texts()[0], L"Bitte geben Sie eine ganze Zahl zwischen 10 und 320 ein.");
 }

@@ -1,12 +1,7 @@
-// The chart property pages under Windows (Wine here), on the resource
-// library's templates and texts, worked by a second thread while the test's
-// thread sits in the sheet's modal loop: ranges typed and confirmed, refused
-// with a message the hand answers, cancelled; lines switched off; signals
-// checked and their style edited in a nested sheet; a label's round trip
-// through its page and the font dialog.
-//
-// With VEXA_PICTURES set to a folder, PicturesOfEveryPage saves a picture of
-// each page there, named with the user's language.
+// The chart property pages on the resource library's templates and texts,
+// worked by a second thread while the test's thread sits in the sheet's modal
+// loop. With VEXA_PICTURES set to a folder, PicturesOfEveryPage saves each
+// page there, named with the user's language.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -20,6 +15,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "../../WineFolder.h"
 #include "Capture.h"
@@ -36,6 +32,7 @@ constexpr int kMinimum = 100, kMaximum = 101, kStep = 102, kSubdivisions = 103, 
 constexpr int kVerticalLine = 300, kSignalList = 302, kStyleButton = 202;
 constexpr int kLabelText = 100, kFontButton = 200, kFramed = 300;
 constexpr int kLineCombo = 300, kWidth = 100;
+constexpr uint32_t kAllPages = kPageScale | kPageGrid | kPageZeroLines | kPageSignals;
 constexpr uint32_t kTextChartCaption = 3145, kTextLabelCaption = 3146, kTextStyleCaption = 3147;
 
 std::wstring Wide16(const CString& text)
@@ -75,8 +72,8 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000)
 // ---------------------------------------------------------------- the hand
 
 // Runs a script in a second thread against the dialogs the test's thread
-// opens. The script never asserts: it notes what it saw, and whatever it
-// leaves open is closed afterwards, so that the test's thread returns.
+// opens; whatever it leaves open is closed afterwards, so that the test's
+// thread returns even when the script failed.
 class Hand {
 public:
     explicit Hand(std::function<void(Hand&)> script)
@@ -101,12 +98,14 @@ public:
     // A visible dialog that `owner` owns (a message box, the font dialog).
     HWND WaitForOwned(HWND owner)
     {
-        OwnedSearch search{owner, nullptr};
+        HWND found = nullptr;
         WaitFor([&] {
-            EnumThreadWindows(m_windowThread, NoteOwned, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+            for (HWND dialog : Dialogs())
+                if (GetWindow(dialog, GW_OWNER) == owner)
+                    found = dialog;
+            return found != nullptr;
         });
-        return search.found;
+        return found;
     }
     // The message a box owned by `owner` shows; the box is answered with OK.
     std::wstring AnswerMessage(HWND owner)
@@ -123,6 +122,11 @@ public:
     // Posted, since a refusal opens a message box before the press returns.
     static void Press(HWND sheet, int button) { PostMessageW(sheet, PSM_PRESSBUTTON, button, 0); }
     static bool WaitClosed(HWND window) { return WaitFor([&] { return !IsWindow(window); }); }
+    static bool Close(HWND sheet, int button)
+    {
+        Press(sheet, button);
+        return WaitClosed(sheet);
+    }
     static void Type(HWND page, int id, const wchar_t* text) { SetDlgItemTextW(page, id, text); }
     // Chooses an item of a drop-down list as the user's choice does: with its notification.
     static void Choose(HWND page, int id, int index)
@@ -146,37 +150,28 @@ private:
     void CloseLeftovers()
     {
         WaitFor([&] {
-            bool open = false;
-            EnumThreadWindows(m_windowThread, CloseDialog, reinterpret_cast<LPARAM>(&open));
-            if (open)
+            const std::vector<HWND> open = Dialogs();
+            for (HWND dialog : open)
+                PostMessageW(dialog, WM_CLOSE, 0, 0);
+            if (!open.empty())
                 Sleep(100);
-            return !open;
+            return open.empty();
         });
     }
-    static bool IsVisibleDialog(HWND window)
+    static BOOL CALLBACK NoteDialog(HWND window, LPARAM dialogs)
     {
         wchar_t kind[16] = {};
         GetClassNameW(window, kind, 15);
-        return IsWindowVisible(window) && !wcscmp(kind, L"#32770");
-    }
-    struct OwnedSearch {
-        HWND owner;
-        HWND found;
-    };
-    static BOOL CALLBACK NoteOwned(HWND window, LPARAM search)
-    {
-        auto* s = reinterpret_cast<OwnedSearch*>(search);
-        if (IsVisibleDialog(window) && GetWindow(window, GW_OWNER) == s->owner)
-            s->found = window;
-        return s->found ? FALSE : TRUE;
-    }
-    static BOOL CALLBACK CloseDialog(HWND window, LPARAM open)
-    {
-        if (IsVisibleDialog(window)) {
-            PostMessageW(window, WM_CLOSE, 0, 0);
-            *reinterpret_cast<bool*>(open) = true;
-        }
+        if (IsWindowVisible(window) && !wcscmp(kind, L"#32770"))
+            reinterpret_cast<std::vector<HWND>*>(dialogs)->push_back(window);
         return TRUE;
+    }
+    // The visible dialogs of the test's thread.
+    std::vector<HWND> Dialogs() const
+    {
+        std::vector<HWND> dialogs;
+        EnumThreadWindows(m_windowThread, NoteDialog, reinterpret_cast<LPARAM>(&dialogs));
+        return dialogs;
     }
 
     DWORD m_windowThread;
@@ -209,6 +204,12 @@ protected:
 
     CAxis& Axis() { return *chart.VerticalAxes()[0]; }
     std::wstring ChartCaption() { return LoadedText(kTextChartCaption); }
+    // Runs the chart's sheet with those pages and a script for it.
+    bool EditChart(uint32_t pages, const std::function<void(Hand&, HWND sheet)>& script)
+    {
+        Hand hand([&](Hand& h) { script(h, h.WaitForDialog(ChartCaption())); });
+        return EditChartProperties(nullptr, chart, Axis(), pages);
+    }
 
     CWinApp app;
     HMODULE library = nullptr;
@@ -219,30 +220,17 @@ protected:
 
 TEST_F(ChartPages, ScalePageSetsTheTypedRangeOnOk)
 {
-    std::wstring minimum, step, subdivisions;
-    bool closed = false;
-    bool wrote = false;
-    {
-        Hand hand([&](Hand& h) {
-            HWND sheet = h.WaitForDialog(ChartCaption());
-            HWND page = h.Page(sheet);
-            minimum = Text(GetDlgItem(page, kMinimum));
-            step = Text(GetDlgItem(page, kStep));
-            subdivisions = Text(GetDlgItem(page, kSubdivisions));
-            h.Type(page, kMinimum, L"-5");
-            h.Type(page, kMaximum, L"5");
-            h.Type(page, kStep, L"2.5");
-            h.Type(page, kSubdivisions, L"4");
-            h.Press(sheet, PSBTN_OK);
-            closed = h.WaitClosed(sheet);
-        });
-        wrote = EditChartProperties(nullptr, chart, Axis(), kPageScale | kPageGrid);
-    }
-    EXPECT_EQ(minimum, L"0");
-    EXPECT_EQ(step, L"20");
-    EXPECT_EQ(subdivisions, L"1");
-    EXPECT_TRUE(closed);
-    EXPECT_TRUE(wrote);
+    EXPECT_TRUE(EditChart(kPageScale | kPageGrid, [&](Hand& h, HWND sheet) {
+        HWND page = h.Page(sheet);
+        EXPECT_EQ(Text(GetDlgItem(page, kMinimum)), L"0");
+        EXPECT_EQ(Text(GetDlgItem(page, kStep)), L"20");
+        EXPECT_EQ(Text(GetDlgItem(page, kSubdivisions)), L"1");
+        h.Type(page, kMinimum, L"-5");
+        h.Type(page, kMaximum, L"5");
+        h.Type(page, kStep, L"2.5");
+        h.Type(page, kSubdivisions, L"4");
+        EXPECT_TRUE(h.Close(sheet, PSBTN_OK));
+    }));
     EXPECT_EQ(Axis().RangeSet(), (AxisRange{-5, 5, 2.5, 1}));
     EXPECT_EQ(Axis().minorSubdivisions, 4);
     EXPECT_TRUE(Axis().LayoutDirty());
@@ -252,38 +240,23 @@ TEST_F(ChartPages, ScalePageSetsTheTypedRangeOnOk)
 TEST_F(ChartPages, ABadRangeIsRefusedAndTheUserStaysOnTheField)
 {
     const AxisRange before = Axis().RangeSet();
-    std::wstring message, automaticStep;
-    bool stayed = false, focused = false, selectedAll = false;
-    bool wrote = true;
-    {
-        Hand hand([&](Hand& h) {
-            HWND sheet = h.WaitForDialog(ChartCaption());
-            HWND page = h.Page(sheet);
-            h.Type(page, kMaximum, L"-1");
-            h.Press(sheet, PSBTN_OK);
-            message = h.AnswerMessage(sheet);
-            Sleep(100);
-            stayed = IsWindowVisible(sheet) && h.Page(sheet) == page;
-            HWND field = GetDlgItem(page, kMaximum);
-            focused = h.Focus() == field;
-            const DWORD selection = DWORD(SendMessageW(field, EM_GETSEL, 0, 0));
-            selectedAll = LOWORD(selection) == 0 && HIWORD(selection) == 2;
-            // The automatic range of 3 to 97, then Cancel: nothing of it stays.
-            h.Type(page, kMinimum, L"3");
-            h.Type(page, kMaximum, L"97");
-            SendDlgItemMessageW(page, kAutomatic, BM_CLICK, 0, 0);
-            automaticStep = Text(GetDlgItem(page, kStep));
-            h.Press(sheet, PSBTN_CANCEL);
-            h.WaitClosed(sheet);
-        });
-        wrote = EditChartProperties(nullptr, chart, Axis(), kPageScale);
-    }
-    EXPECT_EQ(message, LoadedText(kTextPageMaximumNotAbove));
-    EXPECT_TRUE(stayed);
-    EXPECT_TRUE(focused) << "the refused field has the focus";
-    EXPECT_TRUE(selectedAll) << "and is selected for typing over";
-    EXPECT_EQ(automaticStep, L"10");
-    EXPECT_FALSE(wrote);
+    EXPECT_FALSE(EditChart(kPageScale, [&](Hand& h, HWND sheet) {
+        HWND page = h.Page(sheet);
+        h.Type(page, kMaximum, L"-1");
+        h.Press(sheet, PSBTN_OK);
+        EXPECT_EQ(h.AnswerMessage(sheet), LoadedText(kTextPageMaximumNotAbove));
+        Sleep(100);
+        EXPECT_TRUE(IsWindowVisible(sheet) && h.Page(sheet) == page) << "the sheet stays on the page";
+        HWND field = GetDlgItem(page, kMaximum);
+        EXPECT_EQ(h.Focus(), field) << "the refused field has the focus";
+        EXPECT_EQ(DWORD(SendMessageW(field, EM_GETSEL, 0, 0)), DWORD(MAKELONG(0, 2))) << "and is selected for typing over";
+        // The automatic range of 3 to 97, then Cancel: nothing of it stays.
+        h.Type(page, kMinimum, L"3");
+        h.Type(page, kMaximum, L"97");
+        SendDlgItemMessageW(page, kAutomatic, BM_CLICK, 0, 0);
+        EXPECT_EQ(Text(GetDlgItem(page, kStep)), L"10");
+        h.Close(sheet, PSBTN_CANCEL);
+    }));
     EXPECT_EQ(Axis().RangeSet(), before);
 }
 
@@ -291,28 +264,18 @@ TEST_F(ChartPages, LogarithmicAxisTakesWholeDecadesOnApply)
 {
     Axis().SetFlags(Axis().Flags() | kAxisLogarithmic);
     Axis().SetRangeSet({1, 10, 1, 1});
-    bool noStep = false;
-    std::wstring minimum, maximum;
     AxisRange applied;
-    {
-        Hand hand([&](Hand& h) {
-            HWND sheet = h.WaitForDialog(ChartCaption());
-            HWND page = h.Page(sheet);
-            noStep = GetDlgItem(page, kStep) == nullptr;
-            h.Type(page, kMinimum, L"2");
-            h.Type(page, kMaximum, L"500");
-            SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0);
-            minimum = Text(GetDlgItem(page, kMinimum));
-            maximum = Text(GetDlgItem(page, kMaximum));
-            applied = Axis().RangeSet();
-            h.Press(sheet, PSBTN_CANCEL);
-            h.WaitClosed(sheet);
-        });
-        EXPECT_TRUE(EditChartProperties(nullptr, chart, Axis(), kPageScale)) << "applied, then cancelled";
-    }
-    EXPECT_TRUE(noStep);
-    EXPECT_EQ(minimum, L"1");
-    EXPECT_EQ(maximum, L"1000");
+    EXPECT_TRUE(EditChart(kPageScale, [&](Hand& h, HWND sheet) {
+        HWND page = h.Page(sheet);
+        EXPECT_EQ(GetDlgItem(page, kStep), nullptr) << "no step on a logarithmic axis";
+        h.Type(page, kMinimum, L"2");
+        h.Type(page, kMaximum, L"500");
+        SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0);
+        EXPECT_EQ(Text(GetDlgItem(page, kMinimum)), L"1");
+        EXPECT_EQ(Text(GetDlgItem(page, kMaximum)), L"1000");
+        applied = Axis().RangeSet();
+        h.Close(sheet, PSBTN_CANCEL);
+    })) << "applied, then cancelled";
     EXPECT_EQ(applied, (AxisRange{1, 1000, 1, 1}));
     EXPECT_EQ(Axis().RangeSet(), applied) << "Cancel after Apply keeps what was applied";
 }
@@ -322,19 +285,13 @@ TEST_F(ChartPages, LogarithmicAxisTakesWholeDecadesOnApply)
 TEST_F(ChartPages, GridPageSwitchesALineOff)
 {
     const ChartPen horizontal = chart.horizontalGridPen;
-    LRESULT items = 0;
-    {
-        Hand hand([&](Hand& h) {
-            HWND sheet = h.WaitForDialog(ChartCaption());
-            HWND page = h.Page(sheet);
-            items = SendDlgItemMessageW(page, kVerticalLine, CB_GETCOUNT, 0, 0);
-            h.Choose(page, kVerticalLine, int(items) - 1);
-            h.Press(sheet, PSBTN_OK);
-            h.WaitClosed(sheet);
-        });
-        EXPECT_TRUE(EditChartProperties(nullptr, chart, Axis(), kPageGrid));
-    }
-    EXPECT_EQ(items, 7) << "six line styles and none";
+    EXPECT_TRUE(EditChart(kPageGrid, [&](Hand& h, HWND sheet) {
+        HWND page = h.Page(sheet);
+        const LRESULT items = SendDlgItemMessageW(page, kVerticalLine, CB_GETCOUNT, 0, 0);
+        EXPECT_EQ(items, 7) << "six line styles and none";
+        h.Choose(page, kVerticalLine, int(items) - 1);
+        h.Close(sheet, PSBTN_OK);
+    }));
     EXPECT_EQ(chart.verticalGridPen.style, uint32_t(ChartPen::none));
     EXPECT_EQ(chart.verticalGridPen.colour, 0u);
     EXPECT_EQ(chart.horizontalGridPen, horizontal);
@@ -342,35 +299,24 @@ TEST_F(ChartPages, GridPageSwitchesALineOff)
 
 TEST_F(ChartPages, SignalChecksAreTheVisibleFlagsAndStyleEditsTheSelectedOne)
 {
-    std::wstring names[2];
-    bool checks[2] = {};
-    {
-        Hand hand([&](Hand& h) {
-            HWND sheet = h.WaitForDialog(ChartCaption());
-            HWND list = GetDlgItem(h.Page(sheet), kSignalList);
-            for (int i = 0; i < 2; ++i) {
-                wchar_t text[64] = {};
-                ListView_GetItemText(list, i, 0, text, 63);
-                names[i] = text;
-                checks[i] = ListView_GetCheckState(list, i) != FALSE;
-            }
-            ListView_SetCheckState(list, 0, FALSE);
-            ListView_SetCheckState(list, 1, TRUE);
-            // The first signal is selected; its style in the nested sheet.
-            h.Click(h.Page(sheet), kStyleButton);
-            HWND style = h.WaitForDialog(StyleCaption());
-            h.Type(h.Page(style), kWidth, L"2");
-            h.Press(style, PSBTN_OK);
-            h.WaitClosed(style);
-            h.Press(sheet, PSBTN_OK);
-            h.WaitClosed(sheet);
-        });
-        EXPECT_TRUE(EditChartProperties(nullptr, chart, Axis(), kPageSignals));
-    }
-    EXPECT_EQ(names[0], L"Channel A") << "the long form of the name";
-    EXPECT_EQ(names[1], LoadedText(57344)) << "the resource text of a signal without a name";
-    EXPECT_TRUE(checks[0]);
-    EXPECT_FALSE(checks[1]);
+    EXPECT_TRUE(EditChart(kPageSignals, [&](Hand& h, HWND sheet) {
+        HWND list = GetDlgItem(h.Page(sheet), kSignalList);
+        wchar_t names[2][64] = {};
+        for (int i = 0; i < 2; ++i)
+            ListView_GetItemText(list, i, 0, names[i], 63);
+        EXPECT_STREQ(names[0], L"Channel A") << "the long form of the name";
+        EXPECT_EQ(names[1], LoadedText(57344)) << "the resource text of a signal without a name";
+        EXPECT_TRUE(ListView_GetCheckState(list, 0));
+        EXPECT_FALSE(ListView_GetCheckState(list, 1));
+        ListView_SetCheckState(list, 0, FALSE);
+        ListView_SetCheckState(list, 1, TRUE);
+        // The first signal is selected; its style in the nested sheet.
+        h.Click(h.Page(sheet), kStyleButton);
+        HWND style = h.WaitForDialog(StyleCaption());
+        h.Type(h.Page(style), kWidth, L"2");
+        h.Close(style, PSBTN_OK);
+        h.Close(sheet, PSBTN_OK);
+    }));
     EXPECT_FALSE(chart.signals[0].visible);
     EXPECT_TRUE(chart.signals[1].visible);
     EXPECT_EQ(chart.signals[0].pen.width, 2);
@@ -381,25 +327,18 @@ TEST_F(ChartPages, CancelLeavesEveryPageUnchanged)
     const auto signals = chart.signals;
     const AxisRange range = Axis().RangeSet();
     const ChartPen zero = chart.verticalZeroPen;
-    {
-        Hand hand([&](Hand& h) {
-            HWND sheet = h.WaitForDialog(ChartCaption());
-            h.Type(h.Page(sheet), kMaximum, L"50");
-            PropSheet_SetCurSel(sheet, nullptr, 2);  // zero lines
-            h.Choose(h.Page(sheet), kVerticalLine, 1);
-            PropSheet_SetCurSel(sheet, nullptr, 3);  // signals
-            HWND list = GetDlgItem(h.Page(sheet), kSignalList);
-            ListView_SetCheckState(list, 0, FALSE);
-            h.Click(h.Page(sheet), kStyleButton);
-            HWND style = h.WaitForDialog(StyleCaption());
-            h.Type(h.Page(style), kWidth, L"7");
-            h.Press(style, PSBTN_OK);
-            h.WaitClosed(style);
-            h.Press(sheet, PSBTN_CANCEL);
-            h.WaitClosed(sheet);
-        });
-        EXPECT_FALSE(EditChartProperties(nullptr, chart, Axis(), kPageScale | kPageGrid | kPageZeroLines | kPageSignals));
-    }
+    EXPECT_FALSE(EditChart(kAllPages, [&](Hand& h, HWND sheet) {
+        h.Type(h.Page(sheet), kMaximum, L"50");
+        PropSheet_SetCurSel(sheet, nullptr, 2);  // zero lines
+        h.Choose(h.Page(sheet), kVerticalLine, 1);
+        PropSheet_SetCurSel(sheet, nullptr, 3);  // signals
+        ListView_SetCheckState(GetDlgItem(h.Page(sheet), kSignalList), 0, FALSE);
+        h.Click(h.Page(sheet), kStyleButton);
+        HWND style = h.WaitForDialog(StyleCaption());
+        h.Type(h.Page(style), kWidth, L"7");
+        h.Close(style, PSBTN_OK);
+        h.Close(sheet, PSBTN_CANCEL);
+    }));
     EXPECT_EQ(chart.signals, signals);
     EXPECT_EQ(Axis().RangeSet(), range);
     EXPECT_EQ(chart.verticalZeroPen, zero);
@@ -410,30 +349,24 @@ TEST_F(ChartPages, CancelLeavesEveryPageUnchanged)
 TEST_F(ChartPages, StylePagesListTheStylesAndRefuseAWidthOverTen)
 {
     CChartSignal signal = chart.signals[0];
-    LRESULT lineItems = 0, barItems = 0;
-    std::wstring message;
     {
         Hand hand([&](Hand& h) {
             HWND sheet = h.WaitForDialog(StyleCaption());
             HWND line = h.Page(sheet);
-            lineItems = SendDlgItemMessageW(line, kLineCombo, CB_GETCOUNT, 0, 0);
+            EXPECT_EQ(SendDlgItemMessageW(line, kLineCombo, CB_GETCOUNT, 0, 0), 7);
             h.Choose(line, kLineCombo, 1);  // dashes
             h.Type(line, kWidth, L"11");
             h.Press(sheet, PSBTN_OK);
-            message = h.AnswerMessage(sheet);
+            EXPECT_EQ(h.AnswerMessage(sheet), LoadedText(kTextPageWidth));
             h.Type(line, kWidth, L"3");
             PropSheet_SetCurSel(sheet, nullptr, 1);
             HWND bars = h.Page(sheet);
-            barItems = SendDlgItemMessageW(bars, kLineCombo, CB_GETCOUNT, 0, 0);
+            EXPECT_EQ(SendDlgItemMessageW(bars, kLineCombo, CB_GETCOUNT, 0, 0), 4) << "line, bars, steps, points";
             h.Choose(bars, kLineCombo, 2);  // steps
-            h.Press(sheet, PSBTN_OK);
-            h.WaitClosed(sheet);
+            h.Close(sheet, PSBTN_OK);
         });
         EXPECT_TRUE(EditSignalStyle(nullptr, signal));
     }
-    EXPECT_EQ(lineItems, 7);
-    EXPECT_EQ(barItems, 4) << "line, bars, steps, points";
-    EXPECT_EQ(message, LoadedText(kTextPageWidth));
     EXPECT_EQ(signal.pen, (ChartPen{ChartPen::dash, 3, 0, 0x0000FF}));
     EXPECT_EQ(signal.barStyle, BarStyle::steps);
 }
@@ -467,30 +400,26 @@ protected:
 
 TEST_F(LabelPage, UntouchedChangesNothingNotEvenTheLineBreaks)
 {
-    std::wstring shown;
     EXPECT_FALSE(Edit([&](Hand& h, HWND sheet, HWND page) {
-        shown = Text(GetDlgItem(page, kLabelText));
+        EXPECT_EQ(Text(GetDlgItem(page, kLabelText)), L"Two\r\nlines");
         h.Press(sheet, PSBTN_OK);
     }));
-    EXPECT_EQ(shown, L"Two\r\nlines");
     EXPECT_EQ(label.text, u"Two\nlines");
 }
 
 TEST_F(LabelPage, TextAndFrameComeBackAndTheFontSurvivesItsDialog)
 {
     const FontRecord font = label.font;
-    bool fontDialog = false;
     EXPECT_TRUE(Edit([&](Hand& h, HWND sheet, HWND page) {
         h.Click(page, kFontButton);
         HWND dialog = h.WaitForOwned(sheet);
-        fontDialog = dialog != nullptr;
+        EXPECT_NE(dialog, nullptr) << "the font dialog";
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         h.WaitClosed(dialog);
         h.Type(page, kLabelText, L"New\r\ntext");
         SendDlgItemMessageW(page, kFramed, BM_CLICK, 0, 0);
         h.Press(sheet, PSBTN_OK);
     }));
-    EXPECT_TRUE(fontDialog);
     EXPECT_EQ(label.text, u"New\r\ntext");
     EXPECT_EQ(label.frame, CLabel::kFramed);
     EXPECT_EQ(label.font, font) << "size in points, face and weight through LOGFONT and back";
@@ -499,11 +428,6 @@ TEST_F(LabelPage, TextAndFrameComeBackAndTheFontSurvivesItsDialog)
 }
 
 // ---------------------------------------------------------------- pictures
-
-std::wstring PictureFolder()
-{
-    return FolderFromEnvironment("VEXA_PICTURES");
-}
 
 // Saves the sheet with each of its pages in front; the open drop-down lists too.
 void SaveSheet(Hand& h, HWND sheet, const std::wstring& folder, const std::wstring& prefix, int pages)
@@ -525,26 +449,18 @@ void SaveSheet(Hand& h, HWND sheet, const std::wstring& folder, const std::wstri
             SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
         }
     }
-    h.Press(sheet, PSBTN_CANCEL);
-    h.WaitClosed(sheet);
+    h.Close(sheet, PSBTN_CANCEL);
 }
 
 TEST_F(ChartPages, PicturesOfEveryPage)
 {
-    const std::wstring folder = PictureFolder();
+    const std::wstring folder = FolderFromEnvironment("VEXA_PICTURES");
     if (folder.empty())
         GTEST_SKIP() << "VEXA_PICTURES names no folder";
-    const uint32_t all = kPageScale | kPageGrid | kPageZeroLines | kPageSignals;
-    {
-        Hand hand([&](Hand& h) { SaveSheet(h, h.WaitForDialog(ChartCaption()), folder, L"chart", 4); });
-        EditChartProperties(nullptr, chart, Axis(), all);
-    }
+    EditChart(kAllPages, [&](Hand& h, HWND sheet) { SaveSheet(h, sheet, folder, L"chart", 4); });
     Axis().SetFlags(Axis().Flags() | kAxisLogarithmic);
     Axis().SetRangeSet({0.01, 1000, 1, 1});
-    {
-        Hand hand([&](Hand& h) { SaveSheet(h, h.WaitForDialog(ChartCaption()), folder, L"chart-log", 1); });
-        EditChartProperties(nullptr, chart, Axis(), kPageScale);
-    }
+    EditChart(kPageScale, [&](Hand& h, HWND sheet) { SaveSheet(h, sheet, folder, L"chart-log", 1); });
     {
         CLabel label;
         label.text = u"U = 5 V\nf = 1 kHz";

@@ -1,7 +1,4 @@
-// The chart window under the mouse and the keyboard: rubber-band zoom and
-// its scroll bars, Escape during a drag, unzoom, dragging the measuring
-// cursors within their hit tolerance, and a picture drawn for export that
-// leaves the window's own layout as it was.
+// The chart window under the mouse and the keyboard.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -113,8 +110,9 @@ TEST_F(ChartWindow, EscapeDuringADragCancelsItAndFreesThePointer)
     EXPECT_EQ(GetCapture(), m_chart.GetSafeHwnd());
     RECT clip{};
     GetClipCursor(&clip);
-    if (confinable)
+    if (confinable) {
         EXPECT_LT(clip.right - clip.left, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    }
     Send(WM_MOUSEMOVE, MK_LBUTTON, plot.left + 200, plot.top + 160);
     Send(WM_KEYDOWN, VK_ESCAPE, 0, 0);
     EXPECT_EQ(GetCapture(), nullptr);

@@ -42,10 +42,6 @@ TEST(DigPanel, NumberLooks)
     EXPECT_EQ(DigNumberLookFor(false, 2), (DigNumberLook{3, 10}));
 }
 
-}  // namespace
-
-namespace {
-
 using namespace DigCommand;
 
 TEST(DigPanel, CommandsChangeTheWordTheRelaysAndTheLook)
@@ -68,6 +64,9 @@ TEST(DigPanel, CommandsChangeTheWordTheRelaysAndTheLook)
     ApplyDigCommand(kOutput16Bit, s);
     ApplyDigCommand(kPlusOne, s);
     EXPECT_EQ(s.output, 0x1300);
+    s.output = 0xFFFF;
+    ApplyDigCommand(kPlus256, s);
+    EXPECT_EQ(s.output, 0x00FF) << "16-bit mode wraps in the word";
     s.output = 0;
     ApplyDigCommand(kMinus256, s);
     EXPECT_EQ(s.output, 0xFF00);

@@ -28,13 +28,11 @@ protected:
 
     uint16_t SimOutput()
     {
-        std::lock_guard<std::mutex> lock(sim->Box().Lock());
-        return sim->Box().digital.outputWord;
+        return WithBox([](auto& box) { return box.digital.outputWord; });
     }
     uint8_t SimRelays()
     {
-        std::lock_guard<std::mutex> lock(sim->Box().Lock());
-        return sim->Box().relays;
+        return WithBox([](auto& box) { return box.relays; });
     }
 
     void Click(HWND panel, UINT layout, uint32_t type, uint32_t id)

@@ -99,10 +99,6 @@ TEST(LogicAcquisitionStep, TriggeredRepeatingStreamWaitsThenRecordsAgain)
     rig.S().ExpectDone();
 }
 
-}  // namespace
-
-namespace {
-
 TEST(LogicAcquisitionStep, ARecordCutShortEndsTheRunInTheStreamFault)
 {
     Rig rig;

@@ -61,7 +61,7 @@ TEST(DigRows, VisibleRowsTakeTheBandsInOrderInputsFirst)
     EXPECT_EQ(DigRowName(31), u"Q15");
 }
 
-TEST(DigTraces, InputRowsFlipWhereTheirBitChanges)
+TEST(DigTraces, InputRowsFlipWhereTheirBitChangesOutputRowsWhereTheirStepDoes)
 {
     const std::vector<uint16_t> samples = {0b01, 0b11, 0b10, 0b10, 0b01};
     const auto bit0 = InputTrace(samples, 0, 0.5);
@@ -70,10 +70,8 @@ TEST(DigTraces, InputRowsFlipWhereTheirBitChanges)
     EXPECT_EQ(*InputTrace(samples, 1, 0.5), (DigTrace{false, {0.5, 2.0}, 2.5}));
     EXPECT_EQ(*InputTrace(samples, 15, 0.5), (DigTrace{false, {}, 2.5}));
     EXPECT_FALSE(InputTrace({}, 0, 0.5));
-}
 
-TEST(DigTraces, OutputStepsStartAtTheSumOfTheEarlierRepeatCounts)
-{
+    // Output steps start at the sum of the earlier repeat counts.
     const Pattern pattern = MakePattern({{1, 3}, {1, 2}, {0, 4}, {0x8001, 1}});
     EXPECT_EQ(*OutputTrace(pattern, 0, 0.25), (DigTrace{true, {1.25, 2.25}, 2.5}));
     EXPECT_EQ(*OutputTrace(pattern, 15, 0.25), (DigTrace{false, {2.25}, 2.5}));

@@ -16,9 +16,6 @@
 #include <numbers>
 
 #include "../../WineFolder.h"
-#include "framework/Archive.h"
-#include "framework/CmdTarget.h"
-#include "framework/File.h"
 #include "../PlugInHarness.h"
 #include "Capture.h"
 
@@ -44,8 +41,7 @@ protected:
 
     vexasim::GeneratorSettings Generator()
     {
-        std::lock_guard<std::mutex> lock(sim->Box().Lock());
-        return sim->Box().model.Generator();
+        return WithBox([](auto& box) { return box.model.Generator(); });
     }
 
     // A click on a point of a control, given as fractions of its size.
@@ -230,27 +226,14 @@ TEST_F(Generators, ADocumentWithAGeneratorAndASupplyRoundTripsByteForByte)
     ClickItem(panel, kFunctionGenerator, 4235, 3, 7);
     ClickItem(panel, kFunctionGenerator, 4226, 2, 3, false);
     PumpUntil([] { return false; }, 300);
-    auto store = [&] {
-        CMemFile file;
-        {
-            CArchive ar(&file, CArchive::store);
-            plugIn->Serialize(ar);
-        }
-        return file.Data();
-    };
-    const auto first = store();
+    const auto first = StoreDocument(plugIn);
     Close(panel);
     Close(supply);
-    {
-        CMemFile in(first.data(), first.size());
-        CArchive ar(&in, CArchive::load);
-        plugIn->Serialize(ar);
-        EXPECT_EQ(ar.Failure(), CArchiveException::none);
-    }
+    LoadDocument(plugIn, first);
     EXPECT_NE(FindWindowTitled(L"FUNCTION GENERATOR"), nullptr);
     EXPECT_NE(FindWindowTitled(L"DC POWER SUPPLY 0-40 V"), nullptr);
     EXPECT_EQ(plugIn->GetInstrumentCount(), 2);
-    EXPECT_EQ(store(), first);
+    EXPECT_EQ(StoreDocument(plugIn), first);
 }
 
 }  // namespace

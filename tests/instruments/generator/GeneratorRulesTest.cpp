@@ -3,7 +3,9 @@
 // formula list's archive.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <tuple>
 
 #include "../../framework/ArchiveTestUtil.h"
 #include "instruments/generator/FormulaList.h"
@@ -16,28 +18,22 @@ std::string Text(const CString& s)
     return std::string(s.begin(), s.end());
 }
 
-TEST(FrequencyText, EachRowReadsInItsUnitRightAligned)
+TEST(FrequencyText, RowsReadInTheirUnitRightAlignedAndButtonsNameTheirTop)
 {
-    EXPECT_EQ(Text(FrequencyText(0, 0.5)), "   0.5 Hz");
-    EXPECT_EQ(Text(FrequencyText(1, 100)), "   100 Hz");
-    EXPECT_EQ(Text(FrequencyText(3, 10000)), " 10000 Hz");
-    EXPECT_EQ(Text(FrequencyText(4, 12345.6)), " 12.3 kHz");
-    EXPECT_EQ(Text(FrequencyText(5, 500000)), "  500 kHz");
-    EXPECT_EQ(Text(FrequencyText(6, 1234567)), " 1.23 MHz");
+    const std::tuple<int32_t, double, const char*> readings[] = {
+        {0, 0.5, "   0.5 Hz"},      {1, 100, "   100 Hz"},    {3, 10000, " 10000 Hz"},
+        {4, 12345.6, " 12.3 kHz"}, {5, 500000, "  500 kHz"}, {6, 1234567, " 1.23 MHz"}};
+    for (const auto& [row, hertz, text] : readings)
+        EXPECT_EQ(Text(FrequencyText(row, hertz)), text) << row;
     // Every row's text keeps its width, so the reading does not jump.
     for (int32_t row = 0; row < CFuncGen::kFrequencyRows; ++row) {
         const FrequencyRow r = CFuncGen::RangeRow(3, row);
         EXPECT_EQ(FrequencyText(row, r.minimum / 10.0).size(), FrequencyText(row, r.maximum / 10.0).size()) << row;
     }
-}
-
-TEST(FrequencyText, RowButtonsNameTheirHighestFrequency)
-{
-    EXPECT_EQ(Text(RowButtonText(CFuncGen::RangeRow(1, 0))), "20 Hz");
-    EXPECT_EQ(Text(RowButtonText(CFuncGen::RangeRow(1, 2))), "1 kHz");
-    EXPECT_EQ(Text(RowButtonText(CFuncGen::RangeRow(1, 5))), "500 kHz");
-    EXPECT_EQ(Text(RowButtonText(CFuncGen::RangeRow(1, 6))), "1 MHz");
-    EXPECT_EQ(Text(RowButtonText(CFuncGen::RangeRow(3, 6))), "5 MHz");
+    const std::tuple<int, int32_t, const char*> buttons[] = {
+        {1, 0, "20 Hz"}, {1, 2, "1 kHz"}, {1, 5, "500 kHz"}, {1, 6, "1 MHz"}, {3, 6, "5 MHz"}};
+    for (const auto& [level, row, text] : buttons)
+        EXPECT_EQ(Text(RowButtonText(CFuncGen::RangeRow(level, row))), text) << level << "/" << row;
 }
 
 TEST(FrequencyKnob, CoversEachRowInItsStepsBothWays)
@@ -60,7 +56,7 @@ TEST(FrequencyKnob, CoversEachRowInItsStepsBothWays)
     EXPECT_EQ(KnobAtFrequency(row3, 3, 1060), 1);
 }
 
-TEST(DcLevel, LeavingZeroSetsTheSignWaveformFirst)
+TEST(DcLevel, LeavingZeroSetsTheSignWaveformFirstAndRangesKeepThePhysicalValue)
 {
     const DcLevelStep down = DcLevelDown(0);
     EXPECT_EQ(down.level, -1);
@@ -75,19 +71,12 @@ TEST(DcLevel, LeavingZeroSetsTheSignWaveformFirst)
     EXPECT_FALSE(DcLevelUp(100).changed);
     EXPECT_EQ(DcLevelUp(100).level, 100);
     EXPECT_FALSE(DcLevelDown(-100).changed);
-}
 
-TEST(DcLevel, SwitchingRangesKeepsThePhysicalValueWhereItFits)
-{
-    EXPECT_EQ(DcLevelInRange(55, 0, 1), 100) << "5.5 V does not fit 1 V: full scale";
-    EXPECT_EQ(DcLevelInRange(55, 1, 0), 5) << "0.55 V reads 0.5 V";
-    EXPECT_EQ(DcLevelInRange(-55, 1, 0), -5) << "towards zero";
-    EXPECT_EQ(DcLevelInRange(7, 0, 2), 100);
-    EXPECT_EQ(DcLevelInRange(-1, 0, 2), -100);
-    EXPECT_EQ(DcLevelInRange(99, 2, 0), 0);
-    EXPECT_EQ(DcLevelInRange(99, 3, 0), 0);
-    EXPECT_EQ(DcLevelInRange(5, 1, 2), 50);
-    EXPECT_EQ(DcLevelInRange(42, 1, 1), 42);
+    // 5.5 V does not fit 1 V: full scale; 0.55 V reads 0.5 V, towards zero.
+    const std::array<int32_t, 4> cases[] = {{55, 0, 1, 100}, {55, 1, 0, 5},  {-55, 1, 0, -5}, {7, 0, 2, 100},
+                                            {-1, 0, 2, -100}, {99, 2, 0, 0}, {99, 3, 0, 0},   {5, 1, 2, 50}, {42, 1, 1, 42}};
+    for (const auto& [level, from, to, expected] : cases)
+        EXPECT_EQ(DcLevelInRange(level, from, to), expected) << level << " from " << from << " to " << to;
 }
 
 TEST(DcLevel, ReadsInTheRangesUnitAndTypedValuesComeBack)
@@ -132,20 +121,18 @@ TEST(FormulaList, AddEditDeleteKeepNamesAndFormulasPaired)
     EXPECT_EQ(list.Formula(1), u"SAW(X)");
     EXPECT_FALSE(list.Select(2));
     EXPECT_FALSE(list.Select(-2));
+
+    // Deleting the only entry leaves none selected.
+    CFormulaList one;
+    one.Add(u"Sine", u"SIN(X)");
+    ASSERT_TRUE(one.RemoveSelected());
+    EXPECT_EQ(one.Selected(), CFormulaList::kNone);
+    EXPECT_EQ(one.SelectedFormula(), nullptr);
+    EXPECT_FALSE(one.RemoveSelected());
+    EXPECT_FALSE(one.ReplaceSelected(u"a", u"b"));
 }
 
-TEST(FormulaList, DeletingTheOnlyEntryLeavesNoneSelected)
-{
-    CFormulaList list;
-    list.Add(u"Sine", u"SIN(X)");
-    ASSERT_TRUE(list.RemoveSelected());
-    EXPECT_EQ(list.Selected(), CFormulaList::kNone);
-    EXPECT_EQ(list.SelectedFormula(), nullptr);
-    EXPECT_FALSE(list.RemoveSelected());
-    EXPECT_FALSE(list.ReplaceSelected(u"a", u"b"));
-}
-
-TEST(FormulaList, ArchiveRoundTripsAndStatesItsForm)
+TEST(FormulaList, ArchiveRoundTripsStatesItsFormAndRefusesDamage)
 {
     CFormulaList list = ThreeEntries();
     list.Select(1);
@@ -158,10 +145,8 @@ TEST(FormulaList, ArchiveRoundTripsAndStatesItsForm)
     LoadBytes(stored, [&](CArchive& ar) { loaded.Serialize(ar); });
     EXPECT_EQ(loaded, list);
     EXPECT_EQ(StoreBytes([&](CArchive& ar) { loaded.Serialize(ar); }), stored);
-}
 
-TEST(FormulaList, ADamagedArchiveChangesNothing)
-{
+    // A damaged archive changes nothing.
     const CFormulaList before = ThreeEntries();
     auto expectRefused = [&](const Bytes& bytes, const char* what) {
         CFormulaList list = before;
@@ -182,10 +167,6 @@ TEST(FormulaList, ADamagedArchiveChangesNothing)
     cut.resize(cut.size() - 3);
     expectRefused(cut, "cut short");
 }
-
-}  // namespace
-
-namespace {
 
 TEST(JudgeFormula, TellsWhatIsWrongAndWhere)
 {

@@ -38,11 +38,6 @@ struct ResourceScope {
     }
 };
 
-std::shared_ptr<CPanelImage> Picture(int32_t w, int32_t h)
-{
-    return std::make_shared<CPanelImage>(w, h);
-}
-
 // The analog meters' gauge at its natural size.
 void SetUpMeterGauge(CHotGauge& gauge)
 {
@@ -65,9 +60,27 @@ float Distance(PointF a, PointF b)
     return std::hypot(a.x - b.x, a.y - b.y);
 }
 
+// What a control draws, through a recording skin.
+template <class Control>
+RecordingGraphics Drawn(Control& control)
+{
+    RecordingSkin skin;
+    RecordingGraphics g;
+    control.Draw(g, skin);
+    return g;
+}
+
+std::vector<CString> Texts(const RecordingGraphics& g)
+{
+    std::vector<CString> texts;
+    for (const auto* s : g.Of("DrawString"))
+        texts.push_back(s->text);
+    return texts;
+}
+
 // ---------------------------------------------------------------- gauge arithmetic
 
-TEST(Gauge, ShowsTheMagnitudeClampedToTheScale)
+TEST(Gauge, ShowsTheMagnitudeClampedToTheScaleWithTheNeedleSweepingIt)
 {
     CHotGauge gauge;
     SetUpMeterGauge(gauge);
@@ -92,11 +105,8 @@ TEST(Gauge, ShowsTheMagnitudeClampedToTheScale)
     EXPECT_EQ(gauge.Fraction(), 0) << "an empty scale divides by nothing";
     gauge.SetScale(kNaN, 10, 1);
     EXPECT_EQ(gauge.ScaleStart(), 5) << "ignored";
-}
 
-TEST(Gauge, NeedleAngleSweepsFromStartToEnd)
-{
-    CHotGauge gauge;
+    // The needle sweeps from the start angle to the end angle.
     SetUpMeterGauge(gauge);
     const double s = CHotGauge::kMeterStartAngle, e = CHotGauge::kMeterEndAngle;
     gauge.SetValue(0);
@@ -133,33 +143,29 @@ TEST(Gauge, LabelsByRangeAndPercentStyle)
     gauge.SetStyle(CHotGauge::kPercentStyle);
     EXPECT_EQ(labels(), (std::vector<CString>{u"0 %", u"20 %", u"40 %", u"60 %", u"80 %", u"100 %"}));
     EXPECT_EQ(gauge.PrintIndex(), 10);
-}
 
-TEST(Gauge, PlacedByAnEditorResetsToMillivolts)
-{
-    CHotGauge gauge;
-    gauge.PlaceAt(7, 9);
-    EXPECT_EQ(gauge.m_rect, (CRect{7, 9, 207, 121}));
-    EXPECT_EQ(gauge.ScaleStart(), 0);
-    EXPECT_EQ(gauge.ScaleEnd(), 100);
-    EXPECT_EQ(gauge.Factor(), 1000);
-    EXPECT_EQ(gauge.LabelText(5), u"100");
+    // Placed by an editor, a gauge goes back to millivolts.
+    CHotGauge placed;
+    placed.PlaceAt(7, 9);
+    EXPECT_EQ(placed.m_rect, (CRect{7, 9, 207, 121}));
+    EXPECT_EQ(placed.ScaleStart(), 0);
+    EXPECT_EQ(placed.ScaleEnd(), 100);
+    EXPECT_EQ(placed.Factor(), 1000);
+    EXPECT_EQ(placed.LabelText(5), u"100");
 }
 
 // ---------------------------------------------------------------- gauge drawing
 
 TEST(GaugeDrawing, NeedleStaysInsideAndPointsAlongItsAngle)
 {
-    RecordingSkin skin;
     CHotGauge gauge;
     SetUpMeterGauge(gauge);
     const CHotGauge::Layout layout = gauge.ComputeLayout();
     EXPECT_NEAR(layout.pivot.x, 110, 1e-4) << "bottom centre";
     EXPECT_GT(layout.pivot.y, 20 + 112 * 0.8);
     for (double v : {0.0, 0.025, 0.05, 0.075, 0.1}) {
-        RecordingGraphics g;
         gauge.SetValue(v);
-        gauge.Draw(g, skin);
+        const RecordingGraphics g = Drawn(gauge);
         const auto* needle = Needle(g);
         ASSERT_NE(needle, nullptr);
         const PointF tip = needle->points[0];
@@ -174,22 +180,19 @@ TEST(GaugeDrawing, NeedleStaysInsideAndPointsAlongItsAngle)
         EXPECT_NEAR(Distance(needle->points[1], needle->points[2]), 0.04f * layout.faceRadius, 1e-3)
             << "base 4 % of the face radius";
     }
-    RecordingGraphics low, high;
     gauge.SetValue(0);
-    gauge.Draw(low, skin);
+    const RecordingGraphics low = Drawn(gauge);
     gauge.SetValue(1);
-    gauge.Draw(high, skin);
+    const RecordingGraphics high = Drawn(gauge);
     EXPECT_LT(Needle(low)->points[0].x, layout.pivot.x) << "zero on the left";
     EXPECT_GT(Needle(high)->points[0].x, layout.pivot.x);
 }
 
 TEST(GaugeDrawing, MajorAndMinorTicksWithLabelsOnTheMajorOnes)
 {
-    RecordingSkin skin;
-    RecordingGraphics g;
     CHotGauge gauge;
     SetUpMeterGauge(gauge);
-    gauge.Draw(g, skin);
+    const RecordingGraphics g = Drawn(gauge);
     const auto ticks = g.Of("DrawLine");
     ASSERT_EQ(ticks.size(), 26u) << "5 divisions of 5 steps";
     const CHotGauge::Layout layout = gauge.ComputeLayout();
@@ -198,28 +201,21 @@ TEST(GaugeDrawing, MajorAndMinorTicksWithLabelsOnTheMajorOnes)
     EXPECT_GT(majorLength, minorLength);
     EXPECT_NEAR(Distance(ticks[0]->points[0], layout.pivot), layout.scaleRadius, 1e-3);
     EXPECT_NEAR(Distance(ticks[25]->points[1], layout.pivot), layout.scaleRadius + majorLength, 1e-3);
-    std::vector<CString> texts;
-    for (const auto* s : g.Of("DrawString"))
-        texts.push_back(s->text);
-    EXPECT_EQ(texts, (std::vector<CString>{u"0", u"20", u"40", u"60", u"80", u"100"}));
+    EXPECT_EQ(Texts(g), (std::vector<CString>{u"0", u"20", u"40", u"60", u"80", u"100"}));
     EXPECT_EQ(g.Count("DrawArc"), 1u);
 }
 
 TEST(GaugeDrawing, FaceAndPrintComeFromTheTwoBitmaps)
 {
     FakePanelResources fake;
-    fake.bitmaps[CHotGauge::kFaceBitmap] = Picture(12, 7);
-    fake.bitmaps[CHotGauge::kPrintBitmap] = Picture(11 * 8, 3);
+    fake.bitmaps[CHotGauge::kFaceBitmap] = std::make_shared<CPanelImage>(12, 7);
+    fake.bitmaps[CHotGauge::kPrintBitmap] = std::make_shared<CPanelImage>(11 * 8, 3);
     ResourceScope scope(&fake);
-    RecordingSkin skin;
     CHotGauge gauge;
     SetUpMeterGauge(gauge);
-
     auto images = [&](int32_t style) {
-        RecordingGraphics g;
         gauge.SetStyle(style);
-        gauge.Draw(g, skin);
-        return g;
+        return Drawn(gauge);
     };
     RecordingGraphics normal = images(0);
     auto drawn = normal.Of("DrawImage");
@@ -234,32 +230,24 @@ TEST(GaugeDrawing, FaceAndPrintComeFromTheTwoBitmaps)
     EXPECT_EQ(*percent.Of("DrawImage")[1]->source, (CRect{80, 0, 88, 3})) << "print 10";
     RecordingGraphics other = images(8);
     EXPECT_EQ(*other.Of("DrawImage")[1]->source, (CRect{0, 0, 8, 3}));
-    for (int32_t style : {-3, 9, INT32_MAX, INT32_MIN}) {
-        RecordingGraphics g;
-        gauge.SetStyle(style);
-        gauge.Draw(g, skin);
-        EXPECT_EQ(g.Count("DrawImage"), 1u) << "no print for style " << style;
-    }
+    for (int32_t style : {-3, 9, INT32_MAX, INT32_MIN})
+        EXPECT_EQ(images(style).Count("DrawImage"), 1u) << "no print for style " << style;
 }
 
 TEST(GaugeDrawing, WithoutBitmapsThePlainFaceIsDrawn)
 {
     ResourceScope scope(nullptr);
-    RecordingSkin skin;
-    RecordingGraphics g;
     CHotGauge gauge;
     SetUpMeterGauge(gauge);
     gauge.SetValue(0.03);
-    gauge.Draw(g, skin);
+    const RecordingGraphics g = Drawn(gauge);
     EXPECT_EQ(g.Count("DrawImage"), 0u);
     ASSERT_GE(g.Count("FillRectangle"), 1u);
     EXPECT_EQ(g.Of("FillRectangle")[0]->brush.colour1 >> 24, 0xFFu) << "an opaque face";
     EXPECT_NE(Needle(g), nullptr);
 
-    RecordingGraphics empty;
     gauge.m_rect = {5, 5, 5, 5};
-    gauge.Draw(empty, skin);
-    EXPECT_TRUE(empty.calls.empty());
+    EXPECT_TRUE(Drawn(gauge).calls.empty());
 }
 
 // ---------------------------------------------------------------- METRAHit read-out
@@ -267,8 +255,7 @@ TEST(GaugeDrawing, WithoutBitmapsThePlainFaceIsDrawn)
 TEST(MetraLcd, ReportsChangesAndBlanks)
 {
     CHotMetraLcd lcd;
-    EXPECT_EQ(lcd.m_naturalWidth, 232);
-    EXPECT_EQ(lcd.m_naturalHeight, 76);
+    EXPECT_EQ((CSize{lcd.m_naturalWidth, lcd.m_naturalHeight}), (CSize{232, 76}));
     EXPECT_TRUE(lcd.SetReading(u"-1.2345", u"V", u"DC", false));
     EXPECT_FALSE(lcd.SetReading(u"-1.2345", u"V", u"DC", false));
     EXPECT_TRUE(lcd.SetReading(u"-1.2345", u"V", u"DC", true));
@@ -282,12 +269,10 @@ TEST(MetraLcd, ReportsChangesAndBlanks)
 
 TEST(MetraLcd, LightDigitsOnTheDarkFieldInsideTheTextArea)
 {
-    RecordingSkin skin;
     CHotMetraLcd lcd;
     lcd.m_rect = {100, 50, 332, 126};
     lcd.SetReading(u"-8.888", u"mV", u"AC+DC", false);
-    RecordingGraphics g;
-    lcd.Draw(g, skin);
+    const RecordingGraphics g = Drawn(lcd);
 
     const auto fills = g.Of("FillRectangle");
     ASSERT_FALSE(fills.empty());
@@ -309,22 +294,13 @@ TEST(MetraLcd, LightDigitsOnTheDarkFieldInsideTheTextArea)
     }
     EXPECT_EQ(lit, 1u + 4 * 7) << "a dash and four eights";
     EXPECT_EQ(g.Count("FillPolygon"), CHotMetraLcd::kDigitCells * 7);
-    std::vector<CString> texts;
-    for (const auto* s : g.Of("DrawString"))
-        texts.push_back(s->text);
-    EXPECT_EQ(texts, (std::vector<CString>{u"mV", u"AC+DC"}));
+    EXPECT_EQ(Texts(g), (std::vector<CString>{u"mV", u"AC+DC"}));
 
     lcd.SetReading(u"  0L  ", u"V", {}, true);
-    RecordingGraphics overload;
-    lcd.Draw(overload, skin);
-    texts.clear();
-    for (const auto* s : overload.Of("DrawString"))
-        texts.push_back(s->text);
-    EXPECT_EQ(texts, (std::vector<CString>{u"V", u"OL"}));
+    EXPECT_EQ(Texts(Drawn(lcd)), (std::vector<CString>{u"V", u"OL"}));
 
     lcd.Blank();
-    RecordingGraphics blank;
-    lcd.Draw(blank, skin);
+    const RecordingGraphics blank = Drawn(lcd);
     EXPECT_EQ(blank.Count("DrawString"), 0u);
     for (const auto* p : blank.Of("FillPolygon"))
         EXPECT_NE(p->brush.colour1, CHotMetraLcd::kLit);
@@ -334,12 +310,10 @@ TEST(MetraLcd, LightDigitsOnTheDarkFieldInsideTheTextArea)
 
 TEST(VexaValueDisplayDrawing, DigitsUnitRangeAndBarFitTheNaturalSize)
 {
-    RecordingSkin skin;
     CHotVexaValueDisplay display;
     display.m_rect = {0, 0, 187, 80};
     display.Show({u" 1.50", u"V", u"   2 V", 0.25});
-    RecordingGraphics g;
-    display.Draw(g, skin);
+    const RecordingGraphics g = Drawn(display);
     for (const auto* p : g.Of("FillPolygon"))
         for (PointF pt : p->points) {
             EXPECT_GE(pt.x, 6);
@@ -348,10 +322,7 @@ TEST(VexaValueDisplayDrawing, DigitsUnitRangeAndBarFitTheNaturalSize)
             EXPECT_LE(pt.y, 74);
         }
     EXPECT_EQ(g.Count("FillPolygon"), CHotVexaValueDisplay::kDigitCells * 7);
-    std::vector<CString> texts;
-    for (const auto* s : g.Of("DrawString"))
-        texts.push_back(s->text);
-    EXPECT_EQ(texts, (std::vector<CString>{u"V", u"   2 V"}));
+    EXPECT_EQ(Texts(g), (std::vector<CString>{u"V", u"   2 V"}));
 
     const RectF area = display.BarArea();
     EXPECT_LE(area.Bottom() + 5, 74) << "ticks stay inside the frame";
@@ -364,11 +335,7 @@ TEST(VexaValueDisplayDrawing, DigitsUnitRangeAndBarFitTheNaturalSize)
     EXPECT_TRUE(barFound);
 }
 
-}  // namespace
-
 // ---------------------------------------------------------------- the face bitmaps as built
-
-namespace {
 
 std::shared_ptr<CPanelImage> BuiltBitmap(const char* name)
 {

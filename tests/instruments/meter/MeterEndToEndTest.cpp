@@ -12,10 +12,6 @@
 #include <optional>
 #include <vector>
 
-#include "framework/Archive.h"
-#include "framework/CmdTarget.h"
-#include "framework/File.h"
-#include "framework/win32/WinApp.h"
 #include "../PlugInHarness.h"
 
 namespace {
@@ -33,34 +29,31 @@ std::wstring Trimmed(const std::wstring& text)
     return first == std::wstring::npos ? L"" : text.substr(first, text.find_last_not_of(L' ') - first + 1);
 }
 
-// Reads a display until it shows what `accept` wants, for a few seconds;
-// returns the last text.
-class Meters : public PlugInWithSimulator {
+class Meters : public PlugInWithSources {
 protected:
-    void Configure(vexasim::SimOptions& options) override { options.box.inputs = inputs; }
-
-    // Sets the sources before the simulator starts (call before SetUp's work: in the constructor).
-    void Wire(int channel, int waveform, double frequency, double peak)
-    {
-        inputs[size_t(channel)] = {.on = true, .waveform = waveform, .frequency = frequency, .peak = peak};
-    }
-
     double ModelRms(int channel)
     {
-        std::lock_guard<std::mutex> lock(sim->Box().Lock());
-        return sim->Box().model.Rms(channel);
+        return WithBox([&](auto& box) { return box.model.Rms(channel); });
     }
-
-    std::array<vexasim::ExternalSource, 4> inputs{};
+    // Reads a display until it shows the text.
+    std::wstring ReadUntilShown(HWND panel, uint32_t layoutId, const std::wstring& wanted)
+    {
+        return Trimmed(ReadUntil(panel, layoutId, 1, [&](const std::wstring& t) { return Trimmed(t) == wanted; }));
+    }
 };
 
 constexpr int kSine = 0;
 constexpr int kDc = 4;
 
-class SineOnB : public Meters {
+// Meters with one source wired before the simulator starts.
+template <int Channel, int Waveform, double Frequency, double Peak>
+class Wired : public Meters {
 protected:
-    SineOnB() { Wire(1, kSine, 50.0, 4.0); }
+    Wired() { this->Wire(Channel, Waveform, Frequency, Peak); }
 };
+using SineOnB = Wired<1, kSine, 50.0, 4.0>;
+using DcOnB = Wired<1, kDc, 0.0, 0.775>;
+using DcOnA = Wired<0, kDc, 0.0, 2.5>;
 
 TEST_F(SineOnB, VoltmeterShowsTheRmsOfTheSignalWithinOneDigit)
 {
@@ -76,25 +69,13 @@ TEST_F(SineOnB, VoltmeterShowsTheRmsOfTheSignalWithinOneDigit)
     EXPECT_TRUE(Number(text) && std::fabs(*Number(text) - model) <= 0.1) << "shown \"" << Narrow(text) << "\"";
 }
 
-class DcOnB : public Meters {
-protected:
-    DcOnB() { Wire(1, kDc, 0.0, 0.775); }
-};
-
 TEST_F(DcOnB, DbMeterReadsZeroAtTheReferenceLevel)
 {
     HWND panel = Open(10125, L"dB METER B");
     ASSERT_NE(panel, nullptr);
     SendMessageW(panel, WM_COMMAND, 30 + 3, 0);  // the 1 V range
-    const std::wstring text =
-        ReadUntil(panel, 10125, 1, [](const std::wstring& t) { return Trimmed(t) == L"0.0"; });
-    EXPECT_EQ(Trimmed(text), L"0.0");
+    EXPECT_EQ(ReadUntilShown(panel, 10125, L"0.0"), L"0.0");
 }
-
-class DcOnA : public Meters {
-protected:
-    DcOnA() { Wire(0, kDc, 0.0, 2.5); }
-};
 
 TEST_F(DcOnA, ThermometerWithTheSecondSensorReads25DegreesOr77Fahrenheit)
 {
@@ -102,11 +83,9 @@ TEST_F(DcOnA, ThermometerWithTheSecondSensorReads25DegreesOr77Fahrenheit)
     ASSERT_NE(panel, nullptr);
     SendMessageW(panel, WM_COMMAND, 205, 0);  // sensor type 1: 10 degrees per volt
     SendMessageW(panel, WM_COMMAND, 201, 0);  // Celsius
-    std::wstring text = ReadUntil(panel, 10068, 1, [](const std::wstring& t) { return Trimmed(t) == L"25"; });
-    EXPECT_EQ(Trimmed(text), L"25");
+    EXPECT_EQ(ReadUntilShown(panel, 10068, L"25"), L"25");
     SendMessageW(panel, WM_COMMAND, 202, 0);
-    text = ReadUntil(panel, 10068, 1, [](const std::wstring& t) { return Trimmed(t) == L"77"; });
-    EXPECT_EQ(Trimmed(text), L"77");
+    EXPECT_EQ(ReadUntilShown(panel, 10068, L"77"), L"77");
     SendMessageW(panel, WM_COMMAND, 201, 0);  // the choice is process-wide: leave it as found
 }
 
@@ -169,13 +148,9 @@ TEST_F(LevelTwoBox, DualMetersAreRefusedWithTheirMessage)
 TEST_F(Meters, AnalogMeterAtTheEndOfItsRangesSendsNothing)
 {
     std::atomic<int> channelCommands{0};
-    {
-        std::lock_guard<std::mutex> lock(sim->Box().Lock());
-        sim->Box().log = [&](const std::string& line) {
-            if (line == "meter channels A B")
-                ++channelCommands;
-        };
-    }
+    WithBox([&](auto& box) {
+        box.log = [&](const std::string& line) { channelCommands += line == "meter channels A B"; };
+    });
     HWND panel = Open(10061, L"ANALOG VOLTMETER A");
     ASSERT_NE(panel, nullptr);
     for (int i = 0; i < 9; ++i)
@@ -190,10 +165,7 @@ TEST_F(Meters, AnalogMeterAtTheEndOfItsRangesSendsNothing)
 
     SendMessageW(panel, WM_COMMAND, 230, 0);  // and up: the box hears of it
     EXPECT_TRUE(PumpUntil([&] { return channelCommands.load() > settled; }, 2000));
-    {
-        std::lock_guard<std::mutex> lock(sim->Box().Lock());
-        sim->Box().log = nullptr;
-    }
+    WithBox([](auto& box) { box.log = nullptr; });
 }
 
 TEST_F(DcOnA, MetraHitKeepsItsLastReadingForThreeSecondsThenGoesBlank)
@@ -215,10 +187,7 @@ TEST_F(DcOnA, MetraHitKeepsItsLastReadingForThreeSecondsThenGoesBlank)
     ASSERT_TRUE(PumpUntil([&] { return (shown = read()).find(L"2.5") != std::wstring::npos; }, 6000))
         << "shown \"" << Narrow(shown) << "\"";
 
-    {
-        std::lock_guard<std::mutex> lock(sim->Box().Lock());
-        sim->Box().metraHitPlugged = false;
-    }
+    WithBox([](auto& box) { box.metraHitPlugged = false; });
     const DWORD unplugged = GetTickCount();
     PumpUntil([] { return false; }, 1000);
     EXPECT_EQ(read(), shown) << "answers without a meter keep the last reading for a while";
@@ -234,12 +203,8 @@ TEST_F(Meters, ADocumentWithEveryMeterThatFitsTogetherSavesAndLoadsToTheSameByte
         int x, y;
         bool visible;
     };
-    const std::vector<Placed> meters = {
-        {10120, L"VOLTMETER A", 40, 30, true},
-        {10123, L"AMPEREMETER B", 320, 30, false},
-        {10211, L"DUAL VOLTMETER", 40, 260, true},
-        {10071, L"METRAHIT 18S", 600, 260, true},
-    };
+    const std::vector<Placed> meters = {{10120, L"VOLTMETER A", 40, 30, true}, {10123, L"AMPEREMETER B", 320, 30, false},
+                                        {10211, L"DUAL VOLTMETER", 40, 260, true}, {10071, L"METRAHIT 18S", 600, 260, true}};
     for (const Placed& m : meters) {
         HWND panel = Open(m.command, m.title);
         ASSERT_NE(panel, nullptr);
@@ -249,40 +214,28 @@ TEST_F(Meters, ADocumentWithEveryMeterThatFitsTogetherSavesAndLoadsToTheSameByte
     }
     // Settings away from their defaults: range 1 V and |AV| on the voltmeter,
     // AC on the dual voltmeter's D half, its rate flag cleared.
-    SendMessageW(FindWindowTitled(L"VOLTMETER A"), WM_COMMAND, 33, 0);
-    SendMessageW(FindWindowTitled(L"VOLTMETER A"), WM_COMMAND, 22, 0);
-    SendMessageW(FindWindowTitled(L"DUAL VOLTMETER"), WM_COMMAND, 111, 0);
-    SendMessageW(FindWindowTitled(L"DUAL VOLTMETER"), WM_COMMAND, 50, 0);
+    const std::pair<const wchar_t*, WPARAM> settings[] = {
+        {L"VOLTMETER A", 33}, {L"VOLTMETER A", 22}, {L"DUAL VOLTMETER", 111}, {L"DUAL VOLTMETER", 50}};
+    for (const auto& [title, id] : settings)
+        SendMessageW(FindWindowTitled(title), WM_COMMAND, id, 0);
     // The unit takes the channel settings with the next polling pass; the
     // document holds both the unit's and the instruments' copies.
     PumpUntil([] { return false; }, 600);
 
-    auto save = [&] {
-        CMemFile file;
-        {
-            CArchive ar(&file, CArchive::store);
-            plugIn->Serialize(ar);
-        }
-        return file.Data();
-    };
-    const std::vector<uint8_t> first = save();
-    {
-        CMemFile in(first.data(), first.size());
-        CArchive ar(&in, CArchive::load);
-        plugIn->Serialize(ar);
-        EXPECT_EQ(ar.Failure(), CArchiveException::none);
-    }
+    const std::vector<uint8_t> first = StoreDocument(plugIn);
+    LoadDocument(plugIn, first);
     EXPECT_EQ(plugIn->GetInstrumentCount(), int(meters.size()));
     for (const Placed& m : meters) {
+        SCOPED_TRACE(Narrow(m.title));
         HWND panel = FindWindowTitled(m.title);
-        ASSERT_NE(panel, nullptr) << Narrow(m.title);
+        ASSERT_NE(panel, nullptr);
         RECT r;
         GetWindowRect(panel, &r);
-        EXPECT_EQ(r.left, m.x) << Narrow(m.title);
-        EXPECT_EQ(r.top, m.y) << Narrow(m.title);
-        EXPECT_EQ(IsWindowVisible(panel) != FALSE, m.visible) << Narrow(m.title);
+        EXPECT_EQ(r.left, m.x);
+        EXPECT_EQ(r.top, m.y);
+        EXPECT_EQ(IsWindowVisible(panel) != FALSE, m.visible);
     }
-    const std::vector<uint8_t> second = save();
+    const std::vector<uint8_t> second = StoreDocument(plugIn);
     EXPECT_EQ(second.size(), first.size());
     const auto differ = std::mismatch(first.begin(), first.end(), second.begin(), second.end());
     EXPECT_TRUE(differ.first == first.end() && differ.second == second.end())

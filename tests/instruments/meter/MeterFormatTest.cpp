@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <tuple>
 
 #include "instruments/meter/MeterFormat.h"
 #include "viframework/controls/ValueDisplay.h"
@@ -44,7 +45,7 @@ TEST(MeterTables, EveryVoltmeterRowMeasuresItsRangesFullScaleAndLabelsItsEnd)
     }
 }
 
-TEST(MeterTables, VoltmeterDigitsFollowTheRangesFormat)
+TEST(MeterTables, DigitsFollowTheRangesFormatInVoltageAndCurrentTables)
 {
     CHotValueDisplay display;
     display.SetRanges(VoltmeterDisplayTable(), 0);
@@ -56,11 +57,7 @@ TEST(MeterTables, VoltmeterDigitsFollowTheRangesFormat)
     display.SetRange(7);
     display.SetValue(-7.3);
     EXPECT_EQ(display.Text(), u"  -7.3");
-}
 
-TEST(MeterTables, CurrentTablesHoldTheirRows)
-{
-    CHotValueDisplay display;
     display.SetRanges(CurrentDisplayTable(), 0);
     ASSERT_EQ(display.RangeCount(), 1u);
     EXPECT_EQ(display.Range()->fullScale, 1);
@@ -115,7 +112,7 @@ TEST(AmmeterScale, FullScaleTextAndFormatFollowThePrefix)
     EXPECT_EQ(ComputeAmmeterScale(0.1, 1000).scaleText[4], char16_t(181)) << "the micro sign";
 }
 
-TEST(AmmeterScale, ValuesAreShownInTheScalesUnit)
+TEST(AmmeterScale, ValuesInTheScalesUnitDashesAndTheShuntsText)
 {
     const AmmeterScale amperes = ComputeAmmeterScale(VoltageFullScale(6), 10);
     EXPECT_EQ(amperes.scaleText, u"1 A");
@@ -124,10 +121,8 @@ TEST(AmmeterScale, ValuesAreShownInTheScalesUnit)
     EXPECT_EQ(FormatAmmeterValue(milli, 0.0042), u"   4.2");
     const AmmeterScale micro = ComputeAmmeterScale(VoltageFullScale(0), 1000);
     EXPECT_EQ(FormatAmmeterValue(micro, 42e-6), u"   42");
-}
 
-TEST(AmmeterScale, UnusableShuntsAndValuesShowDashes)
-{
+    // Unusable shunts and values show dashes.
     for (double ohms : {0.0, -10.0, kNaN, kInf, -kInf}) {
         const AmmeterScale s = ComputeAmmeterScale(10, ohms);
         EXPECT_EQ(s.fullScale, 0) << ohms;
@@ -136,151 +131,112 @@ TEST(AmmeterScale, UnusableShuntsAndValuesShowDashes)
     const AmmeterScale good = ComputeAmmeterScale(10, 10);
     EXPECT_EQ(FormatAmmeterValue(good, kNaN), u"----");
     EXPECT_EQ(FormatAmmeterValue(good, kInf), u"----");
-}
 
-TEST(AmmeterScale, ShuntTextUsesTheOhmSign)
-{
+    // The shunt's text uses the ohm sign.
     EXPECT_EQ(FormatShunt(10), u"10 \u2126");
     EXPECT_EQ(FormatShunt(2500), u"2.5 k\u2126");
     EXPECT_EQ(FormatShunt(0.01), u"10 m\u2126");
     EXPECT_EQ(FormatShunt(kNaN), u"-- \u2126");
 }
 
-// ---------------------------------------------------------------- dB
+// ---------------------------------------------------------------- dB and the meters' own display
 
 TEST(DbMeter, SingleMetersTextAndItsDashes)
 {
-    EXPECT_EQ(FormatSingleDb(0.775, 3), u"  0.0");
-    // A quantised reading just below the reference rounds to zero without a sign.
-    EXPECT_EQ(FormatSingleDb(396.0 / 511.0, 3), u"  0.0");
-    EXPECT_EQ(FormatSingleDb(-0.775, 0), u"  0.0") << "the magnitude counts";
-    EXPECT_EQ(FormatSingleDb(7.75, 7), u" 20.0");
-    EXPECT_EQ(FormatSingleDb(7.75, 8), u"  20") << "no decimals on the 50 V range";
-    EXPECT_EQ(FormatSingleDb(0.0775, 2), u"-20.0");
-    EXPECT_EQ(FormatSingleDb(0, 3), u"----");
-    EXPECT_EQ(FormatSingleDb(kNaN, 3), u"----");
-    EXPECT_EQ(FormatSingleDb(0.775, 42), u"   0") << "range clamped to 8";
+    // 396/511 V is a quantised reading just below the reference: zero without a sign.
+    // The magnitude counts; no decimals on the 50 V range; the range is clamped to 8.
+    const std::tuple<double, int, const char16_t*> cases[] = {
+        {0.775, 3, u"  0.0"},  {396.0 / 511.0, 3, u"  0.0"}, {-0.775, 0, u"  0.0"}, {7.75, 7, u" 20.0"},
+        {7.75, 8, u"  20"},    {0.0775, 2, u"-20.0"},        {0, 3, u"----"},       {kNaN, 3, u"----"},
+        {0.775, 42, u"   0"}};
+    for (const auto& [volts, range, text] : cases)
+        EXPECT_EQ(FormatSingleDb(volts, range), text) << volts << " V on range " << range;
 }
 
-// ---------------------------------------------------------------- the meters' own display
+// A reading's expectations; a null text or a NaN fraction is not checked.
+struct ReadingCase {
+    MeterDisplayKind kind;
+    double v;
+    int range;
+    double shunt, vB;
+    int rangeB;
+    const char16_t *text, *unit, *rangeText;
+    double fraction;
+};
 
-TEST(MeterReading, VoltageByRangeGroup)
+TEST(MeterReading, EveryKindByRangeAndPrefix)
 {
-    MeterReading r = FormatMeterReading(MeterDisplayKind::Voltage, 0.05, 0, 10);
-    EXPECT_EQ(r.text, u"  50");
-    EXPECT_EQ(r.unit, u"mV");
-    EXPECT_EQ(r.rangeText, u" 100 mV");
-    EXPECT_DOUBLE_EQ(r.fraction, 0.5);
-
-    r = FormatMeterReading(MeterDisplayKind::Voltage, 1.5, 4, 10);
-    EXPECT_EQ(r.text, u" 1.50");
-    EXPECT_EQ(r.unit, u"V");
-    EXPECT_EQ(r.rangeText, u"   2 V");
-    EXPECT_DOUBLE_EQ(r.fraction, 0.75);
-
-    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Voltage, -7.3, 6, 10).text, u" -7.3");
-    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Voltage, 25, 8, 10).text, u"  25");
-    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Voltage, 25, 12, 10).rangeText, u"  50 V");
-    EXPECT_DOUBLE_EQ(FormatMeterReading(MeterDisplayKind::Voltage, -3, 0, 10).fraction, 1.0) << "clamped";
-
-    r = FormatMeterReading(MeterDisplayKind::Voltage, kNaN, 3, 10);
-    EXPECT_EQ(r.text, u"----");
-    EXPECT_EQ(r.fraction, 0);
-}
-
-TEST(MeterReading, CurrentIsNormalisedByTheFullScalesPrefix)
-{
-    MeterReading r = FormatMeterReading(MeterDisplayKind::Current, 0.5, 6, 10);
-    EXPECT_EQ(r.text, u" 0.05");
-    EXPECT_EQ(r.unit, u"A") << "no prefix: the unit alone";
-    EXPECT_EQ(r.rangeText, u"1 A");
-    EXPECT_DOUBLE_EQ(r.fraction, 0.05);
-
-    r = FormatMeterReading(MeterDisplayKind::Current, 0.05, 0, 10);  // 5 mA of 10 mA
-    EXPECT_EQ(r.text, u"  5.0");
-    EXPECT_EQ(r.unit, u"mA");
-    EXPECT_EQ(r.rangeText, u"10 mA");
-
-    r = FormatMeterReading(MeterDisplayKind::Current, 25, 8, 0.1);  // 250 A of 500 A
-    EXPECT_EQ(r.text, u" 250");
-    EXPECT_EQ(r.rangeText, u"500 A");
-
-    r = FormatMeterReading(MeterDisplayKind::Current, 0.05, 0, 1000);
-    EXPECT_EQ(r.unit, kMicro + u"A");
-
-    for (double ohms : {0.0, -1.0, kNaN}) {
-        r = FormatMeterReading(MeterDisplayKind::Current, 1, 6, ohms);
-        EXPECT_EQ(r.text, u"----") << ohms;
-        EXPECT_EQ(r.fraction, 0) << ohms;
+    using K = MeterDisplayKind;
+    const CString microAmperes = kMicro + u"A";
+    // clang-format off
+    const ReadingCase cases[] = {
+        {K::Voltage, 0.05, 0, 10, 0, 0, u"  50", u"mV", u" 100 mV", 0.5},
+        {K::Voltage, 1.5, 4, 10, 0, 0, u" 1.50", u"V", u"   2 V", 0.75},
+        {K::Voltage, -7.3, 6, 10, 0, 0, u" -7.3", nullptr, nullptr, kNaN},
+        {K::Voltage, 25, 8, 10, 0, 0, u"  25", nullptr, nullptr, kNaN},
+        {K::Voltage, 25, 12, 10, 0, 0, nullptr, nullptr, u"  50 V", kNaN},
+        {K::Voltage, -3, 0, 10, 0, 0, nullptr, nullptr, nullptr, 1.0},  // clamped
+        {K::Voltage, kNaN, 3, 10, 0, 0, u"----", nullptr, nullptr, 0},
+        // Current is normalised by the full scale's prefix; without one, the unit alone.
+        {K::Current, 0.5, 6, 10, 0, 0, u" 0.05", u"A", u"1 A", 0.05},
+        {K::Current, 0.05, 0, 10, 0, 0, u"  5.0", u"mA", u"10 mA", kNaN},  // 5 mA of 10 mA
+        {K::Current, 25, 8, 0.1, 0, 0, u" 250", nullptr, u"500 A", kNaN},
+        {K::Current, 0.05, 0, 1000, 0, 0, nullptr, microAmperes.c_str(), nullptr, kNaN},
+        {K::Current, 1, 6, 0.0, 0, 0, u"----", nullptr, nullptr, 0},
+        {K::Current, 1, 6, -1.0, 0, 0, u"----", nullptr, nullptr, 0},
+        {K::Current, 1, 6, kNaN, 0, 0, u"----", nullptr, nullptr, 0},
+        // dB shows overload from twice full scale (|v| = 2 F) and at zero.
+        {K::Db, 0.775, 3, 10, 0, 0, u" 0.0", u"dB", nullptr, kNaN},
+        {K::Db, 0, 3, 10, 0, 0, u"  0L", nullptr, nullptr, kNaN},
+        {K::Db, -2.0, 3, 10, 0, 0, u"  0L", nullptr, nullptr, kNaN},
+        {K::Db, 1.99, 3, 10, 0, 0, u" 8.2", nullptr, nullptr, kNaN},
+        {K::Db, 7.75, 8, 10, 0, 0, u"  20", nullptr, nullptr, kNaN},
+        {K::Db, 0.0775, 2, 10, 0, 0, u"-20.0", nullptr, nullptr, kNaN},
+        // Power multiplies both channels over channel B's shunt.
+        {K::Power, 10, 6, 10, 0.5, 6, u"  0.5", u"VA", u"10 VA", 0.05},        // 0.5 VA of 10 VA
+        {K::Power, 0.05, 0, 10, 0.1, 0, u" 0.50", u"mVA", u"1 mVA", kNaN},     // 0.5 mVA of 1 mVA
+        {K::Power, 50, 8, 0.01, 50, 8, u" 250", u"kVA", nullptr, kNaN},        // 250 kVA
+        {K::Power, 1, 6, 0, 1, 6, u"----", nullptr, nullptr, kNaN},
+        {K::Power, 1, 6, 10, kNaN, 6, u"----", nullptr, nullptr, kNaN},
+    };
+    // clang-format on
+    for (const ReadingCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "kind " << int(c.kind) << ", " << c.v << " on range " << c.range
+                                        << ", shunt " << c.shunt << ", B " << c.vB);
+        const MeterReading r = FormatMeterReading(c.kind, c.v, c.range, c.shunt, c.vB, c.rangeB);
+        if (c.text) { EXPECT_EQ(r.text, c.text); }
+        if (c.unit) { EXPECT_EQ(r.unit, c.unit); }
+        if (c.rangeText) { EXPECT_EQ(r.rangeText, c.rangeText); }
+        if (!std::isnan(c.fraction)) { EXPECT_DOUBLE_EQ(r.fraction, c.fraction); }
     }
-}
-
-TEST(MeterReading, DbShowsOverloadFromTwiceFullScaleAndAtZero)
-{
-    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Db, 0.775, 3, 10).text, u" 0.0");
-    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Db, 0.775, 3, 10).unit, u"dB");
-    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Db, 0, 3, 10).text, u"  0L");
-    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Db, -2.0, 3, 10).text, u"  0L") << "|v| = 2 F";
-    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Db, 1.99, 3, 10).text, u" 8.2");
-    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Db, 7.75, 8, 10).text, u"  20");
-    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Db, 0.0775, 2, 10).text, u"-20.0");
-}
-
-TEST(MeterReading, PowerMultipliesBothChannelsOverChannelBsShunt)
-{
-    MeterReading r = FormatMeterReading(MeterDisplayKind::Power, 10, 6, 10, 0.5, 6);
-    EXPECT_EQ(r.text, u"  0.5");  // 0.5 VA of 10 VA
-    EXPECT_EQ(r.unit, u"VA");
-    EXPECT_EQ(r.rangeText, u"10 VA");
-    EXPECT_DOUBLE_EQ(r.fraction, 0.05);
-
-    r = FormatMeterReading(MeterDisplayKind::Power, 0.05, 0, 10, 0.1, 0);  // 0.5 mVA of 1 mVA
-    EXPECT_EQ(r.text, u" 0.50");
-    EXPECT_EQ(r.unit, u"mVA");
-    EXPECT_EQ(r.rangeText, u"1 mVA");
-
-    r = FormatMeterReading(MeterDisplayKind::Power, 50, 8, 0.01, 50, 8);  // 250 kVA
-    EXPECT_EQ(r.text, u" 250");
-    EXPECT_EQ(r.unit, u"kVA");
-
-    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Power, 1, 6, 0, 1, 6).text, u"----");
-    EXPECT_EQ(FormatMeterReading(MeterDisplayKind::Power, 1, 6, 10, kNaN, 6).text, u"----");
 }
 
 // ---------------------------------------------------------------- temperature
 
-TEST(Temperature, LinearSensorGivesTenDegreesPerVolt)
+TEST(Temperature, SensorsOffsetAndOverload)
 {
+    // The linear sensor gives ten degrees per volt; its reading ignores the offset.
     const auto t = TemperatureCelsius(2.5, 1, 0);
     ASSERT_TRUE(t.has_value());
     EXPECT_DOUBLE_EQ(*t, 25);
+    EXPECT_DOUBLE_EQ(*TemperatureCelsius(2.5, 1, 5), 25);
     EXPECT_EQ(FormatTemperature(t, false, false), u"  25");
     EXPECT_EQ(FormatTemperature(t, true, false), u"  77");
     EXPECT_EQ(FormatTemperature(TemperatureCelsius(-0.5, 1, 0), false, false), u"  -5");
-}
 
-TEST(Temperature, DiodeSensorHasNoValueBelowItsFormulasRoot)
-{
+    // The diode sensor has no value below its formula's root; the offset corrects it.
     EXPECT_NEAR(*TemperatureCelsius(0.995109435779713, 0, 0), 0.0, 1e-9);
     EXPECT_NEAR(*TemperatureCelsius(1.2, 0, 0), 24.1, 0.1);
+    EXPECT_DOUBLE_EQ(*TemperatureCelsius(1.2, 0, 5), *TemperatureCelsius(1.2, 0, 0) + 5);
     EXPECT_FALSE(TemperatureCelsius(0.1, 0, 0).has_value()) << "d < 0";
     EXPECT_EQ(FormatTemperature(TemperatureCelsius(0.1, 0, 0), false, false), u" -0L");
-}
 
-TEST(Temperature, OffsetCorrectsOnlyTheDiodeSensor)
-{
-    EXPECT_DOUBLE_EQ(*TemperatureCelsius(1.2, 0, 5), *TemperatureCelsius(1.2, 0, 0) + 5);
-    EXPECT_DOUBLE_EQ(*TemperatureCelsius(2.5, 1, 5), 25);
-}
-
-TEST(Temperature, OverloadAndBadInputShowTheOverloadText)
-{
     EXPECT_EQ(FormatTemperature(25.0, false, true), u" -0L");
     EXPECT_EQ(FormatTemperature(std::nullopt, true, false), u" -0L");
+    EXPECT_EQ(FormatTemperature(kInf, false, false), u" -0L");
     EXPECT_FALSE(TemperatureCelsius(kNaN, 0, 0).has_value());
     EXPECT_FALSE(TemperatureCelsius(kInf, 1, 0).has_value());
     EXPECT_FALSE(TemperatureCelsius(2.5, 2, 0).has_value()) << "no third sensor";
-    EXPECT_EQ(FormatTemperature(kInf, false, false), u" -0L");
 }
 
 }  // namespace

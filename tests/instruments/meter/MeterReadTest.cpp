@@ -38,7 +38,7 @@ struct MeterWithBlock {
 
 // ---------------------------------------------------------------- dual ammeter
 
-TEST(DualCurrents, ReadWithTheirOwnCommandAndRanges)
+TEST(DualCurrents, ReadWithTheirOwnCommandAndRangesFromLevelThreeOnly)
 {
     ScriptedInterface level3(3);
     CVexaMeter meter(level3.stream, &level3.face);
@@ -62,31 +62,17 @@ TEST(DualCurrents, ReadWithTheirOwnCommandAndRanges)
     EXPECT_DOUBLE_EQ(rd[kMeterInstant], -256.0 / 511 * 3);
     EXPECT_FALSE(overflow[1]);
     EXPECT_FALSE(meter.Overflow(2)) << "the unit's own flags stay the voltmeter's";
-}
 
-TEST(DualCurrents, NothingIsSentBelowLevelThree)
-{
+    // Nothing is sent below level 3.
     ScriptedInterface level2(2);
-    CVexaMeter meter(level2.stream, &level2.face);
-    MeterRecord rc{}, rd{};
-    rc[0] = 7;
-    bool overflow[2] = {true, true};
-    ReadDualCurrents(meter, 0, 0, rc, rd, overflow);
+    CVexaMeter old(level2.stream, &level2.face);
+    MeterRecord kept{};
+    kept[0] = 7;
+    bool keptOverflow[2] = {true, true};
+    ReadDualCurrents(old, 0, 0, kept, rd, keptOverflow);
     level2.stream->ExpectDone();
-    EXPECT_EQ(rc[0], 7);
-    EXPECT_TRUE(overflow[0]);
-}
-
-TEST(DualCurrents, TheVoltmetersReadOfCAndDIsUnchanged)
-{
-    ScriptedInterface level3(3);
-    CVexaMeter meter(level3.stream, &level3.face);
-    level3.stream->ExpectWrite({0x6B}).Reply(BlockReply(Constant(511), Constant(0), true));
-    MeterRecord rc{}, rd{};
-    meter.ReadCD(rc, rd);
-    level3.stream->ExpectDone();
-    EXPECT_DOUBLE_EQ(rc[kMeterAverage], 50.0) << "range 8 at the converter's end";
-    EXPECT_TRUE(meter.Overflow(2));
+    EXPECT_EQ(kept[0], 7);
+    EXPECT_TRUE(keptOverflow[0]);
 }
 
 // ---------------------------------------------------------------- displays reading records
@@ -119,6 +105,13 @@ TEST(VexaValueDisplay, ShowsItsChannelsRecordByKind)
     display.SetQuantity(kMeterPeakToPeak);
     display.Refresh();
     EXPECT_EQ(display.Text(), u" 0.00") << "a constant block has no peak-to-peak";
+
+    CHotVexaValueDisplay without;
+    without.Show({u"  12", u"V", u"  20 V", 0.6});
+    EXPECT_TRUE(without.Refresh());
+    EXPECT_EQ(without.Text(), u"----") << "no meter, dashes";
+    EXPECT_EQ(without.Unit(), u"");
+    EXPECT_EQ(without.Fraction(), 0);
 }
 
 TEST(VexaValueDisplay, PowerTakesBothChannelsAndChannelBsShunt)
@@ -136,17 +129,7 @@ TEST(VexaValueDisplay, PowerTakesBothChannelsAndChannelBsShunt)
     EXPECT_EQ(display.Fraction(), 1.0);
 }
 
-TEST(VexaValueDisplay, WithoutAMeterShowsDashes)
-{
-    CHotVexaValueDisplay display;
-    display.Show({u"  12", u"V", u"  20 V", 0.6});
-    EXPECT_TRUE(display.Refresh());
-    EXPECT_EQ(display.Text(), u"----");
-    EXPECT_EQ(display.Unit(), u"");
-    EXPECT_EQ(display.Fraction(), 0);
-}
-
-TEST(TemperatureLcd, ShowsChannelAsAverageInTheChosenUnit)
+TEST(TemperatureLcd, ShowsChannelAsAverageInTheChosenUnitOrTheOverload)
 {
     // 10 V x 128 / 511 = 2.505 V: 25 degrees with the linear sensor.
     MeterWithBlock m(6, 6, Constant(128), Constant(0));
@@ -161,16 +144,11 @@ TEST(TemperatureLcd, ShowsChannelAsAverageInTheChosenUnit)
     EXPECT_EQ(lcd.Text(), u"  77");
     EXPECT_EQ(lcd.Unit(), u"\u00B0F");
     EXPECT_FALSE(lcd.Refresh());
-}
 
-TEST(TemperatureLcd, OverflowOfChannelAShowsOverload)
-{
-    MeterWithBlock m(6, 6, Constant(511), Constant(0));
-    CTemperatureLcd lcd;
-    lcd.SetMeter(&m.meter);
-    lcd.SetSensor(1);
+    MeterWithBlock over(6, 6, Constant(511), Constant(0));
+    lcd.SetMeter(&over.meter);
     lcd.Refresh();
-    EXPECT_EQ(lcd.Text(), u" -0L");
+    EXPECT_EQ(lcd.Text(), u" -0L") << "an overflow of channel A shows the overload";
 }
 
 TEST(Gauge, RefreshReadsItsChannelAndQuantity)

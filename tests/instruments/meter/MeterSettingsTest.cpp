@@ -28,13 +28,15 @@ void Load(const Bytes& bytes, Settings& s)
     LoadBytes(bytes, [&](CArchive& ar) { SerializeSettings(ar, s); });
 }
 
-// Loading must throw the archive exception and leave `s` exactly as it was.
+// Loading each must throw the archive exception and leave the settings exactly as they were.
 template <class Settings>
-void ExpectRejected(const Bytes& bytes, const Settings& before, const char* what)
+void ExpectRejected(const Settings& before, std::initializer_list<std::pair<Bytes, const char*>> damaged)
 {
-    Settings s = before;
-    EXPECT_THROW(Load(bytes, s), CArchiveException) << what;
-    EXPECT_EQ(Store(s), Store(before)) << what << ": nothing may be half loaded";
+    for (const auto& [bytes, what] : damaged) {
+        Settings s = before;
+        EXPECT_THROW(Load(bytes, s), CArchiveException) << what;
+        EXPECT_EQ(Store(s), Store(before)) << what << ": nothing may be half loaded";
+    }
 }
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -54,23 +56,18 @@ TEST(MeterSettings, SingleMeterRoundTripAndLayout)
 
 TEST(MeterSettings, SingleMeterRejectsDamagedFields)
 {
-    const SingleMeterSettings before{3, 1, 2, 5.0};
     auto make = [](uint32_t version, uint8_t range, uint8_t mode, uint32_t quantity, double shunt) {
         return Encode(version, range, mode, quantity, shunt);
     };
-    ExpectRejected(make(2, 1, 0, 4, 10), before, "newer version");
-    ExpectRejected(make(0, 1, 0, 4, 10), before, "version 0");
-    ExpectRejected(make(1, 9, 0, 4, 10), before, "range 9");
-    ExpectRejected(make(1, 1, 2, 4, 10), before, "mode 2");
-    ExpectRejected(make(1, 1, 0, 5, 10), before, "quantity 5");
-    ExpectRejected(make(1, 1, 0, 0xFFFFFFFF, 10), before, "quantity -1");
-    ExpectRejected(make(1, 1, 0, 4, 0), before, "zero shunt");
-    ExpectRejected(make(1, 1, 0, 4, -10), before, "negative shunt");
-    ExpectRejected(make(1, 1, 0, 4, kNaN), before, "NaN shunt");
-    ExpectRejected(make(1, 1, 0, 4, std::numeric_limits<double>::infinity()), before, "infinite shunt");
     Bytes cut = make(1, 1, 0, 4, 10);
     cut.resize(cut.size() - 3);
-    ExpectRejected(cut, before, "cut short");
+    ExpectRejected(SingleMeterSettings{3, 1, 2, 5.0},
+                   {{make(2, 1, 0, 4, 10), "newer version"}, {make(0, 1, 0, 4, 10), "version 0"},
+                    {make(1, 9, 0, 4, 10), "range 9"}, {make(1, 1, 2, 4, 10), "mode 2"},
+                    {make(1, 1, 0, 5, 10), "quantity 5"}, {make(1, 1, 0, 0xFFFFFFFF, 10), "quantity -1"},
+                    {make(1, 1, 0, 4, 0), "zero shunt"}, {make(1, 1, 0, 4, -10), "negative shunt"},
+                    {make(1, 1, 0, 4, kNaN), "NaN shunt"},
+                    {make(1, 1, 0, 4, std::numeric_limits<double>::infinity()), "infinite shunt"}, {cut, "cut short"}});
 }
 
 TEST(MeterSettings, DualMeterRoundTripAndDamage)
@@ -87,13 +84,11 @@ TEST(MeterSettings, DualMeterRoundTripAndDamage)
     EXPECT_EQ(Store(back), bytes);
     EXPECT_EQ(back.rateFlag, 0);
 
-    const DualMeterSettings before;
     auto make = [](uint8_t rangeD, uint32_t quantityD, uint8_t rate) {
         return Encode(uint32_t(1), uint8_t(1), uint8_t(0), uint32_t(4), rangeD, uint8_t(0), quantityD, rate);
     };
-    ExpectRejected(make(9, 4, 1), before, "range of D");
-    ExpectRejected(make(1, 7, 1), before, "quantity of D");
-    ExpectRejected(make(1, 4, 2), before, "rate flag");
+    ExpectRejected(DualMeterSettings{},
+                   {{make(9, 4, 1), "range of D"}, {make(1, 7, 1), "quantity of D"}, {make(1, 4, 2), "rate flag"}});
 }
 
 TEST(MeterSettings, AnalogMeterReadsVersionOneAndKeepsTheRest)
@@ -114,17 +109,14 @@ TEST(MeterSettings, AnalogMeterReadsVersionOneAndKeepsTheRest)
     EXPECT_EQ(old.scaleSelection, 203) << "not in version 1: unchanged";
     EXPECT_EQ(old.numberView, 1);
 
-    const AnalogMeterSettings before;
-    ExpectRejected(Encode(uint32_t(3), uint8_t(1), uint32_t(6), uint32_t(0), uint32_t(205), uint8_t(0)), before,
-                   "newer version");
-    ExpectRejected(Encode(uint32_t(2), uint8_t(1), uint32_t(6), uint32_t(0), uint32_t(200), uint8_t(0)), before,
-                   "scale selection 200");
-    ExpectRejected(Encode(uint32_t(2), uint8_t(1), uint32_t(6), uint32_t(0), uint32_t(206), uint8_t(0)), before,
-                   "scale selection 206");
-    ExpectRejected(Encode(uint32_t(2), uint8_t(1), uint32_t(0xFFFFFFFF), uint32_t(0), uint32_t(205), uint8_t(0)),
-                   before, "range -1");
-    ExpectRejected(Encode(uint32_t(1), uint8_t(1), uint32_t(6), uint32_t(3)), before, "mode 3");
-    ExpectRejected(Encode(uint32_t(1), uint8_t(2), uint32_t(6), uint32_t(0)), before, "channel flag 2");
+    auto v2 = [](uint32_t version, uint32_t range, uint32_t scale) {
+        return Encode(version, uint8_t(1), range, uint32_t(0), scale, uint8_t(0));
+    };
+    ExpectRejected(AnalogMeterSettings{},
+                   {{v2(3, 6, 205), "newer version"}, {v2(2, 6, 200), "scale selection 200"},
+                    {v2(2, 6, 206), "scale selection 206"}, {v2(2, 0xFFFFFFFF, 205), "range -1"},
+                    {Encode(uint32_t(1), uint8_t(1), uint32_t(6), uint32_t(3)), "mode 3"},
+                    {Encode(uint32_t(1), uint8_t(2), uint32_t(6), uint32_t(0)), "channel flag 2"}});
 }
 
 TEST(MeterSettings, PowerMeterReadsVersionOneWithoutTheShunt)
@@ -142,10 +134,9 @@ TEST(MeterSettings, PowerMeterReadsVersionOneWithoutTheShunt)
     EXPECT_EQ(old.rangeB, 8);
     EXPECT_EQ(old.shuntB, 47.0);
 
-    const PowerMeterSettings before;
-    ExpectRejected(Encode(uint32_t(2), uint8_t(0), uint8_t(0), 0.0), before, "zero shunt");
-    ExpectRejected(Encode(uint32_t(1), uint8_t(0), uint8_t(200)), before, "range of B");
-    ExpectRejected(Encode(uint32_t(3), uint8_t(0), uint8_t(0), 1.0), before, "newer version");
+    ExpectRejected(PowerMeterSettings{}, {{Encode(uint32_t(2), uint8_t(0), uint8_t(0), 0.0), "zero shunt"},
+                                          {Encode(uint32_t(1), uint8_t(0), uint8_t(200)), "range of B"},
+                                          {Encode(uint32_t(3), uint8_t(0), uint8_t(0), 1.0), "newer version"}});
 }
 
 TEST(MeterSettings, TemperatureReadsVersionOneWithoutTheSensor)
@@ -163,13 +154,13 @@ TEST(MeterSettings, TemperatureReadsVersionOneWithoutTheSensor)
     EXPECT_EQ(old.offset, 3.0);
     EXPECT_EQ(old.sensorChoice, 204);
 
-    const TemperatureSettings before;
-    ExpectRejected(Encode(uint32_t(2), uint32_t(203), 0.0, uint32_t(205)), before, "unit 203");
-    ExpectRejected(Encode(uint32_t(2), uint32_t(201), 100.5, uint32_t(205)), before, "offset above 100");
-    ExpectRejected(Encode(uint32_t(2), uint32_t(201), -100.5, uint32_t(205)), before, "offset below -100");
-    ExpectRejected(Encode(uint32_t(2), uint32_t(201), kNaN, uint32_t(205)), before, "NaN offset");
-    ExpectRejected(Encode(uint32_t(2), uint32_t(201), 0.0, uint32_t(206)), before, "sensor 206");
-    ExpectRejected(Encode(uint32_t(3), uint32_t(201), 0.0, uint32_t(205)), before, "newer version");
+    auto make = [](uint32_t version, uint32_t unit, double offset, uint32_t sensor) {
+        return Encode(version, unit, offset, sensor);
+    };
+    ExpectRejected(TemperatureSettings{},
+                   {{make(2, 203, 0.0, 205), "unit 203"}, {make(2, 201, 100.5, 205), "offset above 100"},
+                    {make(2, 201, -100.5, 205), "offset below -100"}, {make(2, 201, kNaN, 205), "NaN offset"},
+                    {make(2, 201, 0.0, 206), "sensor 206"}, {make(3, 201, 0.0, 205), "newer version"}});
 }
 
 }  // namespace

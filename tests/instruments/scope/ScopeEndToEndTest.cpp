@@ -124,7 +124,7 @@ std::vector<COLORREF> Pixels(HWND window, RECT r)
     return pixels;
 }
 
-class Oscilloscope : public PlugInWithSimulator {
+class Oscilloscope : public PlugInWithSources {
 protected:
     Oscilloscope()
     {
@@ -133,20 +133,13 @@ protected:
         Wire(2, 0, 250.0, 1.5);   // C and D, for four channels
         Wire(3, 1, 100.0, 1.0);
     }
-    void Configure(vexasim::SimOptions& options) override { options.box.inputs = inputs; }
-    void Wire(int channel, int waveform, double frequency, double peak)
-    {
-        inputs[size_t(channel)] = {.on = true, .waveform = waveform, .frequency = frequency, .peak = peak};
-    }
 
     void SetUp() override
     {
-        PlugInWithSimulator::SetUp();
-        std::lock_guard<std::mutex> lock(sim->Box().Lock());
-        sim->Box().log = [this](const std::string& line) {
-            if (line == "scope read record")
-                ++recordReads;
-        };
+        PlugInWithSources::SetUp();
+        WithBox([this](auto& box) {
+            box.log = [this](const std::string& line) { recordReads += line == "scope read record"; };
+        });
     }
 
     // The main oscilloscope at the time base, A and B at 1 V/div and DC, no
@@ -155,20 +148,12 @@ protected:
     {
         panel = Open(kOscilloscope, L"OSCILLOSCOPE");
         ASSERT_NE(panel, nullptr);
-        EnumChildWindows(panel, FindChart, reinterpret_cast<LPARAM>(&screen));
-        ASSERT_NE(screen, nullptr) << "no VexaChart window on the panel";
+        const std::vector<HWND> charts = ChartWindows(panel);
+        ASSERT_FALSE(charts.empty()) << "no VexaChart window on the panel";
+        screen = charts.front();
         for (uint32_t id : {timeBase, kNoTrigger, kFirstTab, kRange1V, kCouplingDc, kFirstTab + 1, kRange1V,
                             kCouplingDc, kFirstTab})
             SendMessageW(panel, WM_COMMAND, id, 0);
-    }
-    static BOOL CALLBACK FindChart(HWND child, LPARAM found)
-    {
-        wchar_t kind[32] = {};
-        GetClassNameW(child, kind, 31);
-        if (std::wstring(kind) != L"VexaChart")
-            return TRUE;
-        *reinterpret_cast<HWND*>(found) = child;
-        return FALSE;
     }
 
     std::wstring CopyDataText()
@@ -214,7 +199,6 @@ protected:
         ClickAt(panel, ControlCentre(L"VexaRes.dll", kOscilloscope, type, id, panel));
     }
 
-    std::array<vexasim::ExternalSource, 4> inputs{};
     std::atomic<int> recordReads{0};
     HWND panel = nullptr;
     HWND screen = nullptr;

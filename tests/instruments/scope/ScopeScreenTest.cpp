@@ -25,6 +25,12 @@ void Fill(CScopeData& data, std::initializer_list<int16_t> samples, double range
     data.buffer.SetRangeFactor(rangeFactor);
 }
 
+// A screen of that kind on the plot above.
+template <class Screen>
+struct On : Screen {
+    On() { this->SetPlot(kPlot); }
+};
+
 void Ramp(CScopeData& data, int32_t n, int16_t value)
 {
     data.buffer.SetCount(n);
@@ -32,10 +38,9 @@ void Ramp(CScopeData& data, int32_t n, int16_t value)
     data.buffer.Swap();
 }
 
-TEST(ScopeScreen, FullScaleSamplesReachTheEdgesOneTruncationInside)
+TEST(ScopeScreen, FullScaleReachesTheEdgesAndFiveDivisionsAreDrawnOffTheScreenAndClipped)
 {
-    CScopeScreen screen;
-    screen.SetPlot(kPlot);
+    On<CScopeScreen> screen;
     CScopeData& a = *screen.Channel(0);
     EXPECT_EQ(screen.ZeroPixel(a), 220);
     // 32767 of 65535 halves is 199.997 pixels: truncation lands one pixel below the top edge.
@@ -53,13 +58,8 @@ TEST(ScopeScreen, FullScaleSamplesReachTheEdgesOneTruncationInside)
     a.inverted = 0;
     a.gain = 200.0;
     EXPECT_EQ(screen.SampleY(a, 16384), kPlot.top);
-}
+    a.gain = 100.0;
 
-TEST(ScopeScreen, AFullScaleOfFiveDivisionsIsDrawnOffTheScreenAndClipped)
-{
-    CScopeScreen screen;
-    screen.SetPlot(kPlot);
-    CScopeData& a = *screen.Channel(0);
     // 20 mV/div with 0.1 V full scale: factor 1.25, five divisions above the centre.
     Fill(a, {0, 32767, -32768}, 1.25);
     EXPECT_EQ(screen.SampleY(a, 32767), 220 - 249);
@@ -80,8 +80,7 @@ TEST(ScopeScreen, AFullScaleOfFiveDivisionsIsDrawnOffTheScreenAndClipped)
 
 TEST(ScopeScreen, PointsSpanThePlotAndTheTraceUsesTheChannelPen)
 {
-    CScopeScreen screen;
-    screen.SetPlot(kPlot);
+    On<CScopeScreen> screen;
     EXPECT_EQ(screen.PointX(1000, 1001), kPlot.right);
     EXPECT_EQ(screen.PointX(500, 1001), 260);
     EXPECT_EQ(screen.PointX(0, 1001), kPlot.left);
@@ -111,8 +110,7 @@ TEST(ScopeScreen, PointsSpanThePlotAndTheTraceUsesTheChannelPen)
 
 TEST(ScopeScreen, XYModeDrivesXFromAOverEightDivisions)
 {
-    CScopeScreen screen;
-    screen.SetPlot(kPlot);
+    On<CScopeScreen> screen;
     screen.displayMode = kScopeModeXY;
     Fill(*screen.Channel(0), {-32768, 0, 32767});
     Fill(*screen.Channel(1), {0, 0, 32767});
@@ -129,8 +127,7 @@ TEST(ScopeScreen, XYModeDrivesXFromAOverEightDivisions)
 
 TEST(ScopeScreen, GraticuleHasItsLinesAndTicks)
 {
-    CScopeScreen screen;
-    screen.SetPlot(kPlot);
+    On<CScopeScreen> screen;
     RecordingCanvas canvas;
     screen.DrawGraticule(canvas);
     // 11 + 9 lines, 39 ticks on the centre column, 49 on each of rows 2, 4, 6.
@@ -162,8 +159,7 @@ TEST(ScopeScreen, GraticuleHasItsLinesAndTicks)
 
 TEST(ScopeScreen, MathTracesAddAndMultiplyVolts)
 {
-    CScopeScreenEx screen;
-    screen.SetPlot(kPlot);
+    On<CScopeScreenEx> screen;
     screen.math = 1;
     ScopeReadings readings;
     readings.channels[0].range = 5;  // 1 V/div, full scale 5 V
@@ -199,8 +195,7 @@ TEST(ScopeScreen, MathTracesAddAndMultiplyVolts)
 
 TEST(ScopeScreen, TriggerMarkerStandsAtTheLevelAndClampsToTheEdges)
 {
-    CScopeScreen screen;
-    screen.SetPlot(kPlot);
+    On<CScopeScreen> screen;
     ScopeReadings readings;
     RecordingCanvas none;
     screen.DrawTriggerMarker(none, readings);
@@ -237,8 +232,7 @@ TEST(ScopeScreen, TriggerMarkerStandsAtTheLevelAndClampsToTheEdges)
 
 TEST(ScopeScreen, InformationTexts)
 {
-    CScopeScreenEx screen;
-    screen.SetPlot(kPlot);
+    On<CScopeScreenEx> screen;
     ScopeReadings readings;
     readings.timePerDivision = 1e-3;
     readings.channels[0] = {0, 5};
@@ -409,19 +403,22 @@ TEST(ScopeScreenArchive, ScreenRoundTripAndOlderSchemas)
     EXPECT_EQ(loaded.Channel(0)->buffer.Front()[1], 8);
 
     // Schemas 3 and below kept the font in pixels; 2 and below two more words; 1 no zero-marker flag.
+    auto header = [&](CArchive& ar, uint32_t schema, const FontRecord& font, uint8_t zeroMarkers) {
+        ar << schema << int32_t(8) << int32_t(10) << uint8_t(1) << font << uint8_t(1) << stored.gridPen
+           << uint32_t(0xFFFFFF);
+        if (schema >= 2)
+            ar << zeroMarkers;
+        for (int i = 0; i < 4; ++i)
+            ar << 1.0;
+        ar << int32_t(0);
+        if (schema < 3)
+            ar << uint32_t(0xDEAD) << uint32_t(0xBEEF);
+    };
     auto older = [&](uint32_t schema) {
         return StoreBytes([&](CArchive& ar) {
             FontRecord font = stored.infoFont;
             font.height = -12;  // pixels at 96 dpi
-            ar << schema << int32_t(8) << int32_t(10) << uint8_t(1) << font << uint8_t(1) << stored.gridPen
-               << uint32_t(0xFFFFFF);
-            if (schema >= 2)
-                ar << uint8_t(1);
-            for (int i = 0; i < 4; ++i)
-                ar << 1.0;
-            ar << int32_t(0);
-            if (schema < 3)
-                ar << uint32_t(0xDEAD) << uint32_t(0xBEEF);
+            header(ar, schema, font, 1);
             ar.WriteCount(0);
             ar << uint32_t(42);
         });
@@ -442,11 +439,7 @@ TEST(ScopeScreenArchive, ScreenRoundTripAndOlderSchemas)
     kept.zeroMarkers = 1;
     EXPECT_THROW(LoadBytes(bad, [&](CArchive& ar) { kept.Serialize(ar); }), CArchiveException);
     const Bytes twins = StoreBytes([&](CArchive& ar) {
-        ar << uint32_t(4) << int32_t(8) << int32_t(10) << uint8_t(1) << stored.infoFont << uint8_t(1) << stored.gridPen
-           << uint32_t(0xFFFFFF) << uint8_t(0);
-        for (int i = 0; i < 4; ++i)
-            ar << 1.0;
-        ar << int32_t(0);
+        header(ar, 4, stored.infoFont, 0);
         CScopeData a(0), again(0);
         ar.WriteCount(2);
         ar.WriteObject(&a);

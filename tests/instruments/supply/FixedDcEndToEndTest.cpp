@@ -5,10 +5,6 @@
 
 #include <windows.h>
 
-#include "framework/Archive.h"
-#include "framework/CmdTarget.h"
-#include "framework/File.h"
-#include "framework/win32/WinApp.h"
 #include "../PlugInHarness.h"
 
 namespace {
@@ -26,8 +22,7 @@ class FixedDcSupply : public PlugInWithSimulator {
 protected:
     vexasim::ThreePhaseSettings ThreePhase()
     {
-        std::lock_guard<std::mutex> lock(sim->Box().Lock());
-        return sim->Box().model.ThreePhase();
+        return WithBox([](auto& box) { return box.model.ThreePhase(); });
     }
 
     HWND OpenPanel() { return Open(kFixedDcCommand, L"DC SUPPLY"); }
@@ -71,17 +66,9 @@ TEST_F(FixedDcSupply, SurvivesADocumentWithPositionAndVisibility)
 {
     HWND panel = OpenPanel();
     SetWindowPos(panel, nullptr, 123, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        plugIn->Serialize(ar);
-    }
+    const std::vector<uint8_t> document = StoreDocument(plugIn);
     ShowWindow(panel, SW_HIDE);
-    {
-        CMemFile in(file.Data().data(), file.Data().size());
-        CArchive ar(&in, CArchive::load);
-        plugIn->Serialize(ar);
-    }
+    LoadDocument(plugIn, document);
     HWND again = FindPanel();
     ASSERT_NE(again, nullptr);
     RECT r;
@@ -98,11 +85,7 @@ TEST_F(FixedDcSupply, ADocumentLoadedWithoutAConnectionOpensAndWorksOnceReconnec
     MessageBoxAnswerer answerer;
     HWND panel = OpenPanel();
     ASSERT_TRUE(PumpUntil([&] { return ThreePhase().dcMode; }, 3000));
-    CMemFile document;
-    {
-        CArchive ar(&document, CArchive::store);
-        plugIn->Serialize(ar);
-    }
+    const std::vector<uint8_t> document = StoreDocument(plugIn);
 
     // The box goes away; the next command finds out, and both the polling
     // thread and the closing window (which switches the supply off) meet the
@@ -116,12 +99,7 @@ TEST_F(FixedDcSupply, ADocumentLoadedWithoutAConnectionOpensAndWorksOnceReconnec
 
     // No stream now: the document still opens its panel, which exchanges
     // nothing, so nothing can fail either.
-    {
-        CMemFile in(document.Data().data(), document.Data().size());
-        CArchive ar(&in, CArchive::load);
-        plugIn->Serialize(ar);
-        EXPECT_EQ(ar.Failure(), CArchiveException::none);
-    }
+    LoadDocument(plugIn, document);
     panel = FindPanel();
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(IsWindowVisible(panel));
@@ -144,14 +122,8 @@ TEST(FixedDcDemonstration, OpensOnTheNullStream)
     SetNumber(kInterfaceKey + L"\\Settings", L"DemoMode", 1);
     HWND frame = CreateFrame();
     ASSERT_NE(frame, nullptr) << GetLastError();
-    HMODULE module = LoadLibraryW((Folder() + L"QX7350.dll").c_str());
-    auto getClassObject =
-        reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
-    IClassFactory* factory = nullptr;
-    ASSERT_EQ(getClassObject(CLSID_VexaPlugIn, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
-    ITorvanePlugIn* plugIn = nullptr;
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID_ITorvanePlugIn, reinterpret_cast<void**>(&plugIn)), S_OK);
-    factory->Release();
+    ITorvanePlugIn* plugIn = CreatePlugIn();
+    ASSERT_NE(plugIn, nullptr);
     plugIn->SetHostWindow(frame, true);
     ASSERT_TRUE(plugIn->Connect());
     EXPECT_TRUE(plugIn->OnCmdMsg(kFixedDcCommand, CN_COMMAND, nullptr, nullptr));

@@ -7,9 +7,6 @@
 
 #include <windows.h>
 
-#include "framework/Archive.h"
-#include "framework/CmdTarget.h"
-#include "framework/File.h"
 #include "../PlugInHarness.h"
 
 namespace {
@@ -36,26 +33,20 @@ class SupplyPanels : public PlugInWithSimulator {
 protected:
     vexasim::ThreePhaseSettings ThreePhase()
     {
-        std::lock_guard<std::mutex> lock(sim->Box().Lock());
-        return sim->Box().model.ThreePhase();
+        return WithBox([](auto& box) { return box.model.ThreePhase(); });
     }
 
-    // What a previous user left behind: outputs on, phases inverted.
-    void LeaveTheBoxOn(bool dcMode)
-    {
-        std::lock_guard<std::mutex> lock(sim->Box().Lock());
-        sim->Box().model.UpdateThreePhase([&](vexasim::ThreePhaseSettings& s) {
-            s.outputOn = true;
-            s.dcMode = dcMode;
-            s.inverted = {1, 1, 1};
-        });
-    }
-
-    // Opens the panel on a box left switched on; opening switches it off
-    // before anything else.
+    // Opens the panel on a box a previous user left on, phases inverted;
+    // opening switches it off before anything else.
     HWND OpenOnALiveBox(const Panel& panel, bool dcMode)
     {
-        LeaveTheBoxOn(dcMode);
+        WithBox([&](auto& box) {
+            box.model.UpdateThreePhase([&](vexasim::ThreePhaseSettings& s) {
+                s.outputOn = true;
+                s.dcMode = dcMode;
+                s.inverted = {1, 1, 1};
+            });
+        });
         HWND window = Open(panel.command, panel.title);
         EXPECT_FALSE(ThreePhase().outputOn) << "opening switches the outputs off at once";
         return window;
@@ -88,23 +79,6 @@ protected:
     {
         SendMessageW(window, WM_CLOSE, 0, 0);
         ASSERT_TRUE(PumpUntil([&] { return plugIn->GetInstrumentCount() == 0; }, 5000));
-    }
-
-    Bytes StoreDocument()
-    {
-        CMemFile file;
-        CArchive ar(&file, CArchive::store);
-        plugIn->Serialize(ar);
-        EXPECT_EQ(ar.Failure(), CArchiveException::none);
-        return file.Data();
-    }
-
-    void LoadDocument(const Bytes& bytes)
-    {
-        CMemFile in(bytes.data(), bytes.size());
-        CArchive ar(&in, CArchive::load);
-        plugIn->Serialize(ar);
-        EXPECT_EQ(ar.Failure(), CArchiveException::none);
     }
 };
 
@@ -215,12 +189,12 @@ TEST_F(SupplyPanels, DocumentsKeepEverySupplyByteForByte)
         for (WPARAM id : c.steps)
             Send(panel, id);
         PumpUntil([] { return false; }, 300);  // the updates reach the unit
-        const Bytes first = StoreDocument();
-        LoadDocument(first);
+        const Bytes first = StoreDocument(plugIn);
+        LoadDocument(plugIn, first);
         panel = FindWindowTitled(c.panel.title);
         ASSERT_NE(panel, nullptr);
         PumpUntil([] { return false; }, 300);
-        EXPECT_EQ(StoreDocument(), first);
+        EXPECT_EQ(StoreDocument(plugIn), first);
         End(panel);
     }
 }

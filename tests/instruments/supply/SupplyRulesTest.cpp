@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 #include "../../framework/ArchiveTestUtil.h"
 #include "instruments/supply/SupplyRules.h"
@@ -19,24 +20,26 @@ Bytes Encode(const T&... values)
 
 // ---------------------------------------------------------------- what the updates send
 
-TEST(SupplyRules, SingleSupplyAmplitudeAndPolarity)
+TEST(SupplyRules, SingleSupplyAmplitudePolarityAndText)
 {
-    EXPECT_EQ(SingleSupplyAmplitude(400), 100) << "40.0 V is 101 %, clamped";
-    EXPECT_EQ(SingleSupplyAmplitude(200), 50) << "20.0 V is 50.5 %";
-    EXPECT_EQ(SingleSupplyAmplitude(-1), 0) << "-0.1 V is 0.25 %";
-    EXPECT_EQ(SingleSupplyAmplitude(-240), 60) << "the magnitude counts";
-    EXPECT_EQ(SingleSupplyAmplitude(240), 60);
+    // 40.0 V is 101 %, clamped; 20.0 V is 50.5 %; -0.1 V is 0.25 %; the magnitude counts.
+    const std::tuple<int32_t, int32_t, const char16_t*> levels[] = {
+        {400, 100, u" 40.0"}, {200, 50, u" 20.0"}, {-1, 0, u" -0.1"}, {-240, 60, u"-24.0"}, {240, 60, u" 24.0"}};
+    for (const auto& [level, percent, text] : levels) {
+        EXPECT_EQ(SingleSupplyAmplitude(level), percent) << level;
+        EXPECT_EQ(FormatTenths(kSingleSupplyFormat, level), text) << level;
+    }
 
-    // -0.1 V after 0 V turns the output negative: phase 1 inverted.
-    const uint8_t negative = PolarityForLevel(kPolarityPositive, -1);
-    EXPECT_EQ(negative, kPolarityNegative);
-    EXPECT_EQ(PolarityFlags(negative), (PhaseFlags{1, 0, 0}));
+    // -0.1 V after 0 V turns the output negative: phase 1 inverted. 0 V keeps
+    // whichever polarity the output has; 0.1 V turns it positive.
+    EXPECT_EQ(PolarityFlags(kPolarityNegative), (PhaseFlags{1, 0, 0}));
     EXPECT_EQ(PolarityFlags(kPolarityPositive), (PhaseFlags{0, 1, 0}));
-    // 0 V keeps whichever polarity the output has; 0.1 V turns it positive.
-    EXPECT_EQ(PolarityForLevel(kPolarityNegative, 0), kPolarityNegative);
-    EXPECT_EQ(PolarityForLevel(kPolarityPositive, 0), kPolarityPositive);
-    EXPECT_EQ(PolarityForLevel(kPolarityNegative, 1), kPolarityPositive);
-    EXPECT_EQ(PolarityForLevel(kPolarityPositive, 1), kPolarityPositive);
+    const std::tuple<uint8_t, int32_t, uint8_t> polarities[] = {
+        {kPolarityPositive, -1, kPolarityNegative}, {kPolarityNegative, 0, kPolarityNegative},
+        {kPolarityPositive, 0, kPolarityPositive},  {kPolarityNegative, 1, kPolarityPositive},
+        {kPolarityPositive, 1, kPolarityPositive}};
+    for (const auto& [before, level, after] : polarities)
+        EXPECT_EQ(PolarityForLevel(before, level), after) << int(before) << " at " << level;
 }
 
 TEST(SupplyRules, SourceAmplitudesFromExactTenths)
@@ -56,13 +59,6 @@ TEST(SupplyRules, SourceAmplitudesFromExactTenths)
     EXPECT_EQ(TenthsOfVolts(7.0), 70);
     EXPECT_EQ(TenthsOfVolts(0.1 * 3), 3) << "0.30000000000000004 is still 0.3 V";
     EXPECT_EQ(TenthsOfVolts(-2.45), -25);
-}
-
-TEST(SupplyRules, ReadingTexts)
-{
-    EXPECT_EQ(FormatTenths(kSingleSupplyFormat, 400), u" 40.0");
-    EXPECT_EQ(FormatTenths(kSingleSupplyFormat, -1), u" -0.1");
-    EXPECT_EQ(FormatTenths(kSingleSupplyFormat, -240), u"-24.0");
     EXPECT_EQ(FormatTenths(kSourceFormat, 70), u" 7.0");
     EXPECT_EQ(FormatTenths(kSourceFormat, 200), u"20.0");
 }
@@ -96,12 +92,13 @@ TEST(SupplyRules, SingleSupplyStepsWithinItsLimits)
 TEST(SupplyRules, TripleSourceCommandsReachTheirOwnChannel)
 {
     TripleDcSettings s;
-    EXPECT_EQ(ApplyTripleDcCommand(102, s), kLevelBit);
-    EXPECT_EQ(ApplyTripleDcCommand(104, s), kLevelBit);
-    EXPECT_EQ(ApplyTripleDcCommand(104, s), kLevelBit);
+    auto apply = [&](std::initializer_list<std::pair<uint32_t, uint32_t>> commands) {
+        for (const auto& [id, outcome] : commands)
+            EXPECT_EQ(ApplyTripleDcCommand(id, s), outcome) << id;
+    };
+    apply({{102, kLevelBit}, {104, kLevelBit}, {104, kLevelBit}});
     EXPECT_EQ(s.levels, (std::array<int32_t, 3>{0, 1, 2}));
-    EXPECT_EQ(ApplyTripleDcCommand(105, s), kLevelBit);
-    EXPECT_EQ(ApplyTripleDcCommand(101, s), 0u) << "channel 1 already at 0 V";
+    apply({{105, kLevelBit}, {101, 0}});  // channel 1 already at 0 V
     EXPECT_EQ(s.levels, (std::array<int32_t, 3>{0, 1, 1}));
 
     EXPECT_EQ(SetTripleDcLevel(s, 0, 250), kLevelBit);
@@ -144,50 +141,46 @@ TEST(SupplyRules, SineSourceCommands)
 
 TEST(SupplyRules, GeneratorCommandsStepTheUnitSettingsWithinTheirRanges)
 {
+    constexpr uint32_t kAmplitude = C3PhaseGen::kAmplitudeBit;
     C3PhaseSettings s;
+    // Applies the commands in order, each with the outcome it must have.
+    auto apply = [&](std::initializer_list<std::pair<uint32_t, uint32_t>> commands, int32_t settingCMaximum = 32) {
+        for (const auto& [id, outcome] : commands)
+            EXPECT_EQ(ApplyGeneratorCommand(id, s, settingCMaximum), outcome) << id;
+    };
     s.amplitudes = {100, 5, 0};
-    EXPECT_EQ(ApplyGeneratorCommand(4315, s, 32), C3PhaseGen::kAmplitudeBit);
+    apply({{4315, kAmplitude}});
     EXPECT_EQ(s.amplitudes, (std::array<int32_t, 3>{100, 6, 1})) << "each below 100 goes up";
-    EXPECT_EQ(ApplyGeneratorCommand(4319, s, 32), C3PhaseGen::kAmplitudeBit);
-    EXPECT_EQ(ApplyGeneratorCommand(4319, s, 32), C3PhaseGen::kAmplitudeBit);
+    apply({{4319, kAmplitude}, {4319, kAmplitude}});
     EXPECT_EQ(s.amplitudes, (std::array<int32_t, 3>{98, 4, 0})) << "each above 0 goes down";
-    EXPECT_EQ(ApplyGeneratorCommand(4318, s, 32), 0u);
-    EXPECT_EQ(ApplyGeneratorCommand(4314, s, 32), C3PhaseGen::kAmplitudeBit);
-    EXPECT_EQ(ApplyGeneratorCommand(4316, s, 32), C3PhaseGen::kAmplitudeBit);
-    EXPECT_EQ(ApplyGeneratorCommand(4313, s, 32), C3PhaseGen::kAmplitudeBit);
+    apply({{4318, 0}, {4314, kAmplitude}, {4316, kAmplitude}, {4313, kAmplitude}});
     EXPECT_EQ(s.amplitudes, (std::array<int32_t, 3>{97, 5, 1}));
 
     s.settingC = 32;
-    EXPECT_EQ(ApplyGeneratorCommand(4327, s, 32), 0u) << "32 is the top below level 3";
-    EXPECT_EQ(ApplyGeneratorCommand(4327, s, SettingCMaximum(3)), C3PhaseGen::kSettingCBit);
+    apply({{4327, 0}});  // 32 is the top below level 3
+    apply({{4327, C3PhaseGen::kSettingCBit}}, SettingCMaximum(3));
     EXPECT_EQ(s.settingC, 33);
     EXPECT_EQ(SettingCMaximum(3), 60);
     EXPECT_EQ(SettingCMaximum(2), 32);
     s.settingC = 10;
-    EXPECT_EQ(ApplyGeneratorCommand(4328, s, 32), 0u);
+    apply({{4328, 0}});
 
     s.settingD = 150;
-    EXPECT_EQ(ApplyGeneratorCommand(4310, s, 32), 0u);
+    apply({{4310, 0}});
     s.settingD = 0;
-    EXPECT_EQ(ApplyGeneratorCommand(4311, s, 32), 0u) << "the generator's D may reach 0";
-    EXPECT_EQ(ApplyGeneratorCommand(4310, s, 32), C3PhaseGen::kSettingDBit);
+    apply({{4311, 0}, {4310, C3PhaseGen::kSettingDBit}});  // the generator's D may reach 0
     EXPECT_EQ(s.settingD, 1);
 
     s.phase2 = 359;
     s.phase3 = 0;
-    EXPECT_EQ(ApplyGeneratorCommand(4323, s, 32), 0u);
-    EXPECT_EQ(ApplyGeneratorCommand(4326, s, 32), 0u);
-    EXPECT_EQ(ApplyGeneratorCommand(4324, s, 32), C3PhaseGen::kPhaseBit);
-    EXPECT_EQ(ApplyGeneratorCommand(4325, s, 32), C3PhaseGen::kPhaseBit);
+    apply({{4323, 0}, {4326, 0}, {4324, C3PhaseGen::kPhaseBit}, {4325, C3PhaseGen::kPhaseBit}});
     EXPECT_EQ(s.phase2, 358);
     EXPECT_EQ(s.phase3, 1);
 
-    EXPECT_EQ(ApplyGeneratorCommand(4309, s, 32), C3PhaseGen::kWaveformBit);
+    apply({{4309, C3PhaseGen::kWaveformBit}, {4309, 0}});  // the same waveform is not sent again
     EXPECT_EQ(s.waveform, 6);
-    EXPECT_EQ(ApplyGeneratorCommand(4309, s, 32), 0u) << "the same waveform is not sent again";
-    EXPECT_EQ(ApplyGeneratorCommand(4321, s, 32), C3PhaseGen::kPhaseFlagsBit);
+    apply({{4321, C3PhaseGen::kPhaseFlagsBit}, {4302, C3PhaseGen::kOutputBit}});
     EXPECT_EQ(s.phaseFlags, (PhaseFlags{0, 1, 0}));
-    EXPECT_EQ(ApplyGeneratorCommand(4302, s, 32), C3PhaseGen::kOutputBit);
     EXPECT_EQ(s.outputOn, 1);
     EXPECT_FALSE(ApplyGeneratorCommand(4329, s, 32));
     EXPECT_FALSE(ApplyGeneratorCommand(4301, s, 32));
@@ -206,84 +199,85 @@ TEST(SupplyRules, StepKeysStandForTheirCommandPairs)
 
 // ---------------------------------------------------------------- archives
 
-// Loading must throw the archive exception and leave the settings as they were.
-template <class Settings, class Serialize>
-void ExpectRejected(const Bytes& bytes, const Settings& before, Serialize serialize, const char* what)
+// The settings archives, with the supply's kind where it has one. A damaged
+// archive must throw the archive exception and leave the settings as they were.
+template <class S, class... Kind>
+Bytes Store(S s, Kind... kind)
 {
-    Settings s = before;
-    EXPECT_THROW(LoadBytes(bytes, [&](CArchive& ar) { serialize(ar, s); }), CArchiveException) << what;
-    EXPECT_EQ(StoreBytes([&](CArchive& ar) { serialize(ar, s); }),
-              StoreBytes([&](CArchive& ar) { Settings copy = before; serialize(ar, copy); }))
-        << what << ": nothing may be half loaded";
+    return StoreBytes([&](CArchive& ar) { SerializeSettings(ar, s, kind...); });
+}
+
+template <class S, class... Kind>
+S Load(const Bytes& bytes, Kind... kind)
+{
+    S s{};
+    LoadBytes(bytes, [&](CArchive& ar) { SerializeSettings(ar, s, kind...); });
+    return s;
+}
+
+template <class S, class... Kind>
+void ExpectRejected(const S& before, std::initializer_list<std::pair<Bytes, const char*>> damaged, Kind... kind)
+{
+    for (const auto& [bytes, what] : damaged) {
+        S s = before;
+        EXPECT_THROW(LoadBytes(bytes, [&](CArchive& ar) { SerializeSettings(ar, s, kind...); }), CArchiveException)
+            << what;
+        EXPECT_EQ(Store(s, kind...), Store(before, kind...)) << what << ": nothing may be half loaded";
+    }
 }
 
 TEST(SupplyRules, SineArchive)
 {
-    auto serialize = [](CArchive& ar, SineSourceSettings& s) { SerializeSettings(ar, s); };
-    SineSourceSettings s{73, 60, 1};
-    const Bytes bytes = StoreBytes([&](CArchive& ar) { serialize(ar, s); });
+    const Bytes bytes = Store(SineSourceSettings{73, 60, 1});
     EXPECT_EQ(bytes, Encode(uint32_t(2), 7.3, int32_t(60)));
-    SineSourceSettings back;
-    LoadBytes(bytes, [&](CArchive& ar) { serialize(ar, back); });
+    const auto back = Load<SineSourceSettings>(bytes);
     EXPECT_EQ(back.level, 73);
     EXPECT_EQ(back.frequency, 60);
     EXPECT_EQ(back.outputOn, 0) << "the output is not part of the settings";
-
-    const SineSourceSettings before{20, 5, 0};
-    ExpectRejected(Encode(uint32_t(3), 7.0, int32_t(50)), before, serialize, "unknown version");
-    ExpectRejected(Encode(uint32_t(1), 7.0, int32_t(50)), before, serialize, "version 1");
-    ExpectRejected(Encode(uint32_t(2), 14.1, int32_t(50)), before, serialize, "above 14 V");
-    ExpectRejected(Encode(uint32_t(2), -0.1, int32_t(50)), before, serialize, "below 0 V");
-    ExpectRejected(Encode(uint32_t(2), std::numeric_limits<double>::quiet_NaN(), int32_t(50)), before, serialize,
-                   "NaN");
-    ExpectRejected(Encode(uint32_t(2), 7.0, int32_t(0)), before, serialize, "setting D 0");
-    ExpectRejected(Encode(uint32_t(2), 7.0, int32_t(151)), before, serialize, "setting D 151");
-    ExpectRejected(Encode(uint32_t(2), 7.0), before, serialize, "cut short");
+    ExpectRejected(SineSourceSettings{20, 5, 0},
+                   {{Encode(uint32_t(3), 7.0, int32_t(50)), "unknown version"},
+                    {Encode(uint32_t(1), 7.0, int32_t(50)), "version 1"},
+                    {Encode(uint32_t(2), 14.1, int32_t(50)), "above 14 V"},
+                    {Encode(uint32_t(2), -0.1, int32_t(50)), "below 0 V"},
+                    {Encode(uint32_t(2), std::numeric_limits<double>::quiet_NaN(), int32_t(50)), "NaN"},
+                    {Encode(uint32_t(2), 7.0, int32_t(0)), "setting D 0"},
+                    {Encode(uint32_t(2), 7.0, int32_t(151)), "setting D 151"},
+                    {Encode(uint32_t(2), 7.0), "cut short"}});
 }
 
 TEST(SupplyRules, TripleSourceArchive)
 {
-    auto serialize = [](CArchive& ar, TripleDcSettings& s) { SerializeSettings(ar, s); };
-    TripleDcSettings s{{200, 0, 99}, {1, 0, 1}, 1};
-    const Bytes bytes = StoreBytes([&](CArchive& ar) { serialize(ar, s); });
+    const TripleDcSettings s{{200, 0, 99}, {1, 0, 1}, 1};
+    const Bytes bytes = Store(s);
     EXPECT_EQ(bytes, Encode(uint32_t(2), int32_t(200), int32_t(0), int32_t(99), uint8_t(1), uint8_t(0), uint8_t(1)));
-    TripleDcSettings back;
-    LoadBytes(bytes, [&](CArchive& ar) { serialize(ar, back); });
+    const auto back = Load<TripleDcSettings>(bytes);
     EXPECT_EQ(back.levels, s.levels);
     EXPECT_EQ(back.negative, s.negative);
 
-    const TripleDcSettings before{{5, 6, 7}, {0, 1, 0}, 0};
     auto make = [](uint32_t version, int32_t level3, uint8_t flag3) {
         return Encode(version, int32_t(1), int32_t(2), level3, uint8_t(0), uint8_t(0), flag3);
     };
-    ExpectRejected(make(1, 3, 0), before, serialize, "version 1");
-    ExpectRejected(make(3, 3, 0), before, serialize, "version 3");
-    ExpectRejected(make(2, 201, 0), before, serialize, "level 201");
-    ExpectRejected(make(2, -1, 0), before, serialize, "negative level");
-    ExpectRejected(make(2, 3, 2), before, serialize, "flag 2");
     Bytes cut = make(2, 3, 0);
     cut.pop_back();
-    ExpectRejected(cut, before, serialize, "cut short");
+    ExpectRejected(TripleDcSettings{{5, 6, 7}, {0, 1, 0}, 0},
+                   {{make(1, 3, 0), "version 1"}, {make(3, 3, 0), "version 3"}, {make(2, 201, 0), "level 201"},
+                    {make(2, -1, 0), "negative level"}, {make(2, 3, 2), "flag 2"}, {cut, "cut short"}});
 }
 
 TEST(SupplyRules, SingleSupplyArchive)
 {
-    auto serialize24 = [](CArchive& ar, SingleSupplySettings& s) { SerializeSettings(ar, s, kSupply24V); };
-    auto serialize40 = [](CArchive& ar, SingleSupplySettings& s) { SerializeSettings(ar, s, kSupply40V); };
-    SingleSupplySettings s{-123, kPolarityNegative, 1};
-    const Bytes bytes = StoreBytes([&](CArchive& ar) { serialize24(ar, s); });
+    const Bytes bytes = Store(SingleSupplySettings{-123, kPolarityNegative, 1}, kSupply24V);
     EXPECT_EQ(bytes, Encode(uint32_t(1), int32_t(-123), uint8_t(0)));
-    SingleSupplySettings back;
-    LoadBytes(bytes, [&](CArchive& ar) { serialize24(ar, back); });
+    const auto back = Load<SingleSupplySettings>(bytes, kSupply24V);
     EXPECT_EQ(back.level, -123);
     EXPECT_EQ(back.polarity, kPolarityNegative);
-
-    const SingleSupplySettings before{50, kPolarityPositive, 0};
-    ExpectRejected(bytes, before, serialize40, "a negative level in the 0-40 V supply");
-    ExpectRejected(Encode(uint32_t(1), int32_t(401), uint8_t(1)), before, serialize40, "above 40 V");
-    ExpectRejected(Encode(uint32_t(2), int32_t(10), uint8_t(1)), before, serialize40, "version 2");
-    ExpectRejected(Encode(uint32_t(1), int32_t(10), uint8_t(3)), before, serialize40, "polarity 3");
-    ExpectRejected(Encode(uint32_t(1), int32_t(10)), before, serialize40, "cut short");
+    ExpectRejected(SingleSupplySettings{50, kPolarityPositive, 0},
+                   {{bytes, "a negative level in the 0-40 V supply"},
+                    {Encode(uint32_t(1), int32_t(401), uint8_t(1)), "above 40 V"},
+                    {Encode(uint32_t(2), int32_t(10), uint8_t(1)), "version 2"},
+                    {Encode(uint32_t(1), int32_t(10), uint8_t(3)), "polarity 3"},
+                    {Encode(uint32_t(1), int32_t(10)), "cut short"}},
+                   kSupply40V);
 }
 
 }  // namespace

@@ -1,6 +1,4 @@
-// The discovery search and device commands: the bytes that leave, what is
-// made of the answers (and of answers that are wrong), and a search over
-// real sockets that finds the simulator on this computer's loopback.
+// The discovery search and device commands, faked and over the loopback to the simulator.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -160,20 +158,18 @@ TEST(DiscoveryBytes, AnswersAreReadAndWrongOnesRecognised)
 
 TEST(DiscoveryBytes, NewAddressesAreCheckedBeforeTheyLeave)
 {
-    EXPECT_TRUE(IsSubnetMask(0xFFFFFF00));
-    EXPECT_TRUE(IsSubnetMask(0xFFFFFFFF));
-    EXPECT_TRUE(IsSubnetMask(0x80000000));
-    EXPECT_FALSE(IsSubnetMask(0));
-    EXPECT_FALSE(IsSubnetMask(0xFFFF00FF));
-    EXPECT_FALSE(IsSubnetMask(0x00FFFFFF));
+    for (uint32_t mask : {0xFFFFFF00u, 0xFFFFFFFFu, 0x80000000u})
+        EXPECT_TRUE(IsSubnetMask(mask)) << std::hex << mask;
+    for (uint32_t mask : {0u, 0xFFFF00FFu, 0x00FFFFFFu})
+        EXPECT_FALSE(IsSubnetMask(mask)) << std::hex << mask;
 
     EXPECT_TRUE(IsUsableDeviceAddress(0xC0A80107, 0xFFFFFF00));
-    EXPECT_FALSE(IsUsableDeviceAddress(0xC0A80100, 0xFFFFFF00));  // the network itself
-    EXPECT_FALSE(IsUsableDeviceAddress(0xC0A801FF, 0xFFFFFF00));  // its broadcast
-    EXPECT_FALSE(IsUsableDeviceAddress(0x7F000001, 0xFF000000));
-    EXPECT_FALSE(IsUsableDeviceAddress(0xE0000001, 0xFFFFFF00));
-    EXPECT_FALSE(IsUsableDeviceAddress(0x00000005, 0xFFFFFF00));
-    EXPECT_FALSE(IsUsableDeviceAddress(0xC0A80107, 0xFFFF00FF));
+    // The network itself, its broadcast, loopback, multicast, network zero, a bad mask.
+    const std::pair<uint32_t, uint32_t> refused[] = {{0xC0A80100, 0xFFFFFF00}, {0xC0A801FF, 0xFFFFFF00},
+                                                     {0x7F000001, 0xFF000000}, {0xE0000001, 0xFFFFFF00},
+                                                     {0x00000005, 0xFFFFFF00}, {0xC0A80107, 0xFFFF00FF}};
+    for (const auto& [address, mask] : refused)
+        EXPECT_FALSE(IsUsableDeviceAddress(address, mask)) << std::hex << address << " / " << mask;
 }
 
 TEST(DiscoverySearch, ListsOneEntryPerDeviceAndSkipsWhatIsNotAnAnswer)
@@ -269,16 +265,14 @@ public:
     std::vector<LocalInterface> LocalInterfaces() override { return {{kLoopbackAddress, 0xFF000000}}; }
 };
 
-TEST(DiscoveryOverSockets, TheLocalAddressesIncludeTheLoopback)
+TEST(DiscoveryOverSockets, ABroadcastOnTheLoopbackFindsTheSimulatorAndItsCommandsReachIt)
 {
     ASSERT_TRUE(SocketLayerStartup());
     const auto interfaces = LocalIpv4Interfaces();
     EXPECT_TRUE(std::any_of(interfaces.begin(), interfaces.end(),
-                            [](const Ipv4Interface& i) { return i.address == kLoopbackAddress; }));
-}
+                            [](const Ipv4Interface& i) { return i.address == kLoopbackAddress; }))
+        << "the local addresses include the loopback";
 
-TEST(DiscoveryOverSockets, ABroadcastOnTheLoopbackFindsTheSimulatorAndItsCommandsReachIt)
-{
     vexasim::SimOptions options;
     options.port = 0;
     options.tunnel = false;

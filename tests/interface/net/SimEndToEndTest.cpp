@@ -1,6 +1,4 @@
-// The plug-in's TCP stream against the simulator: identification at each
-// variant level, attaching and releasing units, and the measurements that
-// travel back.
+// The plug-in's TCP stream against the simulator.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -21,25 +19,22 @@ TEST_P(EndToEndAtLevel, IdentifiesAttachesAndReleasesUnitsOneToSeven)
     auto stream = peer.Connect();
     ASSERT_TRUE(stream->IsConnected());
 
-    const Identification id = Identify(*stream);
+    const InterfaceIdentity id = IdentifyInterface(*stream);
     EXPECT_EQ(id.text, u"RV8810-4C Vexa FW 250");
     EXPECT_EQ(std::stoi(StringToUtf8(id.text.substr(18))), 250);
-    EXPECT_EQ(id.level, level);
+    EXPECT_EQ(id.variantLevel, level);
     EXPECT_EQ(id.deviceName, level == 3 ? u"Vexa Simulator" : u"");
 
     for (uint8_t unit = 1; unit <= 7; ++unit)
-        AttachUnit(*stream, unit);
+        SendAttachUnit(*stream, unit);
     EXPECT_EQ(peer.Sim().Box().AttachedUnits(), 0xFEu);
     for (uint8_t unit = 7; unit >= 5; --unit)
-        ReleaseUnit(*stream, unit);
+        SendReleaseUnit(*stream, unit);
     EXPECT_EQ(peer.Sim().Box().AttachedUnits(), 0x1Eu);
 
     // Release all has no answer: the next query must still be in step.
     stream->WriteByte(0x11);
-    stream->WriteByte(0x0B);
-    uint8_t variant = 0;
-    stream->Read(&variant, 1);
-    EXPECT_EQ(variant, level == 1 ? '?' : level);
+    EXPECT_EQ(stream->QueryByte(0x0B), level == 1 ? '?' : level);
     EXPECT_EQ(peer.Sim().Box().AttachedUnits(), 0u);
     EXPECT_EQ(stream->GetInputCount(), 0u);
     stream->Close();
@@ -54,19 +49,16 @@ TEST(EndToEnd, ForeignIdentificationEndsTheSequence)
     options.box.identification = "XT-2000 data logger";
     SimPeer peer(options);
     auto stream = peer.Connect();
-    const Identification id = Identify(*stream);
+    const InterfaceIdentity id = IdentifyInterface(*stream);
     EXPECT_EQ(id.text, u"XT-2000 data logger");
-    EXPECT_EQ(id.level, 0);
+    EXPECT_FALSE(id.recognised);
 }
 
 // Waits (in real time) until the scope reports a complete record.
 void WaitForRecord(CStreamIO& stream)
 {
     for (int i = 0; i < 200; ++i) {
-        stream.WriteByte(0xD5);
-        uint8_t state = 0;
-        stream.Read(&state, 1);
-        if (state == 3)
+        if (stream.QueryByte(0xD5) == 3)
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -117,10 +109,7 @@ TEST(EndToEnd, VariantLevel1RecordsAreOneBytePerSample)
     std::vector<uint8_t> record(320, 0xFF);
     s->Read(record.data(), 320);
     EXPECT_EQ(record, std::vector<uint8_t>(320, 0));  // nothing connected: 0 V
-    s->WriteByte(0x0B);
-    uint8_t variant = 0;
-    s->Read(&variant, 1);
-    EXPECT_EQ(variant, '?');
+    EXPECT_EQ(s->QueryByte(0x0B), '?');
 }
 
 } // namespace

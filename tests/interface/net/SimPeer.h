@@ -1,5 +1,5 @@
-// A simulator running in the test process on free loopback ports, and the
-// plug-in's side of the interface-level protocol spoken to it.
+// A simulator running in the test process on free loopback ports, spoken to
+// with the plug-in's own interface-level sequences (interface/Protocol.h).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,7 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "../ScriptedStream.h"
 #include "Simulator.h"
+#include "interface/Protocol.h"
 #include "interface/net/StreamSocket.h"
 
 using namespace vexasim;
@@ -54,61 +56,11 @@ inline SimOptions AtLevel(int level)
     return o;
 }
 
-// What the interface object learns when it identifies the box.
-struct Identification {
-    CString text;
-    int level = 0;
-    CString deviceName;
-};
-
-// The identification sequence: purge, 0x02, and for a Vexa interface the
-// variant level and, on level 3 over the network, the device name.
-inline Identification Identify(CStreamIO& stream)
+inline SimOptions WithFaults(const FaultPlan& faults)
 {
-    Identification id;
-    stream.PurgeInput();
-    stream.WriteByte(0x02);
-    id.text = stream.ReadText();
-    if (id.text.substr(0, 9) != u"RV8810-4C")
-        return id;
-    stream.WriteByte(0x0B);
-    uint8_t level = 0;
-    stream.Read(&level, 1);
-    id.level = level == '?' ? 1 : level;
-    if (id.level == 3 && stream.IsSocketStream()) {
-        uint8_t name[64];
-        stream.WriteByte(0x18);
-        stream.Read(name, sizeof name);
-        for (size_t i = 0; i + 1 < sizeof name && (name[i] || name[i + 1]); i += 2)
-            id.deviceName += static_cast<char16_t>(name[i] | name[i + 1] << 8);
-    }
-    stream.PurgeInput();
-    return id;
-}
-
-inline void AttachUnit(CStreamIO& stream, uint8_t unit)
-{
-    stream.WriteByte(0x0E);
-    stream.WriteByte(unit);
-    stream.CheckAck();
-}
-
-inline void ReleaseUnit(CStreamIO& stream, uint8_t unit)
-{
-    stream.WriteByte(0x0F);
-    stream.WriteByte(unit);
-    stream.CheckAck();
-}
-
-// Runs f and returns the code of the CStreamException it raised (0 for none).
-template <class F> uint32_t StreamErrorOf(F f)
-{
-    try {
-        f();
-    } catch (const CStreamException& e) {
-        return e.ErrorCode();
-    }
-    return 0;
+    SimOptions o;
+    o.faults = faults;
+    return o;
 }
 
 // A state-changing command: its bytes as one transfer, then the acknowledgement.

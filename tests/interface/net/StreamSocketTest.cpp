@@ -1,5 +1,4 @@
-// CStreamSocket's own behaviour: opening and closing, the transmit block,
-// purging, and what it does without a connection.
+// CStreamSocket's own behaviour, with and without a connection.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -42,22 +41,6 @@ private:
     uint16_t m_port = 0;
 };
 
-uint8_t QueryVariant(CStreamIO& s)
-{
-    s.WriteByte(0x0B);
-    uint8_t v = 0;
-    s.Read(&v, 1);
-    return v;
-}
-
-TEST(StreamSocket, IsASocketStreamWithTheDefaultPort)
-{
-    CStreamSocket s;
-    EXPECT_TRUE(s.IsSocketStream());
-    EXPECT_EQ(s.Port(), 3060);
-    EXPECT_FALSE(s.IsConnected());
-}
-
 TEST(StreamSocket, OpenCountsUsersAndTheLastCloseDisconnects)
 {
     SimPeer peer;
@@ -66,12 +49,12 @@ TEST(StreamSocket, OpenCountsUsersAndTheLastCloseDisconnects)
     ASSERT_TRUE(s.Open());
     s.Close();
     EXPECT_TRUE(s.IsConnected());
-    EXPECT_EQ(QueryVariant(s), 3);
+    EXPECT_EQ(s.QueryByte(0x0B), 3);
     s.Close();
     EXPECT_FALSE(s.IsConnected());
     s.Close();  // one close too many changes nothing
     ASSERT_TRUE(s.Open());
-    EXPECT_EQ(QueryVariant(s), 3);
+    EXPECT_EQ(s.QueryByte(0x0B), 3);
 }
 
 TEST(StreamSocket, UnreachableOrEmptyAddressDoesNotOpen)
@@ -114,6 +97,11 @@ TEST(StreamSocket, AnAddressThatDropsTheRequestGivesUpAfterFiveSeconds)
 
 TEST(StreamSocket, WithoutAConnectionNothingIsTransferred)
 {
+    CStreamSocket unset;
+    EXPECT_TRUE(unset.IsSocketStream());
+    EXPECT_EQ(unset.Port(), 3060);
+    EXPECT_FALSE(unset.IsConnected());
+
     CStreamSocket s(u"127.0.0.1", 1);
     uint8_t buffer[4] = {1, 2, 3, 4};
     s.Write(buffer, 4);
@@ -140,7 +128,7 @@ TEST(StreamSocket, BlockModeSendsFullBlocksThenTheRestAtTheEnd)
     s.EndBlock();
     EXPECT_EQ(s.transfers, (std::vector<uint32_t>{4095, 905}));
     // The box saw every command whole: the next query is in step.
-    EXPECT_EQ(QueryVariant(s), 3);
+    EXPECT_EQ(s.QueryByte(0x0B), 3);
     EXPECT_EQ(s.transfers.size(), 3u);
     s.BeginBlock();
     s.EndBlock();  // an empty block sends nothing
@@ -161,7 +149,7 @@ TEST(StreamSocket, PurgeInputDropsEverythingWaiting)
     EXPECT_EQ(s->GetInputCount(), 700u);
     s->PurgeInput();
     EXPECT_EQ(s->GetInputCount(), 0u);
-    EXPECT_EQ(QueryVariant(*s), 3);
+    EXPECT_EQ(s->QueryByte(0x0B), 3);
 }
 
 } // namespace

@@ -1,5 +1,4 @@
-// CStreamSocketUsb: the messages it sends to a device manager's tunnel
-// service, and the protocol relayed through the simulator's service.
+// CStreamSocketUsb: its messages to a tunnel service, and the protocol relayed through the simulator's.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -187,28 +186,24 @@ TEST(TunnelStream, ConnectFailedAsksForTheAddressAndStoresItInTheEntry)
     EXPECT_EQ(settings.written.size(), 2u);
 }
 
-TEST(TunnelStream, RelaysTheProtocolThroughTheSimulatorsService)
+TEST(TunnelStream, RelaysTheProtocolThroughTheSimulatorsServiceForItsProductOnly)
 {
     SimPeer peer(AtLevel(3));
     CStreamSocketUsb s(u"127.0.0.1", peer.Sim().TunnelPort(), 0, false, u"RV8810-4C");
     ASSERT_TRUE(s.Open());
-    const Identification id = Identify(s);
-    EXPECT_EQ(id.level, 3);
+    const InterfaceIdentity id = IdentifyInterface(s);
+    EXPECT_EQ(id.variantLevel, 3);
     EXPECT_EQ(id.deviceName, u"Vexa Simulator");
     for (uint8_t unit = 1; unit <= 7; ++unit)
-        AttachUnit(s, unit);
+        SendAttachUnit(s, unit);
     EXPECT_EQ(peer.Sim().Box().AttachedUnits(), 0xFEu);
     // A read beyond what the box answered runs into the receive timeout.
     s.SetReceiveTimeout(300);
     uint8_t nothing[2];
     EXPECT_EQ(StreamErrorOf([&] { s.Read(nothing, 2); }), 20020u);
-}
 
-TEST(TunnelStream, SimulatorRefusesAnotherProduct)
-{
-    SimPeer peer;
-    CStreamSocketUsb s(u"127.0.0.1", peer.Sim().TunnelPort(), 1234, false, u"RV8810-4C");
-    EXPECT_FALSE(s.Open());
+    CStreamSocketUsb other(u"127.0.0.1", peer.Sim().TunnelPort(), 1234, false, u"RV8810-4C");
+    EXPECT_FALSE(other.Open()) << "the simulator refuses another product";
 }
 
 } // namespace

@@ -1,11 +1,9 @@
-// The USB stream over a scripted device layer: which devices it opens and
-// how, its open count, how reads are buffered and writes cut, the faults it
-// raises, the connection dialog's answers and the device restart.
+// The USB stream over a scripted device layer.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <numeric>
 
+#include "../ScriptedStream.h"
 #include "FakeUsbLayer.h"
 #include "interface/usb/VexaUsb.h"
 
@@ -27,15 +25,6 @@ protected:
         layer->opens.clear();
         layer->pauses.clear();
     }
-    uint32_t StreamErrorOf(const std::function<void()>& action)
-    {
-        try {
-            action();
-        } catch (const CStreamException& e) {
-            return e.ErrorCode();
-        }
-        return 0;
-    }
 
     FakeUsbLayer* layer;  // owned by the stream
     CVexaUsb stream;
@@ -48,9 +37,7 @@ std::vector<uint8_t> Counting(size_t n, uint8_t first = 0)
     return bytes;
 }
 
-// ---------------------------------------------------------------- opening
-
-TEST_F(UsbStream, OnlyDevicesWithTheProductIdAreOpened)
+TEST_F(UsbStream, OnlyDevicesWithTheProductIdAreTriedThenTheirReadAndWritePipesOpened)
 {
     layer->pipePaths = {kStranger, u"\\\\?\\usb#vid_930c&pid_0001#1#x"};
     EXPECT_FALSE(stream.Open());
@@ -58,10 +45,7 @@ TEST_F(UsbStream, OnlyDevicesWithTheProductIdAreOpened)
     EXPECT_FALSE(stream.IsConnected());
     EXPECT_TRUE(layer->pauses.empty());
     EXPECT_TRUE(layer->listedClasses.at(0) == FakeUsbLayer::kPipeClass);
-}
 
-TEST_F(UsbStream, TheDeviceIsTriedThenItsReadAndWritePipesOpened)
-{
     layer->pipePaths = {kStranger, kDevice};
     ASSERT_TRUE(stream.Open());
     ASSERT_EQ(layer->opens.size(), 3u);
@@ -75,7 +59,7 @@ TEST_F(UsbStream, TheDeviceIsTriedThenItsReadAndWritePipesOpened)
     EXPECT_EQ(layer->openHandles.size(), 2u);
     EXPECT_TRUE(stream.IsConnected());
     EXPECT_EQ(layer->pauses, std::vector<uint32_t>{1000});
-    EXPECT_EQ(layer->busyCalls, 1);
+    EXPECT_EQ(layer->busyCalls, 2) << "once for each open, the failed one too";
     EXPECT_EQ(layer->busyDepth, 0);
 }
 
@@ -130,21 +114,17 @@ TEST_F(UsbStream, OtherOpenModesUseOneHandleOfTheOtherClassWithoutPause)
     EXPECT_EQ(layer->closed.size(), 1u) << "one handle, closed once";
 }
 
-// ---------------------------------------------------------------- writing
-
-TEST_F(UsbStream, WritesLeaveInChunksOfAtMost256Bytes)
+TEST_F(UsbStream, WritesLeaveInChunksOfAtMost256BytesAndBlocksOf64)
 {
     OpenDevice();
     const auto bytes = Counting(300);
     stream.Write(bytes.data(), 300);
     EXPECT_EQ(layer->writes, (std::vector<uint32_t>{256, 44}));
     EXPECT_EQ(layer->written, bytes);
-}
 
-TEST_F(UsbStream, ABlockLeavesWheneverItHolds64BytesAndTheRestAtItsEnd)
-{
-    OpenDevice();
-    const auto bytes = Counting(70);
+    // A block leaves whenever it holds 64 bytes, and the rest at its end.
+    layer->writes.clear();
+    layer->written.clear();
     stream.BeginBlock();
     stream.Write(bytes.data(), 30);
     EXPECT_TRUE(layer->writes.empty());
@@ -152,7 +132,7 @@ TEST_F(UsbStream, ABlockLeavesWheneverItHolds64BytesAndTheRestAtItsEnd)
     EXPECT_EQ(layer->writes, std::vector<uint32_t>{64});
     stream.EndBlock();
     EXPECT_EQ(layer->writes, (std::vector<uint32_t>{64, 6}));
-    EXPECT_EQ(layer->written, bytes);
+    EXPECT_EQ(layer->written, Counting(70));
     stream.EndBlock();
     stream.WriteByte(1);
     EXPECT_EQ(layer->writes, (std::vector<uint32_t>{64, 6, 1})) << "nothing left over, no block mode";
@@ -183,9 +163,7 @@ TEST_F(UsbStream, AStreamThatIsNotOpenTransfersNothing)
     EXPECT_TRUE(layer->readSizes.empty());
 }
 
-// ---------------------------------------------------------------- reading
-
-TEST_F(UsbStream, ByteWiseReadsCostOneTransferPer64Bytes)
+TEST_F(UsbStream, ByteWiseReadsCostOneTransferPer64BytesAndEmptyTransfersAreRepeated)
 {
     OpenDevice();
     layer->transfers = {{true, Counting(64)}, {true, Counting(64, 64)}};
@@ -197,11 +175,9 @@ TEST_F(UsbStream, ByteWiseReadsCostOneTransferPer64Bytes)
     EXPECT_EQ(stream.GetInputCount(), 0u);
     layer->transfers = {{true, {0xAB}}};
     EXPECT_EQ(stream.ReadByte(), 0xAB) << "purged bytes are gone";
-}
 
-TEST_F(UsbStream, EmptyTransfersAreRepeated)
-{
-    OpenDevice();
+    // Empty transfers are repeated.
+    layer->readSizes.clear();
     layer->transfers = {{true, {}}, {true, {}}, {true, {7, 8}}, {true, {9}}};
     uint8_t bytes[3] = {};
     stream.Read(bytes, 3);
@@ -210,16 +186,11 @@ TEST_F(UsbStream, EmptyTransfersAreRepeated)
     EXPECT_EQ(layer->readSizes.size(), 4u);
 }
 
-TEST_F(UsbStream, AFailedReadRaises20009)
+TEST_F(UsbStream, AFailedReadOrADeviceVanishingMidReadEndsInTheExceptionNotAHang)
 {
     OpenDevice();
     layer->transfers = {{false, {}}};
     EXPECT_EQ(StreamErrorOf([&] { stream.ReadByte(); }), 20009u);
-}
-
-TEST_F(UsbStream, ADeviceVanishingMidReadEndsInTheExceptionNotAHang)
-{
-    OpenDevice();
     layer->transfers = {{true, Counting(10)}};  // then nothing: every later read fails
     uint8_t bytes[20];
     EXPECT_EQ(StreamErrorOf([&] { stream.Read(bytes, 20); }), 20009u);
@@ -232,8 +203,6 @@ TEST_F(UsbStream, ADeviceVanishingMidReadEndsInTheExceptionNotAHang)
     EXPECT_EQ(StreamErrorOf([&] { stream.ReadByte(); }), 20009u);
     EXPECT_EQ(layer->readSizes.size(), CStreamUSB::kMaxEmptyTransfers);
 }
-
-// ---------------------------------------------------------------- the user and the restart
 
 TEST_F(UsbStream, TheDialogNamesTheDeviceAndItsAnswerIsReturned)
 {

@@ -9,8 +9,8 @@
 #include <cstdlib>
 
 #include "../PanelFakes.h"
+#include "WindowTestUtil.h"
 #include "Capture.h"
-#include "framework/File.h"
 #include "framework/win32/Win32Services.h"
 #include "viframework/SkinManager.h"
 #include "viframework/TouchSettings.h"
@@ -26,30 +26,11 @@ constexpr UINT kMenuCommand = 100;
 
 std::vector<uint8_t> PaneLayout(int32_t width, int32_t height)
 {
-    CMemFile file;
-    CArchive ar(&file, CArchive::store);
-    ar << uint32_t{1};
-    for (int i = 0; i < 10; ++i)
-        ar << uint32_t{0};
-    ar << uint32_t(width) << uint32_t(height) << CString(u"ANALYZER");
-    CHotLabel label;
-    label.m_rect = {8, 8, 100, 24};
-    label.m_id = 1;
-    label.SetText(u"SWEEP");
-    ar << label.m_typeCode;
-    label.Serialize(ar);
-    ar << uint32_t{kHotEndOfList};
-    return file.Data();
-}
-
-std::vector<uint8_t> Words(std::initializer_list<uint16_t> words)
-{
-    std::vector<uint8_t> bytes;
-    for (uint16_t w : words) {
-        bytes.push_back(uint8_t(w));
-        bytes.push_back(uint8_t(w >> 8));
-    }
-    return bytes;
+    auto* label = new CHotLabel;
+    label->m_rect = {8, 8, 100, 24};
+    label->m_id = 1;
+    label->SetText(u"SWEEP");
+    return LayoutOf(width, height, u"ANALYZER", {label});
 }
 
 class RecordingPane : public CVIView {
@@ -111,16 +92,7 @@ RECT WindowRectOf(HWND window)
 
 bool SameRect(const RECT& a, const RECT& b)
 {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    return EqualRect(&a, &b) != FALSE;
 }
 
 void SetControlKey(bool down)
@@ -140,8 +112,8 @@ protected:
         SetPanelResources(&resources);
         CVISkinManager::GetSkin().Reset();
         CVISkinManager::GetSkin().m_backgroundColour = 0x00D8D8D8;
-        // Two 16 x 16 images; the gap takes none.
-        resources.numbered[{kToolBarResourceType, kToolBarId}] = Words({1, 16, 16, 3, 201, 0, 202});
+        // Version 1, images of 16 x 16, three items: 201, a gap (it takes no image), 202.
+        resources.numbered[{kToolBarResourceType, kToolBarId}] = {1, 0, 16, 0, 16, 0, 3, 0, 201, 0, 0, 0, 202, 0};
         auto strip = std::make_shared<CPanelImage>(32, 16);
         std::fill(strip->pixels.begin(), strip->pixels.end(), 0xFF3366CCu);
         resources.bitmaps[kToolBarId] = strip;

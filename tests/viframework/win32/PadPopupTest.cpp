@@ -20,7 +20,7 @@
 #include <string>
 #include <thread>
 
-#include "../../WineFolder.h"
+#include "../../ResourceLibraryApp.h"
 #include "Capture.h"
 #include "viframework/SkinManager.h"
 #include "viframework/TouchSettings.h"
@@ -70,11 +70,6 @@ std::wstring Text(HWND window)
     wchar_t text[256] = {};
     GetWindowTextW(window, text, 256);
     return text;
-}
-
-std::wstring Wide16(const CString& text)
-{
-    return std::wstring(text.begin(), text.end());
 }
 
 // ---------------------------------------------------------------- the user's hands
@@ -134,8 +129,10 @@ public:
     void TypeInto(HWND field, std::initializer_list<WORD> keys, const std::wstring& expected)
     {
         Keys(keys);
-        if (!WaitFor([&] { return Text(field) == expected; }))
-            Fail("the field shows \"" + std::string(Text(field).begin(), Text(field).end()) + "\"");
+        if (!WaitFor([&] { return Text(field) == expected; })) {
+            const std::wstring shown = Text(field);
+            Fail("the field shows \"" + std::string(shown.begin(), shown.end()) + "\"");
+        }
     }
 
     // A quick click of the left button at a point of the screen.
@@ -229,11 +226,8 @@ class PadPopups : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { StartGdiPlus(); }
 
-    PadPopups() : resources(app)
+    PadPopups()
     {
-        library = LoadLibraryExW(BesideMe(L"VexaRes.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        app.m_hResource = library;
-        app.m_language = GetUserDefaultUILanguage();
         SetPanelResources(&resources);
         CVISkinManager::GetSkin().Load(u"gray", resources);
     }
@@ -241,13 +235,11 @@ protected:
     {
         owner.DestroyView();
         SetPanelResources(nullptr);
-        if (library)
-            FreeLibrary(library);
     }
 
     void SetUp() override
     {
-        ASSERT_NE(app.m_hResource, nullptr) << "VexaRes.dll beside the test";
+        ASSERT_TRUE(library.Loaded()) << "VexaRes.dll beside the test";
         ASSERT_TRUE(owner.Create(kOwnerLayout, WS_CAPTION | WS_SYSMENU | WS_VISIBLE));
         SetWindowPos(owner.GetSafeHwnd(), nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         SetForegroundWindow(owner.GetSafeHwnd());
@@ -264,6 +256,21 @@ protected:
         open();
         worker.join();
         return hands.failure;
+    }
+
+    // Opens the numeric pad over kEntryTarget while script works it once it
+    // is in front; whether the pad accepted.
+    bool WorkNumPad(CNumPadPopup& pad, const std::function<void(Hands&, HWND)>& script)
+    {
+        bool accepted = false;
+        const std::string failure = WithHands(
+            [&](Hands& hands) {
+                if (HWND window = hands.WaitForPad(L"NUMERIC KEYPAD"))
+                    script(hands, window);
+            },
+            [&] { accepted = pad.ShowAt(kEntryTarget, owner); });
+        EXPECT_EQ(failure, "");
+        return accepted;
     }
 
     // Where a pad opened over target of the owner puts its top-left corner.
@@ -283,9 +290,9 @@ protected:
         CaptureWindowToPng(window, path + L"\\" + name);
     }
 
-    CWinApp app;
-    HMODULE library = nullptr;
-    CWin32PanelResources resources;
+    ResourceLibraryApp library;
+    CWinApp& app = library.App();
+    CWin32PanelResources resources{app};
     OwnerWindow owner;
 };
 
@@ -297,23 +304,15 @@ TEST_F(PadPopups, TypedDigitsAndEnterStoreTheNumberInTheOwnersVariable)
     CNumPadPopup pad(value, 0, 100);
     std::wstring initial;
     RECT placed{};
-    bool accepted = false;
-    const std::string failure = WithHands(
-        [&](Hands& hands) {
-            HWND window = hands.WaitForPad(L"NUMERIC KEYPAD");
-            if (!window)
-                return;
-            initial = Text(GetDlgItem(window, kPadFieldId));
-            GetWindowRect(window, &placed);
-            SavePicture(window, L"numpad-integer.png");
-            // The opening text is selected: typing replaces it.
-            hands.TypeInto(GetDlgItem(window, kPadFieldId), {'4', '2'}, L"42");
-            hands.Keys({VK_RETURN});
-        },
-        [&] { accepted = pad.ShowAt(kEntryTarget, owner); });
-    EXPECT_EQ(failure, "");
+    EXPECT_TRUE(WorkNumPad(pad, [&](Hands& hands, HWND window) {
+        initial = Text(GetDlgItem(window, kPadFieldId));
+        GetWindowRect(window, &placed);
+        SavePicture(window, L"numpad-integer.png");
+        // The opening text is selected: typing replaces it.
+        hands.TypeInto(GetDlgItem(window, kPadFieldId), {'4', '2'}, L"42");
+        hands.Keys({VK_RETURN});
+    }));
     EXPECT_EQ(initial, L"7");
-    EXPECT_TRUE(accepted);
     EXPECT_EQ(value, 42);
     const POINT corner = ScreenCorner(kEntryTarget);
     EXPECT_EQ(placed.left, corner.x);
@@ -326,8 +325,8 @@ TEST_F(PadPopups, TypedDigitsAndEnterStoreTheNumberInTheOwnersVariable)
 
 // The balloon is a tooltip of the process's own common controls (5.8 here:
 // the test has no manifest, as a host may have none). Its title cannot be
-// asked for (version 5.8 has no TTM_GETTITLE, and Wine answers it with
-// nothing); the pictures show title and icon.
+// asked for (5.8 has no TTM_GETTITLE, and Wine answers it with nothing);
+// the pictures show title and icon.
 TEST_F(PadPopups, ANumberAboveTheMaximumKeepsThePadOpenWithABalloonAndEscapeKeepsTheValue)
 {
     int32_t value = 7;
@@ -336,35 +335,29 @@ TEST_F(PadPopups, ANumberAboveTheMaximumKeepsThePadOpenWithABalloonAndEscapeKeep
     DWORD selection = 0;
     bool openAfterEnter = false, balloonGoneAfterTyping = false;
     RECT balloonRect{}, fieldRect{};
-    bool accepted = true;
-    const std::string failure = WithHands(
-        [&](Hands& hands) {
-            HWND window = hands.WaitForPad(L"NUMERIC KEYPAD");
-            if (!window)
-                return;
-            HWND field = GetDlgItem(window, kPadFieldId);
-            hands.TypeInto(field, {'1', '5', '0'}, L"150");
-            hands.Keys({VK_RETURN});
-            HWND balloon = nullptr;
-            if (!hands.WaitFor([&] { return (balloon = hands.VisibleBalloon()) != nullptr; }))
-                hands.Fail("no balloon");
-            openAfterEnter = IsWindowVisible(window) != FALSE;
-            balloonText = Text(balloon);
-            GetWindowRect(balloon, &balloonRect);
-            GetWindowRect(field, &fieldRect);
-            fieldAfter = Text(field);
-            selection = DWORD(SendMessageW(field, EM_GETSEL, 0, 0));
-            SavePicture(GetDesktopWindow(), L"numpad-refusal.png");
-            // The minus is refused as a character too; typing takes the balloon away.
-            hands.Keys({VK_END, VK_OEM_MINUS, VK_SUBTRACT});
-            typedMinus = Text(field);
-            balloonGoneAfterTyping = hands.VisibleBalloon() == nullptr;
-            hands.Keys({VK_ESCAPE});
-        },
-        [&] { accepted = pad.ShowAt(kEntryTarget, owner); });
-    EXPECT_EQ(failure, "");
+    EXPECT_FALSE(WorkNumPad(pad, [&](Hands& hands, HWND window) {
+        HWND field = GetDlgItem(window, kPadFieldId);
+        hands.TypeInto(field, {'1', '5', '0'}, L"150");
+        hands.Keys({VK_RETURN});
+        HWND balloon = nullptr;
+        if (!hands.WaitFor([&] { return (balloon = hands.VisibleBalloon()) != nullptr; }))
+            hands.Fail("no balloon");
+        openAfterEnter = IsWindowVisible(window) != FALSE;
+        balloonText = Text(balloon);
+        GetWindowRect(balloon, &balloonRect);
+        GetWindowRect(field, &fieldRect);
+        fieldAfter = Text(field);
+        selection = DWORD(SendMessageW(field, EM_GETSEL, 0, 0));
+        SavePicture(GetDesktopWindow(), L"numpad-refusal.png");
+        // The minus is refused as a character too; typing takes the balloon away.
+        hands.Keys({VK_END, VK_OEM_MINUS, VK_SUBTRACT});
+        typedMinus = Text(field);
+        balloonGoneAfterTyping = hands.VisibleBalloon() == nullptr;
+        hands.Keys({VK_ESCAPE});
+    }));
     EXPECT_TRUE(openAfterEnter);
-    EXPECT_EQ(balloonText, Wide16(ComposePadMessage(kTextAboveMaximum, resources.LoadText(kTextAboveMaximum), u"100")));
+    const CString refusal = ComposePadMessage(kTextAboveMaximum, resources.LoadText(kTextAboveMaximum), u"100");
+    EXPECT_EQ(balloonText, std::wstring(refusal.begin(), refusal.end()));
     EXPECT_NE(balloonText.find(L"100"), std::wstring::npos);
     // The balloon's stem points at the middle of the field's left edge.
     const LONG middle = (fieldRect.top + fieldRect.bottom) / 2;
@@ -374,7 +367,6 @@ TEST_F(PadPopups, ANumberAboveTheMaximumKeepsThePadOpenWithABalloonAndEscapeKeep
     EXPECT_EQ(selection, DWORD(MAKELONG(0, 3))) << "all of the text selected again";
     EXPECT_EQ(typedMinus, L"150");
     EXPECT_TRUE(balloonGoneAfterTyping);
-    EXPECT_FALSE(accepted);
     EXPECT_EQ(value, 7);
 }
 
@@ -386,33 +378,19 @@ TEST_F(PadPopups, APressOutsideCancelsAndAnEmptyTextCancelsToo)
     const CRect beside = owner.ToDevice(CRect{10, 100, 11, 101});
     POINT outside{beside.left, beside.top};
     ClientToScreen(owner.GetSafeHwnd(), &outside);
-    bool accepted = true;
-    std::string failure = WithHands(
-        [&](Hands& hands) {
-            HWND window = hands.WaitForPad(L"NUMERIC KEYPAD");
-            if (!window)
-                return;
-            SavePicture(window, L"numpad-floating.png");
-            hands.TypeInto(GetDlgItem(window, kPadFieldId), {'9'}, L"9");
-            hands.Click(outside);
-        },
-        [&] { accepted = pad.ShowAt(kEntryTarget, owner); });
-    EXPECT_EQ(failure, "");
-    EXPECT_FALSE(accepted);
+    EXPECT_FALSE(WorkNumPad(pad, [&](Hands& hands, HWND window) {
+        SavePicture(window, L"numpad-floating.png");
+        hands.TypeInto(GetDlgItem(window, kPadFieldId), {'9'}, L"9");
+        hands.Click(outside);
+    }));
     EXPECT_EQ(value, 2.5);
     EXPECT_EQ(owner.presses, 0) << "the press that closed the pad stays away from the panel";
 
     CNumPadPopup emptied(value, -10, 10);
-    failure = WithHands(
-        [&](Hands& hands) {
-            if (HWND window = hands.WaitForPad(L"NUMERIC KEYPAD")) {
-                hands.TypeInto(GetDlgItem(window, kPadFieldId), {VK_BACK}, L"");
-                hands.Keys({VK_RETURN});
-            }
-        },
-        [&] { accepted = emptied.ShowAt(kEntryTarget, owner); });
-    EXPECT_EQ(failure, "");
-    EXPECT_FALSE(accepted);
+    EXPECT_FALSE(WorkNumPad(emptied, [&](Hands& hands, HWND window) {
+        hands.TypeInto(GetDlgItem(window, kPadFieldId), {VK_BACK}, L"");
+        hands.Keys({VK_RETURN});
+    }));
     EXPECT_EQ(value, 2.5);
 }
 
@@ -420,31 +398,23 @@ TEST_F(PadPopups, APressOutsideCancelsAndAnEmptyTextCancelsToo)
 // key types and shows a comma.
 TEST_F(PadPopups, DecimalKeyTypesTheUsersDecimalCharacter)
 {
-    const wchar_t decimal = LocaleDecimalCharacter();
+    const std::wstring expected = std::wstring(L"1") + LocaleDecimalCharacter() + L"5e3";
     double value = 0;
     CNumPadPopup pad(value, 0, 2000);
     std::wstring typed;
-    bool accepted = false;
-    const std::string failure = WithHands(
-        [&](Hands& hands) {
-            HWND window = hands.WaitForPad(L"NUMERIC KEYPAD");
-            if (!window)
-                return;
-            hands.ClickKey(window, pad, '1');
-            hands.ClickKey(window, pad, kPadKeyDecimal);
-            hands.ClickKey(window, pad, '5');
-            hands.TypeInto(GetDlgItem(window, kPadFieldId), {'E', '3'}, std::wstring(L"1") + decimal + L"5e3");
-            typed = Text(GetDlgItem(window, kPadFieldId));
-            SavePicture(window, L"numpad-decimal.png");
-            hands.ClickKey(window, pad, kPadAccept);
-        },
-        [&] { accepted = pad.ShowAt(kEntryTarget, owner); });
-    EXPECT_EQ(failure, "");
-    EXPECT_EQ(typed, std::wstring(L"1") + decimal + L"5e3");
-    EXPECT_TRUE(accepted);
+    EXPECT_TRUE(WorkNumPad(pad, [&](Hands& hands, HWND window) {
+        hands.ClickKey(window, pad, '1');
+        hands.ClickKey(window, pad, kPadKeyDecimal);
+        hands.ClickKey(window, pad, '5');
+        hands.TypeInto(GetDlgItem(window, kPadFieldId), {'E', '3'}, expected);
+        typed = Text(GetDlgItem(window, kPadFieldId));
+        SavePicture(window, L"numpad-decimal.png");
+        hands.ClickKey(window, pad, kPadAccept);
+    }));
+    EXPECT_EQ(typed, expected);
     EXPECT_EQ(value, 1500.0);
     auto* key = static_cast<CHotButton*>(pad.FindHotspot(kHotButton, kPadKeyDecimal));
-    EXPECT_EQ(key->m_text, CString(1, char16_t(decimal)));
+    EXPECT_EQ(key->m_text, CString(1, char16_t(LocaleDecimalCharacter())));
     EXPECT_FALSE(pad.FindHotspot(kHotButton, kPadKeyMinus)->IsVisible()) << "the minimum is 0";
 }
 
@@ -460,21 +430,15 @@ TEST_F(PadPopups, AtTheOwnersSecondZoomLevelWithAFieldFontToMatchAndInsideTheWor
     CNumPadPopup pad(value, 0, 9);
     RECT client{}, placed{}, field{};
     LOGFONTW font{};
-    const std::string failure = WithHands(
-        [&](Hands& hands) {
-            HWND window = hands.WaitForPad(L"NUMERIC KEYPAD");
-            if (!window)
-                return;
-            GetClientRect(window, &client);
-            GetWindowRect(window, &placed);
-            SavePicture(window, L"numpad-zoom2.png");
-            HWND edit = GetDlgItem(window, kPadFieldId);
-            GetWindowRect(edit, &field);
-            GetObjectW(reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0)), sizeof font, &font);
-            hands.Keys({VK_ESCAPE});
-        },
-        [&] { pad.ShowAt(kEntryTarget, owner); });
-    EXPECT_EQ(failure, "");
+    WorkNumPad(pad, [&](Hands& hands, HWND window) {
+        GetClientRect(window, &client);
+        GetWindowRect(window, &placed);
+        SavePicture(window, L"numpad-zoom2.png");
+        HWND edit = GetDlgItem(window, kPadFieldId);
+        GetWindowRect(edit, &field);
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0)), sizeof font, &font);
+        hands.Keys({VK_ESCAPE});
+    });
     ASSERT_TRUE(owner.IsSecondZoom());
     EXPECT_TRUE(pad.IsSecondZoom());
     EXPECT_EQ(client.right, pad.Zoom().ToDevice(pad.PanelSize().cx));
@@ -501,16 +465,10 @@ TEST_F(PadPopups, QuitEndsThePadAndReachesTheApplicationsLoop)
     int32_t value = 3;
     CNumPadPopup pad(value, 0, 9);
     const DWORD thread = GetCurrentThreadId();
-    bool accepted = true;
-    const std::string failure = WithHands(
-        [&](Hands& hands) {
-            if (hands.WaitForPad(L"NUMERIC KEYPAD"))
-                PostThreadMessageW(thread, WM_QUIT, 5, 0);
-            hands.WaitFor([] { return !FindWindowW(L"VexaInstrument", L"NUMERIC KEYPAD"); });
-        },
-        [&] { accepted = pad.ShowAt(kEntryTarget, owner); });
-    EXPECT_EQ(failure, "");
-    EXPECT_FALSE(accepted);
+    EXPECT_FALSE(WorkNumPad(pad, [&](Hands& hands, HWND) {
+        PostThreadMessageW(thread, WM_QUIT, 5, 0);
+        hands.WaitFor([] { return !FindWindowW(L"VexaInstrument", L"NUMERIC KEYPAD"); });
+    }));
     MSG msg;
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 5u);

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "../PanelFakes.h"
+#include "WindowTestUtil.h"
 #include "Capture.h"
-#include "framework/File.h"
 #include "viframework/SkinManager.h"
 #include "viframework/controls/BitmapKnob.h"
 #include "viframework/controls/Knob.h"
@@ -37,17 +37,16 @@ std::vector<uint8_t> ReadCompiled(const std::string& name)
 }
 
 template <class T>
-T& Place(std::vector<std::unique_ptr<CHotspot>>& controls, CRect rect, uint32_t id)
+T& Place(std::vector<CHotspot*>& controls, CRect rect, uint32_t id)
 {
-    auto control = std::make_unique<T>();
+    auto* control = new T;
     control->m_rect = rect;
     control->m_id = id;
-    T& made = *control;
-    controls.push_back(std::move(control));
-    return made;
+    controls.push_back(control);
+    return *control;
 }
 
-void Caption(std::vector<std::unique_ptr<CHotspot>>& controls, CRect rect, const char16_t* text)
+void Caption(std::vector<CHotspot*>& controls, CRect rect, const char16_t* text)
 {
     CHotLabel& label = Place<CHotLabel>(controls, rect, kNoHotspotId);
     label.SetText(text);
@@ -58,7 +57,7 @@ void Caption(std::vector<std::unique_ptr<CHotspot>>& controls, CRect rect, const
 // layout from the resource library gives.
 std::vector<uint8_t> ValueControlsLayout()
 {
-    std::vector<std::unique_ptr<CHotspot>> controls;
+    std::vector<CHotspot*> controls;
     Caption(controls, {12, 8, 108, 20}, u"LEVEL");
     Place<CHotKnob>(controls, {12, 24, 108, 120}, 401);
     Caption(controls, {124, 8, 260, 20}, u"FREQUENCY");
@@ -81,18 +80,7 @@ std::vector<uint8_t> ValueControlsLayout()
     Place<CHotScrollBar>(controls, {124, 152, 260, 168}, 408);
     Place<CHotScrollBar>(controls, {320, 24, 336, 196}, 409).m_horizontal = 0;
 
-    CMemFile file;
-    CArchive ar(&file, CArchive::store);
-    ar << uint32_t{1};
-    for (int i = 0; i < 10; ++i)
-        ar << uint32_t{0};
-    ar << uint32_t{348} << uint32_t{208} << CString(u"VALUE CONTROLS");
-    for (auto& control : controls) {
-        ar << control->m_typeCode;
-        control->Serialize(ar);
-    }
-    ar << uint32_t{kHotEndOfList};
-    return file.Data();
+    return LayoutOf(348, 208, u"VALUE CONTROLS", controls);
 }
 
 class PictureWindow : public CVIWindowBase {
@@ -124,29 +112,6 @@ protected:
         CVISkinManager::GetSkin().Reset();
     }
 
-    // The window's client area as the screen shows it.
-    std::vector<COLORREF> Render(SIZE& size)
-    {
-        HWND hwnd = window.GetSafeHwnd();
-        RECT client;
-        GetClientRect(hwnd, &client);
-        size = {client.right, client.bottom};
-        HDC screen = GetDC(hwnd);
-        HDC memory = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, size.cx, size.cy);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        window.RenderPanel(memory, client);
-        std::vector<COLORREF> pixels(size_t(size.cx) * size.cy);
-        for (int y = 0; y < size.cy; ++y)
-            for (int x = 0; x < size.cx; ++x)
-                pixels[size_t(y) * size.cx + x] = GetPixel(memory, x, y);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(hwnd, screen);
-        return pixels;
-    }
-
     FakePanelResources resources;
     PictureWindow window;
 };
@@ -166,8 +131,10 @@ TEST_P(ValueControlsPicture, EveryControlDrawsAtBothZoomLevels)
     for (int level : {1, 2}) {
         if (level == 2)
             window.ToggleZoom();
-        SIZE size;
-        const std::vector<COLORREF> pixels = Render(size);
+        RECT client;
+        GetClientRect(window.GetSafeHwnd(), &client);
+        const SIZE size{client.right, client.bottom};
+        const std::vector<COLORREF> pixels = Drawn(size, [&](HDC dc) { window.RenderPanel(dc, client); });
         for (const auto& control : window.Hotspots()) {
             if (control->m_typeCode == kHotLabel)
                 continue;

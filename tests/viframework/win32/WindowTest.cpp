@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "../PanelFakes.h"
-#include "framework/File.h"
+#include "WindowTestUtil.h"
 #include "framework/win32/Win32Services.h"
 #include "interface/Vexaface.h"
 #include "viframework/SkinManager.h"
@@ -23,22 +23,9 @@ namespace {
 
 constexpr uint32_t kLayoutId = 10900;
 
-// A layout as the compiler writes it, from controls made in code.
 std::vector<uint8_t> LayoutOf(int32_t width, int32_t height, const std::vector<CHotspot*>& controls)
 {
-    CMemFile file;
-    CArchive ar(&file, CArchive::store);
-    ar << uint32_t{1};
-    for (int i = 0; i < 10; ++i)
-        ar << uint32_t{0};
-    ar << uint32_t(width) << uint32_t(height) << CString(u"TEST PANEL");
-    for (CHotspot* control : controls) {
-        ar << control->m_typeCode;
-        control->Serialize(ar);
-        delete control;
-    }
-    ar << uint32_t{kHotEndOfList};
-    return file.Data();
+    return ::LayoutOf(width, height, u"TEST PANEL", controls);
 }
 
 template <class T>
@@ -68,15 +55,6 @@ SIZE ClientSize(HWND window)
     RECT r;
     GetClientRect(window, &r);
     return {r.right, r.bottom};
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
 }
 
 LPARAM At(const CVIView& view, CPoint panel)
@@ -115,16 +93,6 @@ protected:
     {
         resources.numbered[{kLayoutResourceType, kLayoutId}] = std::move(layout);
         return window.Create(kLayoutId, WS_CAPTION | WS_SYSMENU | WS_VISIBLE);
-    }
-
-    // A panel of one seven-segment digit, lit green on black; the digit, or
-    // none when the panel did not open.
-    CHotSeg7* OpenDigit()
-    {
-        CVISkinManager::GetSkin().m_segmentColours = {0xFF000000u, 0xFF202020u, 0xFF00FF00u};
-        auto* display = Make<CHotSeg7>({0, 0, 42, 55}, 13, kHotVisible | kHotStatic);
-        display->SetDigitCount(1);
-        return Open(LayoutOf(42, 55, {display})) ? window.Find<CHotSeg7>(13) : nullptr;
     }
 
     FakePanelResources resources;
@@ -285,74 +253,45 @@ TEST_F(PanelWindow, DemonstrationOverlayOnlyWithoutHardwareAndWithDemoSet)
     connected.DestroyView();
 }
 
-// A device context of the window's client size to paint into.
-class Canvas {
-public:
-    explicit Canvas(SIZE size)
-    {
-        HDC screen = GetDC(nullptr);
-        m_dc = CreateCompatibleDC(screen);
-        m_bitmap = CreateCompatibleBitmap(screen, size.cx, size.cy);
-        SelectObject(m_dc, m_bitmap);
-        ReleaseDC(nullptr, screen);
-    }
-    ~Canvas()
-    {
-        DeleteDC(m_dc);
-        DeleteObject(m_bitmap);
-    }
-    HDC Dc() const { return m_dc; }
-
-private:
-    HDC m_dc;
-    HBITMAP m_bitmap;
-};
-
-TEST_F(PanelWindow, RepaintPutsLitSegmentsInTheSkinsColour)
-{
-    CHotSeg7* shown = OpenDigit();
-    ASSERT_NE(shown, nullptr);
-    shown->SetText(u"8");
-    window.ToggleZoom();
-    const SIZE size = ClientSize(window.GetSafeHwnd());
-    Canvas canvas(size);
-    const RECT all{0, 0, size.cx, size.cy};
-    window.RenderPanel(canvas.Dc(), all);
-    // The middle of segment g (cell x 9..30, y 24..30) and a corner outside any segment.
-    const CPoint lit = window.Zoom().ToDevice(CPoint{20, 27});
-    const CPoint dark = window.Zoom().ToDevice(CPoint{1, 1});
-    EXPECT_EQ(GetPixel(canvas.Dc(), lit.x, lit.y), RGB(0, 255, 0));
-    EXPECT_EQ(GetPixel(canvas.Dc(), dark.x, dark.y), RGB(0, 0, 0));
-}
-
 TEST_F(PanelWindow, RepaintCopiesThePanelAsDrawnAndDrawsWhatChanged)
 {
+    // A panel of one seven-segment digit, lit green on black.
     CVISkinManager& skin = CVISkinManager::GetSkin();
-    CHotSeg7* shown = OpenDigit();
-    ASSERT_NE(shown, nullptr);
-    const SIZE size = ClientSize(window.GetSafeHwnd());
-    const CPoint g = window.Zoom().ToDevice(CPoint{20, 27});  // the middle of segment g
-    auto paint = [&] {
-        Canvas canvas(size);
-        window.OnDraw(canvas.Dc());
-        return GetPixel(canvas.Dc(), g.x, g.y);
+    skin.m_segmentColours = {0xFF000000u, 0xFF202020u, 0xFF00FF00u};
+    auto* display = Make<CHotSeg7>({0, 0, 42, 55}, 13, kHotVisible | kHotStatic);
+    display->SetDigitCount(1);
+    ASSERT_TRUE(Open(LayoutOf(42, 55, {display})));
+    CHotSeg7* shown = window.Find<CHotSeg7>(13);
+    // The pixel at a panel point, drawn by the window's paint (or its whole-panel render).
+    auto paint = [&](CPoint at, bool render = false) {
+        const SIZE size = ClientSize(window.GetSafeHwnd());
+        const RECT all{0, 0, size.cx, size.cy};
+        const auto pixels = Drawn(size, [&](HDC dc) { render ? window.RenderPanel(dc, all) : window.OnDraw(dc); });
+        const CPoint device = window.Zoom().ToDevice(at);
+        return pixels[size_t(device.y) * size_t(size.cx) + size_t(device.x)];
     };
+    const CPoint g{20, 27};  // the middle of segment g (cell x 9..30, y 24..30)
     shown->SetText(u"8");
     window.InvalidatePanel(nullptr);
-    EXPECT_EQ(paint(), RGB(0, 255, 0));
+    EXPECT_EQ(paint(g), RGB(0, 255, 0));
 
     // A change the window was told of is drawn; one it was not told of is
     // not, as the repaint copies the panel as it was drawn.
     shown->SetText(u"1");
     window.InvalidateHotspot(shown);
-    EXPECT_EQ(paint(), RGB(0x20, 0x20, 0x20));
+    EXPECT_EQ(paint(g), RGB(0x20, 0x20, 0x20));
     shown->SetText(u"8");
-    EXPECT_EQ(paint(), RGB(0x20, 0x20, 0x20));
+    EXPECT_EQ(paint(g), RGB(0x20, 0x20, 0x20));
 
     // Another skin makes every picture drawn in the old one out of date.
     skin.Reset();
     skin.m_segmentColours = {0xFF000000u, 0xFF202020u, 0xFF0000FFu};
-    EXPECT_EQ(paint(), RGB(0, 0, 255));
+    EXPECT_EQ(paint(g), RGB(0, 0, 255));
+
+    // At the second zoom, lit segments in the skin's colour, the rest in its background.
+    window.ToggleZoom();
+    EXPECT_EQ(paint(g, true), RGB(0, 0, 255));
+    EXPECT_EQ(paint({1, 1}, true), RGB(0, 0, 0));
 }
 
 // A dialog drawn as a panel; the test's timer presses keys in it.
@@ -382,23 +321,27 @@ void CALLBACK PressNextKey(HWND, UINT, UINT_PTR id, DWORD)
     g_keys.erase(g_keys.begin());
 }
 
+// The dialog's DoModal result while the timer presses keys in it.
+int RunWithKeys(TestDialog& dialog, std::vector<WPARAM> keys)
+{
+    g_keys = std::move(keys);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, PressNextKey);
+    const int result = dialog.DoModal();
+    KillTimer(nullptr, timer);
+    return result;
+}
+
 TEST_F(PanelWindow, DialogEndsWithEnterOnlyWhenItsDataAreAcceptedAndWithEscape)
 {
     resources.numbered[{kLayoutResourceType, kLayoutId}] = LayoutOf(120, 60, {});
     TestDialog dialog(kLayoutId, nullptr);
     dialog.acceptAfter = 2;  // the first Enter finds the data not acceptable
-    g_keys = {VK_RETURN, VK_RETURN};
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, PressNextKey);
-    EXPECT_EQ(dialog.DoModal(), 1);
+    EXPECT_EQ(RunWithKeys(dialog, {VK_RETURN, VK_RETURN}), 1);
     EXPECT_EQ(dialog.accepts, 2);
-    KillTimer(nullptr, timer);
 
     TestDialog cancelled(kLayoutId, nullptr);
-    g_keys = {VK_ESCAPE};
-    const UINT_PTR second = SetTimer(nullptr, 0, 50, PressNextKey);
-    EXPECT_EQ(cancelled.DoModal(), 2);
+    EXPECT_EQ(RunWithKeys(cancelled, {VK_ESCAPE}), 2);
     EXPECT_EQ(cancelled.accepts, 0);
-    KillTimer(nullptr, second);
 }
 
 }  // namespace

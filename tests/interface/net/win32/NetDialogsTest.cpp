@@ -1,10 +1,5 @@
-// The network dialogs from the resource library, worked by a second hand
-// against the simulator's discovery responder on this computer's loopback:
-// the login dialog's answers and refusals, the address dialog finding and
-// identifying the simulator, the configuration dialog renaming it and the
-// address dialog giving it a new address.
-//
-// With VEXA_PICTURES set to a folder, the test saves pictures of each dialog.
+// The network dialogs from the resource library, worked by a second hand against
+// the simulator on the loopback. With VEXA_PICTURES set to a folder, pictures are saved.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -16,8 +11,7 @@
 #include <thread>
 
 #include "../../../ResourceLibraryApp.h"
-#include "../../../WineFolder.h"
-#include "Capture.h"
+#include "../../DialogHand.h"
 #include "Simulator.h"
 #include "framework/win32/WinApp.h"
 #include "interface/net/win32/NetDialogs.h"
@@ -42,60 +36,6 @@ public:
     void Close() override {}
 };
 
-struct Search {
-    std::wstring title;
-    HWND owner = nullptr;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<Search*>(param);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t title[128] = {};
-    wchar_t kind[16] = {};
-    GetWindowTextW(window, title, 127);
-    GetClassNameW(window, kind, 15);
-    if (process != GetCurrentProcessId() || !IsWindowVisible(window) || std::wstring(kind) != L"#32770" ||
-        (search->owner && GetWindow(window, GW_OWNER) != search->owner) ||
-        (!search->title.empty() && search->title != title))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-// A visible dialog of this process with that title (any: empty) and, when
-// given, that owner, waited for up to 5 s.
-HWND AwaitDialog(const std::wstring& title, HWND owner = nullptr)
-{
-    for (int i = 0; i < 250; ++i) {
-        Search search{title, owner};
-        EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
-        Sleep(20);
-    }
-    return nullptr;
-}
-
-bool WaitUntil(const std::function<bool()>& condition)
-{
-    for (int i = 0; i < 250; ++i) {
-        if (condition())
-            return true;
-        Sleep(20);
-    }
-    return false;
-}
-
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 511);
-    return text;
-}
-
 // The text of the message box that came over owner, which is then closed.
 std::wstring TakeMessage(HWND owner)
 {
@@ -112,15 +52,6 @@ std::wstring TakeMessage(HWND owner)
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     WaitUntil([&] { return !IsWindow(box); });
     return text;
-}
-
-void Picture(HWND dialog, const wchar_t* name)
-{
-    const std::wstring folder = FolderFromEnvironment("VEXA_PICTURES");
-    if (folder.empty())
-        return;
-    Sleep(500);  // the dialog paints on its own thread
-    CaptureWindowToPng(dialog, folder + L"\\" + name);
 }
 
 void Command(HWND dialog, int id, int code = BN_CLICKED)

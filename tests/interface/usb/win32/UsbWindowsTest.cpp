@@ -1,19 +1,15 @@
-// The USB stream on the real Windows layer: without a device (as under Wine)
-// opening fails at once instead of hanging; and the connection dialog from
-// the resource library, worked by a second hand, answers 4, 6 or 2 as its
-// buttons say and only as far as it is allowed to.
+// The USB stream on the real Windows layer without a device, and its connection
+// dialog from the resource library, worked by a second hand.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <chrono>
-#include <functional>
 #include <string>
 #include <thread>
 
 #include "../../../ResourceLibraryApp.h"
-#include "../../../WineFolder.h"
-#include "Capture.h"
+#include "../../DialogHand.h"
 #include "framework/win32/WinApp.h"
 #include "interface/usb/VexaUsb.h"
 #include "interface/usb/win32/UsbDeviceWin32.h"
@@ -24,8 +20,6 @@ CVexaUsb MakeStream()
 {
     return CVexaUsb(std::make_unique<CWin32UsbDeviceLayer>());
 }
-
-// ---------------------------------------------------------------- no device
 
 TEST(UsbWithoutDevice, NoInterfaceIsListedAndOpenFailsWithoutWaiting)
 {
@@ -50,8 +44,6 @@ TEST(UsbWithoutDevice, NoInterfaceIsListedAndOpenFailsWithoutWaiting)
     }
 }
 
-// ---------------------------------------------------------------- the dialog
-
 struct DialogView {
     std::wstring message;
     bool hasCancel = false;
@@ -61,32 +53,6 @@ struct DialogView {
     int lowestBottom = 0;   // of any control
     int clientHeight = 0;
 };
-
-BOOL CALLBACK FindUsbDialog(HWND window, LPARAM param)
-{
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t kind[16] = {};
-    GetClassNameW(window, kind, 15);
-    if (process == GetCurrentProcessId() && std::wstring(kind) == L"#32770" && IsWindowVisible(window) &&
-        GetDlgItem(window, 101) && GetDlgItem(window, 4)) {
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForUsbDialog()
-{
-    for (int i = 0; i < 500; ++i) {
-        HWND found = nullptr;
-        EnumWindows(FindUsbDialog, reinterpret_cast<LPARAM>(&found));
-        if (found)
-            return found;
-        Sleep(10);
-    }
-    return nullptr;
-}
 
 DialogView Look(HWND dialog)
 {
@@ -119,18 +85,14 @@ DialogView Look(HWND dialog)
 int WorkDialog(bool allowDemonstration, bool allowCancel, std::initializer_list<int> commands, DialogView* view)
 {
     std::thread hand([&] {
-        HWND dialog = WaitForUsbDialog();
+        HWND dialog = AwaitDialog(L"");
         if (!dialog) {
             ADD_FAILURE() << "no USB dialog";
             return;
         }
         Sleep(100);
         *view = Look(dialog);
-        // With VEXA_PICTURES set to a folder, the dialog's picture is kept there.
-        if (const std::wstring folder = FolderFromEnvironment("VEXA_PICTURES"); !folder.empty()) {
-            Sleep(400);
-            CaptureWindowToPng(dialog, folder + (allowCancel ? L"\\usb-dialog.png" : L"\\usb-dialog-no-cancel.png"));
-        }
+        Picture(dialog, allowCancel ? L"usb-dialog.png" : L"usb-dialog-no-cancel.png");
         for (int command : commands) {
             PostMessageW(dialog, WM_COMMAND, command, 0);
             Sleep(150);
@@ -154,33 +116,25 @@ protected:
     DialogView view;
 };
 
-TEST_F(UsbDialog, TryAgainAndDemonstrationAnswerWithTheirIds)
+TEST_F(UsbDialog, TryAgainAndDemonstrationAnswerWithTheirIdsUnderThePicture)
 {
     EXPECT_EQ(WorkDialog(true, true, {4}, &view), 4);
     EXPECT_EQ(view.message.find(L"[still open]"), std::wstring::npos);
     EXPECT_NE(view.message.find(L"\"Brennick Vexa Interface\""), std::wstring::npos);
     EXPECT_TRUE(view.hasCancel);
     EXPECT_TRUE(view.demonstrationEnabled);
-    EXPECT_EQ(WorkDialog(true, false, {6}, &view), 6);
-}
-
-TEST_F(UsbDialog, ThePictureSitsAboveTheControlsAndTheDialogGrewForIt)
-{
-    WorkDialog(true, true, {4}, &view);
+    // The picture sits above the controls and the dialog grew for it.
     EXPECT_EQ(view.pictureHeight, 56);
     EXPECT_GE(view.messageTop, view.pictureHeight);
     EXPECT_LE(view.lowestBottom, view.clientHeight) << "the moved buttons are still inside";
+    EXPECT_EQ(WorkDialog(true, false, {6}, &view), 6);
 }
 
-TEST_F(UsbDialog, CancelGivesTwoOnlyWhereItIsAllowed)
+TEST_F(UsbDialog, CancelAndDemonstrationAnswerOnlyWhereTheyAreAllowed)
 {
     EXPECT_EQ(WorkDialog(true, true, {IDCANCEL}, &view), 2);
     EXPECT_EQ(WorkDialog(true, false, {IDCANCEL, 4}, &view), 4) << "cancel is ignored";
     EXPECT_FALSE(view.hasCancel);
-}
-
-TEST_F(UsbDialog, DemonstrationCanBeRefused)
-{
     EXPECT_EQ(WorkDialog(false, true, {6, 4}, &view), 4);
     EXPECT_FALSE(view.demonstrationEnabled);
 }
