@@ -1,8 +1,9 @@
 // Prints how long every front panel of the resource library takes to repaint
 // completely at both zoom levels, in each skin, beside the floor: a plain
 // GDI+ fill of the same size on the same device context. A full repaint
-// copies the panel as last drawn; beside it the first paint, which draws
-// every control, and the slowest repaint of one changed control. Also the
+// copies the panel as last drawn; beside it the redraw of every control (a
+// knob's body then comes from the picture it keeps) and the slowest repaint
+// of one changed control, such as a turned knob. Also the
 // layout reader's time for the DC supply's panel. Runs under Windows (Wine
 // here) beside QX7350.dll and VexaRes.dll.
 #include <windows.h>
@@ -120,7 +121,7 @@ int main()
                 "repaint in at most %.1f ms at 100 %%\n",
                 kGoalMs);
     std::printf("%-6s %-6s %-7s %11s %9s %9s %9s %9s\n", "panel", "skin", "zoom", "pixels", "full", "floor",
-                "first", "control");
+                "redraw", "control");
     struct Worst {
         double ms = 0;
         uint32_t id = 0;
@@ -129,7 +130,7 @@ int main()
             if (candidate > ms)
                 *this = {candidate, panel};
         }
-    } full[2], first[2], control;
+    } full[2], redrawn[2], control;
     int over = 0;
     for (const CString& skinName : resources.CustomNames(kSkinResourceType)) {
         CVISkinManager::GetSkin().Load(skinName, resources);
@@ -175,7 +176,7 @@ int main()
                             StringToUtf8(skinName).c_str(), zoom.num, zoom.den, client.right, client.bottom, copied,
                             floor, drawn, oneControl);
                 full[level].Take(copied, id);
-                first[level].Take(drawn, id);
+                redrawn[level].Take(drawn, id);
                 if (level == 0) {
                     control.Take(oneControl, id);
                     over += copied > kGoalMs;
@@ -191,8 +192,8 @@ int main()
                    "<= 2 ms");
     vexabench::Row("panel full repaint, slowest panel, 2nd zoom",
                    vexabench::Format("%.2f ms (%u)", full[1].ms, full[1].id), "-");
-    vexabench::Row("panel first paint (every control drawn), slowest, 100 %",
-                   vexabench::Format("%.1f ms (%u)", first[0].ms, first[0].id), "-");
+    vexabench::Row("panel with every control redrawn, slowest, 100 %",
+                   vexabench::Format("%.1f ms (%u)", redrawn[0].ms, redrawn[0].id), "-");
     vexabench::Row("panel repaint of one changed control, slowest, 100 %",
                    vexabench::Format("%.1f ms (%u)", control.ms, control.id), "-");
     return 0;

@@ -15,6 +15,9 @@ constexpr int kShadeDelta = 50;
 // How far each side of the skirt's two seams the shading blends [degrees], in how many steps.
 constexpr float kSeamDegrees = 24.0f;
 constexpr int kSeamSteps = 4;
+// The rings lie a unit apart; pens twice that leave no pixel between two
+// rings unshaded, whatever a renderer rounds.
+constexpr float kRingPen = 2.0f;
 
 PointF OnCircle(PointF centre, float radius, double degrees)
 {
@@ -38,17 +41,22 @@ void PaintSkirtShading(IPanelGraphics& g, PointF c, float outer, float width, Ar
     for (int i = 0; i < rings; ++i) {
         const int delta = int(std::lround(kShadeDelta * (1.0 - 0.7 * i / std::max(1, rings))));
         const RectF ring = Circle(c, outer - 0.5f - float(i));
-        g.DrawArc(Pen{Shade(colour, delta), 1.5f}, ring, -45.0f, 180.0f);
-        g.DrawArc(Pen{Shade(colour, -delta), 1.5f}, ring, 135.0f, 180.0f);
+        g.DrawArc(Pen{Shade(colour, delta), kRingPen}, ring, -45.0f, 180.0f);
+        g.DrawArc(Pen{Shade(colour, -delta), kRingPen}, ring, 135.0f, 180.0f);
         for (int k = 0; k < kSeamSteps; ++k) {
             const int shade = int(std::lround(delta * float(k + 1) / float(kSeamSteps + 1)));
             for (float seam : {-45.0f, 135.0f}) {
                 const int sign = seam < 0 ? 1 : -1;  // clockwise from -45° it lightens, from 135° it darkens
-                g.DrawArc(Pen{Shade(colour, sign * shade), 1.5f}, ring, seam + seamArc * float(k), seamArc);
-                g.DrawArc(Pen{Shade(colour, -sign * shade), 1.5f}, ring, seam - seamArc * float(k + 1), seamArc);
+                g.DrawArc(Pen{Shade(colour, sign * shade), kRingPen}, ring, seam + seamArc * float(k), seamArc);
+                g.DrawArc(Pen{Shade(colour, -sign * shade), kRingPen}, ring, seam - seamArc * float(k + 1), seamArc);
             }
         }
     }
+}
+
+uint64_t Fold(uint64_t hash, uint64_t value)
+{
+    return (hash ^ value) * 0x100000001B3ull;
 }
 
 }  // namespace
@@ -184,46 +192,57 @@ void CHotKnob::Draw(IPanelGraphics& g, CVISkinManager& skin)
         return;
     const float scale = Scale();
     const PointF c{float(Centre().x), float(Centre().y)};
-    // Damaged or odd sizes stay within the knob.
-    const float skirt = std::min(float(std::clamp(m_skirtWidth, 0, kNaturalSize / 2)) * scale, radius * 0.8f);
-    const float line = float(std::clamp(m_lineWidth, 1, 10)) * scale;
-    const float body = radius - std::max(1.0f, 2 * scale);  // room for the shadow below
-    const float capRadius = body - skirt;
-
     const Argb shadow = skin.m_colourTable[kSkinShadow];
-    if (AlphaOf(shadow) != 0)
-        g.FillEllipse(Brush::Solid(shadow), Circle({c.x, c.y + (radius - body)}, body));
-
-    g.FillEllipse(Brush::Solid(m_skirtColour), Circle(c, body));
-    if (m_shadedSkirt)
-        PaintSkirtShading(g, c, body, skirt, m_skirtColour);
     const Argb ring = skin.m_colourTable[kSkinHoverRing];
-    const Pen outline{m_hover && AlphaOf(ring) != 0 ? ring : Shade(m_skirtColour, -kShadeDelta - 20),
-                      std::max(1.0f, scale)};
-    g.DrawEllipse(outline, Circle(c, body));
+    const float line = float(std::clamp(m_lineWidth, 1, 10)) * scale;
 
-    if (m_showScale) {
-        // Same angle rule as the pointer, for values a tenth of the range
-        // apart; the ticks start just outside the cap and point outwards.
-        const float inner = radius - skirt + 7 * scale;
-        const int64_t span = int64_t(m_maximum) - m_minimum;
-        for (int i = 0; i <= kScaleDivisions; ++i) {
-            const int64_t angle = span == 0 ? 135 : 135 + (span * i / kScaleDivisions) * 270 / span;
-            const bool major = i % 5 == 0;
-            const float outer = std::min(body - line, inner + skirt * (major ? 0.35f : 0.22f));
-            g.DrawLine(Pen{m_scaleColour, major ? 2 * line : line}, OnCircle(c, inner, double(angle)),
-                       OnCircle(c, outer, double(angle)));
+    // Everything the body shows but the pointer and its size; a turn keeps the key.
+    uint64_t key = 0xCBF29CE484222325ull;
+    for (uint64_t part : {uint64_t(m_hover), uint64_t(m_pressed), uint64_t(m_showScale), uint64_t(m_shadedSkirt),
+                          uint64_t(uint32_t(m_skirtWidth)), uint64_t(uint32_t(m_lineWidth)),
+                          uint64_t(uint32_t(m_minimum)), uint64_t(uint32_t(m_maximum)), uint64_t(m_capColour),
+                          uint64_t(m_skirtColour), uint64_t(m_scaleColour), uint64_t(shadow), uint64_t(ring)})
+        key = Fold(key, part);
+
+    g.DrawLayer(m_body, key, Circle(c, radius), [&](IPanelGraphics& layer) {
+        // Damaged or odd sizes stay within the knob.
+        const float skirt = std::min(float(std::clamp(m_skirtWidth, 0, kNaturalSize / 2)) * scale, radius * 0.8f);
+        const float body = radius - std::max(1.0f, 2 * scale);  // room for the shadow below
+        const float capRadius = body - skirt;
+
+        if (AlphaOf(shadow) != 0)
+            layer.FillEllipse(Brush::Solid(shadow), Circle({c.x, c.y + (radius - body)}, body));
+
+        layer.FillEllipse(Brush::Solid(m_skirtColour), Circle(c, body));
+        if (m_shadedSkirt)
+            PaintSkirtShading(layer, c, body, skirt, m_skirtColour);
+        const Pen outline{m_hover && AlphaOf(ring) != 0 ? ring : Shade(m_skirtColour, -kShadeDelta - 20),
+                          std::max(1.0f, scale)};
+        layer.DrawEllipse(outline, Circle(c, body));
+
+        if (m_showScale) {
+            // Same angle rule as the pointer, for values a tenth of the range
+            // apart; the ticks start just outside the cap and point outwards.
+            const float inner = radius - skirt + 7 * scale;
+            const int64_t span = int64_t(m_maximum) - m_minimum;
+            for (int i = 0; i <= kScaleDivisions; ++i) {
+                const int64_t angle = span == 0 ? 135 : 135 + (span * i / kScaleDivisions) * 270 / span;
+                const bool major = i % 5 == 0;
+                const float outer = std::min(body - line, inner + skirt * (major ? 0.35f : 0.22f));
+                layer.DrawLine(Pen{m_scaleColour, major ? 2 * line : line}, OnCircle(c, inner, double(angle)),
+                               OnCircle(c, outer, double(angle)));
+            }
         }
-    }
 
-    // The cap: lit from above, darker while held.
-    if (capRadius > 1) {
-        const RectF cap = Circle(c, capRadius);
-        const Argb top = Shade(m_capColour, m_pressed ? -25 : 10);
-        const Argb bottom = Shade(m_capColour, m_pressed ? -45 : -30);
-        g.FillEllipse(Brush::Linear({c.x, cap.y}, {c.x, cap.Bottom()}, top, bottom), cap);
-        g.DrawEllipse(Pen{Shade(m_capColour, -70), std::max(1.0f, scale)}, cap);
-    }
+        // The cap: lit from above, darker while held.
+        if (capRadius > 1) {
+            const RectF cap = Circle(c, capRadius);
+            const Argb top = Shade(m_capColour, m_pressed ? -25 : 10);
+            const Argb bottom = Shade(m_capColour, m_pressed ? -45 : -30);
+            layer.FillEllipse(Brush::Linear({c.x, cap.y}, {c.x, cap.Bottom()}, top, bottom), cap);
+            layer.DrawEllipse(Pen{Shade(m_capColour, -70), std::max(1.0f, scale)}, cap);
+        }
+    });
 
     // The pointer runs from the centre to its tip across the skirt.
     const double angle = double(PointerAngle() % 360);

@@ -65,4 +65,6 @@ private:
     float Scale() const { return Radius() / (kNaturalSize / 2.0f); }
 
     uint8_t m_pressed = 0;
+    // The knob without its pointer: turning it only copies this.
+    CPanelLayer m_body;
 };

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -33,6 +34,13 @@ public:
 // bottom-up or top-down, uncompressed or with bit fields. None for anything
 // damaged or unsupported.
 std::shared_ptr<CPanelImage> DecodeDib(const uint8_t* data, size_t size);
+
+// A picture a control keeps of a part of itself that seldom changes (a
+// knob's body while only its pointer turns). Backends keep their rendered
+// copy, and what it was rendered for, in `native`.
+struct CPanelLayer {
+    std::shared_ptr<void> native;
+};
 
 struct Brush {
     enum class Kind { Solid, Linear, Radial };
@@ -103,6 +111,16 @@ public:
                            std::optional<Argb> colourKey = std::nullopt) = 0;
     // An enhanced metafile's bytes played into dest.
     virtual void DrawMetafile(const std::vector<uint8_t>& bytes, const RectF& dest) = 0;
+
+    // What paint draws, which stays within rect, drawn through the layer: a
+    // backend that can keep pictures renders it once per key (what the
+    // picture shows), zoom and size, and afterwards copies it. Without one it
+    // is simply painted.
+    virtual void DrawLayer(CPanelLayer& layer, uint64_t key, const RectF& rect,
+                           const std::function<void(IPanelGraphics&)>& paint)
+    {
+        paint(*this);
+    }
 
     // Drawing is limited to the intersection of the pushed rectangles.
     virtual void PushClip(const RectF& rect) = 0;

@@ -3,6 +3,7 @@
 #include <objidl.h>
 #include <shlwapi.h>
 
+#include <cmath>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -89,6 +90,33 @@ StringAlignment ToAlignment(TextAlign a)
     default: return StringAlignmentNear;
     }
 }
+
+// A layer's rendered picture and what it was rendered for. Its pixels sit
+// at whole device pixels; the layer's place within a pixel is kept, so that a
+// layer moved by whole pixels shows exactly what painting it anew would.
+struct LayerPicture {
+    uint64_t key = 0;
+    REAL scaleX = 0, scaleY = 0;
+    REAL width = 0, height = 0;      // the layer's rectangle [panel units]
+    REAL fractionX = 0, fractionY = 0;
+    SmoothingMode smoothing = SmoothingModeDefault;
+    CompositingQuality compositing = CompositingQualityDefault;
+    TextRenderingHint textHint = TextRenderingHintSystemDefault;
+    PixelOffsetMode pixelOffset = PixelOffsetModeDefault;
+    std::unique_ptr<Bitmap> bitmap;
+
+    bool operator==(const LayerPicture& o) const
+    {
+        return std::tie(key, scaleX, scaleY, width, height, fractionX, fractionY, smoothing, compositing, textHint,
+                        pixelOffset) == std::tie(o.key, o.scaleX, o.scaleY, o.width, o.height, o.fractionX,
+                                                 o.fractionY, o.smoothing, o.compositing, o.textHint, o.pixelOffset);
+    }
+};
+
+// Room around a layer's rectangle for antialiased edges [device pixels].
+constexpr INT kLayerMargin = 2;
+// Larger layers are painted directly rather than kept.
+constexpr INT kLargestLayer = 2048;
 
 }  // namespace
 
@@ -302,6 +330,74 @@ void CGdiPlusGraphics::DrawMetafile(const std::vector<uint8_t>& bytes, const ::R
             m_g.DrawImage(&metafile, ToRectF(dest));
     }
     stream->Release();
+}
+
+void CGdiPlusGraphics::DrawLayer(CPanelLayer& layer, uint64_t key, const ::RectF& rect,
+                                 const std::function<void(IPanelGraphics&)>& paint)
+{
+    Matrix world;
+    m_g.GetTransform(&world);
+    REAL m[6];
+    world.GetElements(m);
+    // Kept pictures are for zoom and offset only.
+    if (m[1] != 0 || m[2] != 0 || m[0] <= 0 || m[3] <= 0 || !(rect.width > 0) || !(rect.height > 0)) {
+        paint(*this);
+        return;
+    }
+    const REAL x = rect.x * m[0] + m[4], y = rect.y * m[3] + m[5];
+    const INT left = INT(std::floor(x)) - kLayerMargin, top = INT(std::floor(y)) - kLayerMargin;
+    const INT width = INT(std::ceil(x + rect.width * m[0])) + kLayerMargin - left;
+    const INT height = INT(std::ceil(y + rect.height * m[3])) + kLayerMargin - top;
+    if (width > kLargestLayer || height > kLargestLayer) {
+        paint(*this);
+        return;
+    }
+
+    LayerPicture wanted;
+    wanted.key = key;
+    wanted.scaleX = m[0];
+    wanted.scaleY = m[3];
+    wanted.width = rect.width;
+    wanted.height = rect.height;
+    wanted.fractionX = x - std::floor(x);
+    wanted.fractionY = y - std::floor(y);
+    wanted.smoothing = m_g.GetSmoothingMode();
+    wanted.compositing = m_g.GetCompositingQuality();
+    wanted.textHint = m_g.GetTextRenderingHint();
+    wanted.pixelOffset = m_g.GetPixelOffsetMode();
+
+    auto* kept = static_cast<LayerPicture*>(layer.native.get());
+    if (!kept || !(*kept == wanted) || !kept->bitmap) {
+        auto bitmap = std::make_unique<Bitmap>(width, height, PixelFormat32bppPARGB);
+        if (bitmap->GetLastStatus() != Ok) {
+            paint(*this);
+            return;
+        }
+        {
+            Graphics g(bitmap.get());
+            g.Clear(Color(0, 0, 0, 0));
+            g.SetSmoothingMode(wanted.smoothing);
+            g.SetCompositingQuality(wanted.compositing);
+            g.SetTextRenderingHint(wanted.textHint);
+            g.SetPixelOffsetMode(wanted.pixelOffset);
+            CGdiPlusGraphics inner(g, 1.0f);
+            Matrix local(m[0], 0, 0, m[3], m[4] - REAL(left), m[5] - REAL(top));
+            g.SetTransform(&local);
+            paint(inner);
+        }
+        wanted.bitmap = std::move(bitmap);
+        auto* picture = new LayerPicture(std::move(wanted));
+        layer.native = std::shared_ptr<void>(picture, [](void* p) { delete static_cast<LayerPicture*>(p); });
+        kept = picture;
+    }
+
+    // Copied one to one onto whole device pixels.
+    const GraphicsState state = m_g.Save();
+    m_g.ResetTransform();
+    m_g.SetPixelOffsetMode(PixelOffsetModeNone);
+    m_g.SetInterpolationMode(InterpolationModeNearestNeighbor);
+    m_g.DrawImage(kept->bitmap.get(), Gdiplus::Rect(left, top, width, height), 0, 0, width, height, UnitPixel);
+    m_g.Restore(state);
 }
 
 void CGdiPlusGraphics::PushClip(const ::RectF& rect)

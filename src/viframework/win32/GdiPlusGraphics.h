@@ -36,6 +36,8 @@ public:
     void DrawImage(const CPanelImage& image, const RectF& dest, const CRect* source,
                    std::optional<Argb> colourKey) override;
     void DrawMetafile(const std::vector<uint8_t>& bytes, const RectF& dest) override;
+    void DrawLayer(CPanelLayer& layer, uint64_t key, const RectF& rect,
+                   const std::function<void(IPanelGraphics&)>& paint) override;
     void PushClip(const RectF& rect) override;
     void PopClip() override;
 
