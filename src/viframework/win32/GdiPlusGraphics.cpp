@@ -339,19 +339,18 @@ void CGdiPlusGraphics::DrawLayer(CPanelLayer& layer, uint64_t key, const ::RectF
     m_g.GetTransform(&world);
     REAL m[6];
     world.GetElements(m);
-    // Kept pictures are for zoom and offset only.
-    if (m[1] != 0 || m[2] != 0 || m[0] <= 0 || m[3] <= 0 || !(rect.width > 0) || !(rect.height > 0)) {
-        paint(*this);
-        return;
-    }
     const REAL x = rect.x * m[0] + m[4], y = rect.y * m[3] + m[5];
-    const INT left = INT(std::floor(x)) - kLayerMargin, top = INT(std::floor(y)) - kLayerMargin;
-    const INT width = INT(std::ceil(x + rect.width * m[0])) + kLayerMargin - left;
-    const INT height = INT(std::ceil(y + rect.height * m[3])) + kLayerMargin - top;
-    if (width > kLargestLayer || height > kLargestLayer) {
+    const REAL w = rect.width * m[0], h = rect.height * m[3];
+    // Kept pictures are for zoom and offset only, of a size worth keeping,
+    // somewhere near the device.
+    if (m[1] != 0 || m[2] != 0 || m[0] <= 0 || m[3] <= 0 || !(w > 0 && w <= kLargestLayer) ||
+        !(h > 0 && h <= kLargestLayer) || !(std::fabs(x) < 1e6f && std::fabs(y) < 1e6f)) {
         paint(*this);
         return;
     }
+    const INT left = INT(std::floor(x)) - kLayerMargin, top = INT(std::floor(y)) - kLayerMargin;
+    const INT width = INT(std::ceil(x + w)) + kLayerMargin - left;
+    const INT height = INT(std::ceil(y + h)) + kLayerMargin - top;
 
     LayerPicture wanted;
     wanted.key = key;
